@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace usb {
+class QuorvexUsb;
+}
+
+namespace chip {
+
+// JEDEC identification: manufacturer byte, then the two device bytes.
+using ChipIdBytes = std::array<std::uint8_t, 3>;
+
+// Pass-through base operations. Lengths outside their ranges are refused
+// (false, nothing sent).
+bool FlashWrite(usb::QuorvexUsb& link, std::uint8_t instruction,
+                std::span<const std::uint8_t> data);  // 0 to 3 data bytes
+bool FlashCommand(usb::QuorvexUsb& link, std::uint8_t instruction, std::uint8_t replyCount);
+bool FlashFetch(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* destination);  // 1..255
+
+bool FlashWriteEnable(usb::QuorvexUsb& link);
+bool FlashWriteDisable(usb::QuorvexUsb& link);
+bool FlashEraseChip(usb::QuorvexUsb& link);
+bool FlashEraseSector(usb::QuorvexUsb& link, std::uint32_t address);
+bool FlashWriteStatus(usb::QuorvexUsb& link, std::uint8_t value);
+
+// The status byte; 0xFF when none was obtained (which every caller takes for busy).
+std::uint8_t FlashReadStatus(usb::QuorvexUsb& link);
+
+// Fills `chipId` on success; on failure it keeps its previous content.
+bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId);
+
+// Reads `length` (1..255) bytes at `address`.
+bool FlashReadBlock(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                    std::uint8_t* destination);
+
+// Page program of 1..256 bytes; does not wait and sends no write enable.
+bool FlashPageProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                      const std::uint8_t* data);
+
+// Auto-address-increment word program of an even length of at least 2; the
+// caller ends the sequence with FlashWriteDisable.
+bool FlashWordProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                      const std::uint8_t* data);
+
+}  // namespace chip

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "guid.h"
+
+namespace usb {
+
+// Why an open failed. The window tells the user different things for a device
+// that went away and for one the user may not touch (a missing udev rule).
+enum class OpenStatus {
+    Ok,
+    NoSuchDevice,
+    PermissionDenied,
+    Failed,
+};
+
+const char* OpenStatusText(OpenStatus status);
+
+// The narrow operating-system seam under the device link: the calls it needs,
+// in the shape of the Windows device-interface and device-I/O functions.
+class DeviceBackend {
+public:
+    using HandleId = std::uint32_t;
+
+    struct OpenResult {
+        OpenStatus status = OpenStatus::Failed;
+        HandleId handle = 0;
+    };
+
+    virtual ~DeviceBackend() = default;
+
+    // Interface paths present for a device-interface class, in enumeration
+    // order; nullopt when the set of interfaces cannot be obtained at all.
+    virtual std::optional<std::vector<std::string>> ListInterfacePaths(
+        const Guid& interfaceClass) = 0;
+
+    // Opens a path for reading and writing, shared, existing device only.
+    virtual OpenResult Open(const std::string& path) = 0;
+
+    virtual void Close(HandleId handle) noexcept = 0;
+
+    // One synchronous device I/O control call. `output` is the caller's buffer:
+    // the driver writes IN data into it and, on the vendor-driver path, reads
+    // OUT data from it. True when the driver reports success.
+    virtual bool IoControl(HandleId handle, std::uint32_t controlCode,
+                           std::span<const std::uint8_t> input,
+                           std::span<std::uint8_t> output) = 0;
+};
+
+// Move-only owner of one open backend handle; closes it on destruction.
+class BackendHandle {
+public:
+    BackendHandle() = default;
+    BackendHandle(DeviceBackend& backend, DeviceBackend::HandleId id) noexcept
+        : backend_(&backend), id_(id) {}
+    BackendHandle(BackendHandle&& other) noexcept { *this = std::move(other); }
+    BackendHandle& operator=(BackendHandle&& other) noexcept;
+    BackendHandle(const BackendHandle&) = delete;
+    BackendHandle& operator=(const BackendHandle&) = delete;
+    ~BackendHandle() { Reset(); }
+
+    bool IsOpen() const noexcept { return backend_ != nullptr; }
+    DeviceBackend::HandleId Id() const noexcept { return id_; }
+    void Reset() noexcept;
+
+private:
+    DeviceBackend* backend_ = nullptr;
+    DeviceBackend::HandleId id_ = 0;
+};
+
+}  // namespace usb

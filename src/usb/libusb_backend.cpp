@@ -1,0 +1,1 @@
+#include "usb/libusb_backend.h"

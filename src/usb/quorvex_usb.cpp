@@ -1,0 +1,135 @@
+#include "quorvex_usb.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "request_trace.h"
+#include "transport_blocks.h"
+
+namespace usb {
+
+QuorvexUsb::QuorvexUsb(DeviceBackend& backend, Clock& clock) : backend_(backend), clock_(clock) {
+    SetMatchString("vid_0ea0&pid_6000");
+}
+
+QuorvexUsb::~QuorvexUsb() = default;
+
+bool QuorvexUsb::Matches(const char* path) const {
+    return matchString_[0] != '\0' && std::strstr(path, matchString_) != nullptr;
+}
+
+bool QuorvexUsb::FindDevice() {
+    const Guid& cls = useAudioDriver_ ? kAudioDriverInterfaceClass : kUsbDeviceInterfaceClass;
+    const auto paths = backend_.ListInterfacePaths(cls);
+    if (!paths) return false;
+    bool result = false;
+    for (const std::string& path : *paths) {
+        // A path that does not fit the buffer is skipped, never cut into a false match.
+        if (path.size() >= kDevicePathSize || !Matches(path.c_str())) continue;
+        std::memcpy(devicePath_, path.c_str(), path.size() + 1);
+        found_ = true;
+        result = ProbeDevice();
+    }
+    return result;
+}
+
+bool QuorvexUsb::CheckDevice() {
+    const Guid& cls = useAudioDriver_ ? kAudioDriverInterfaceClass : kUsbDeviceInterfaceClass;
+    const auto paths = backend_.ListInterfacePaths(cls);
+    bool seen = false;
+    if (paths) {
+        for (const std::string& path : *paths) {
+            if (path.size() < kDevicePathSize && Matches(path.c_str())) seen = true;
+        }
+    }
+    found_ = seen;
+    return seen;
+}
+
+bool QuorvexUsb::IsFound() const { return found_; }
+
+void QuorvexUsb::SetAudioDriver(bool useAudioDriver) { useAudioDriver_ = useAudioDriver; }
+
+bool QuorvexUsb::UsesAudioDriver() const { return useAudioDriver_; }
+
+void QuorvexUsb::SetMatchString(std::string_view text) {
+    const std::size_t n = std::min(text.size(), kMatchStringSize - 1);
+    std::memcpy(matchString_, text.data(), n);
+    matchString_[n] = '\0';
+}
+
+void QuorvexUsb::ClearFound() { found_ = false; }
+
+DeviceBackend::OpenResult QuorvexUsb::OpenPath() {
+    DeviceBackend::OpenResult result = backend_.Open(devicePath_);
+    lastOpenStatus_ = result.status;
+    return result;
+}
+
+bool QuorvexUsb::OpenDevice() {
+    CloseDevice();
+    const DeviceBackend::OpenResult result = OpenPath();
+    const bool ok = result.status == OpenStatus::Ok;
+    if (ok) handle_ = BackendHandle(backend_, result.handle);
+    Trace(ok ? "open ok" : "open fail");
+    return ok;
+}
+
+void QuorvexUsb::CloseDevice() {
+    if (!handle_.IsOpen()) return;
+    handle_.Reset();
+    Trace("close");
+}
+
+bool QuorvexUsb::ProbeDevice() {
+    const DeviceBackend::OpenResult opened = OpenPath();
+    bool ok = false;
+    if (opened.status == OpenStatus::Ok) {
+        BackendHandle probe(backend_, opened.handle);
+        if (useAudioDriver_) {
+            const KsHeader query = EncodeSupportQuery();
+            ok = backend_.IoControl(probe.Id(), kIoctlKsProperty, query, {});
+        } else {
+            const VendorBlock block = EncodeDescriptorProbe();
+            std::uint8_t descriptor[kDeviceDescriptorSize] = {};
+            ok = backend_.IoControl(probe.Id(), kIoctlVendorIn, block, descriptor);
+        }
+    }
+    Trace(ok ? "probe ok" : "probe fail");
+    return ok;
+}
+
+bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request,
+                               std::uint16_t value, std::uint16_t index, std::uint8_t* buffer,
+                               std::uint32_t length) {
+    const std::span<std::uint8_t> data(buffer, buffer != nullptr ? length : 0);
+    bool ok = false;
+    if (handle_.IsOpen() && data.size() == length) {
+        const std::uint32_t code = ControlCodeFor(useAudioDriver_, requestType);
+        if (useAudioDriver_) {
+            const std::vector<std::uint8_t> block =
+                EncodeAudioBlock(requestType, request, value, index, data);
+            ok = backend_.IoControl(handle_.Id(), code, block, data);
+        } else {
+            const VendorBlock block = EncodeVendorBlock(requestType, request, value, index);
+            ok = backend_.IoControl(handle_.Id(), code, block, data);
+        }
+    }
+    if (trace_ != nullptr) {
+        trace_->Line(FormatRequestLine(requestType, request, value, index, data, ok));
+    }
+    return ok;
+}
+
+void QuorvexUsb::SleepMs(std::uint32_t ms) {
+    if (trace_ != nullptr) trace_->Line("sleep " + std::to_string(ms));
+    clock_.SleepMs(ms);
+}
+
+void QuorvexUsb::Trace(std::string_view line) const {
+    if (trace_ != nullptr) trace_->Line(line);
+}
+
+}  // namespace usb
