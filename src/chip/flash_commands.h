@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -12,6 +13,13 @@ namespace chip {
 
 // JEDEC identification: manufacturer byte, then the two device bytes.
 using ChipIdBytes = std::array<std::uint8_t, 3>;
+
+// Limits of the pass-through engine: one request carries at most four
+// instruction bytes, one fetch at most 255 reply bytes, one page program at most
+// one 256-byte flash page.
+inline constexpr std::size_t kMaxFlashWriteData = 3;
+inline constexpr std::uint16_t kMaxFetchLength = 255;
+inline constexpr std::uint16_t kMaxPageProgramLength = 256;
 
 // Pass-through base operations. Lengths outside their ranges are refused
 // (false, nothing sent).

@@ -12,7 +12,8 @@ bool RegWrite(usb::QuorvexUsb& link, std::uint16_t reg, std::uint8_t value) {
 bool RegRead(usb::QuorvexUsb& link, std::uint16_t reg, std::uint8_t& value) {
     std::uint8_t received = value;
     const bool ok = link.VendorRequest(kTypeIn, kRequestRegRead, 0, reg, &received, 1);
-    if (ok) value = received;
+    if (ok)
+        value = received;
     return ok;
 }
 
@@ -28,10 +29,10 @@ bool IspMode(usb::QuorvexUsb& link, bool enter) {
     // The control registers are written whatever the mode request did.
     RegSelectBank(link, kBankIspControl);
     if (enter) {
-        RegWrite(link, kRegIspControl7, 0x10);
-        RegWrite(link, kRegIspControl1, 0x03);
+        RegWrite(link, kRegIspControl7, kIspControl7Enter);
+        RegWrite(link, kRegIspControl1, kIspControl1Enter);
     } else {
-        RegWrite(link, kRegIspControl7, 0x00);
+        RegWrite(link, kRegIspControl7, kIspControl7Leave);
     }
     return ok;
 }

@@ -1,0 +1,169 @@
+#include "chip/flash_commands.h"
+
+#include <algorithm>
+
+#include "chip/registers.h"
+#include "chip/request_codes.h"
+#include "usb/quorvex_usb.h"
+
+namespace chip {
+
+namespace {
+
+// Ready-poll bounds. A status read gives up fast because its 0xFF answer looks
+// busy, so its callers simply poll the status again; a block read has no such
+// second chance and waits one millisecond per not-ready answer.
+constexpr int kStatusReadyPolls = 10;
+constexpr int kIdReadyPolls = 100;
+constexpr int kBlockReadyPolls = 100;
+constexpr std::uint32_t kBlockPollPauseMs = 1;
+
+// What a status read yields when the flash never answered; callers take it for busy.
+constexpr std::uint8_t kNoStatus = 0xFF;
+
+constexpr std::uint8_t kStatusReplyCount = 1;
+constexpr std::uint8_t kIdReplyCount = 3;
+
+constexpr std::size_t kAddressBytes = 3;
+constexpr std::size_t kWordBytes = 2;
+
+// Flash addresses travel most significant byte first.
+void PutAddress(std::uint8_t* out, std::uint32_t address) {
+    out[0] = static_cast<std::uint8_t>(address >> 16);
+    out[1] = static_cast<std::uint8_t>(address >> 8);
+    out[2] = static_cast<std::uint8_t>(address);
+}
+
+bool SendInstruction(usb::QuorvexUsb& link, std::uint16_t index, std::span<std::uint8_t> bytes) {
+    return link.VendorRequest(kTypeOut, kRequestFlashInstruction, 0, index, bytes.data(),
+                              static_cast<std::uint32_t>(bytes.size()));
+}
+
+bool PollReady(usb::QuorvexUsb& link, int polls, std::uint32_t pauseMs) {
+    for (int i = 0; i < polls; ++i) {
+        if (FlashReady(link))
+            return true;
+        if (pauseMs != 0)
+            link.SleepMs(pauseMs);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FlashWrite(usb::QuorvexUsb& link, std::uint8_t instruction,
+                std::span<const std::uint8_t> data) {
+    if (data.size() > kMaxFlashWriteData)
+        return false;
+    std::array<std::uint8_t, 1 + kMaxFlashWriteData> bytes{instruction};
+    std::copy(data.begin(), data.end(), bytes.begin() + 1);
+    return SendInstruction(link, kInstructionEnds, std::span(bytes).first(1 + data.size()));
+}
+
+bool FlashCommand(usb::QuorvexUsb& link, std::uint8_t instruction, std::uint8_t replyCount) {
+    return link.VendorRequest(kTypeOut, kRequestFlashReadBackInstruction, replyCount,
+                              kInstructionEnds, &instruction, 1);
+}
+
+bool FlashFetch(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* destination) {
+    if (count == 0 || destination == nullptr)
+        return false;
+    // Staged so that a failed fetch leaves the destination as it was; seeded
+    // with its contents so that a short answer keeps the old tail, as the
+    // transport promises for its own buffer.
+    std::array<std::uint8_t, kMaxFetchLength> staging;
+    std::copy_n(destination, count, staging.begin());
+    if (!link.VendorRequest(kTypeIn, kRequestFlashFetch, 0, 0, staging.data(), count)) {
+        return false;
+    }
+    std::copy_n(staging.begin(), count, destination);
+    return true;
+}
+
+bool FlashWriteEnable(usb::QuorvexUsb& link) {
+    return FlashWrite(link, kFlashWriteEnable, {});
+}
+
+bool FlashWriteDisable(usb::QuorvexUsb& link) {
+    return FlashWrite(link, kFlashWriteDisable, {});
+}
+
+bool FlashEraseChip(usb::QuorvexUsb& link) {
+    return FlashWrite(link, kFlashChipErase, {});
+}
+
+bool FlashEraseSector(usb::QuorvexUsb& link, std::uint32_t address) {
+    std::array<std::uint8_t, kAddressBytes> bytes;
+    PutAddress(bytes.data(), address);
+    return FlashWrite(link, kFlashSectorErase, bytes);
+}
+
+bool FlashWriteStatus(usb::QuorvexUsb& link, std::uint8_t value) {
+    return FlashWrite(link, kFlashWriteStatus, std::span(&value, 1));
+}
+
+std::uint8_t FlashReadStatus(usb::QuorvexUsb& link) {
+    // A lost instruction shows up as a never-ready engine, so its result adds nothing.
+    FlashCommand(link, kFlashReadStatus, kStatusReplyCount);
+    std::uint8_t status = kNoStatus;
+    if (PollReady(link, kStatusReadyPolls, 0)) {
+        FlashFetch(link, kStatusReplyCount, &status);
+    }
+    return status;
+}
+
+bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId) {
+    FlashCommand(link, kFlashReadId, kIdReplyCount);
+    if (!PollReady(link, kIdReadyPolls, 0))
+        return false;
+    return FlashFetch(link, kIdReplyCount, chipId.data());
+}
+
+bool FlashReadBlock(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                    std::uint8_t* destination) {
+    if (length == 0 || length > kMaxFetchLength || destination == nullptr)
+        return false;
+    std::array<std::uint8_t, 1 + kAddressBytes> bytes{kFlashRead};
+    PutAddress(bytes.data() + 1, address);
+    if (!link.VendorRequest(kTypeOut, kRequestFlashReadBackInstruction, length, kInstructionEnds,
+                            bytes.data(), bytes.size())) {
+        return false;
+    }
+    if (!PollReady(link, kBlockReadyPolls, kBlockPollPauseMs))
+        return false;
+    return FlashFetch(link, static_cast<std::uint8_t>(length), destination);
+}
+
+bool FlashPageProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                      const std::uint8_t* data) {
+    if (length == 0 || length > kMaxPageProgramLength || data == nullptr)
+        return false;
+    std::array<std::uint8_t, 1 + kAddressBytes> header{kFlashPageProgram};
+    PutAddress(header.data() + 1, address);
+    // A header failure surfaces through the data request, which ends the instruction.
+    SendInstruction(link, kInstructionContinues, header);
+    std::array<std::uint8_t, kMaxPageProgramLength> page;
+    std::copy_n(data, length, page.begin());
+    return SendInstruction(link, kInstructionEnds, std::span(page).first(length));
+}
+
+bool FlashWordProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
+                      const std::uint8_t* data) {
+    if (length < kWordBytes || length % kWordBytes != 0 || length > kMaxPageProgramLength ||
+        data == nullptr) {
+        return false;
+    }
+    std::array<std::uint8_t, 1 + kAddressBytes + kWordBytes> first{kFlashWordProgram};
+    PutAddress(first.data() + 1, address);
+    first[4] = data[0];
+    first[5] = data[1];
+    bool ok = SendInstruction(link, kInstructionEnds, first);
+    // The flash advances the address itself; each further word is an instruction of its own.
+    for (std::size_t k = kWordBytes; k < length; k += kWordBytes) {
+        std::array<std::uint8_t, 1 + kWordBytes> next{kFlashWordProgram, data[k], data[k + 1]};
+        ok = SendInstruction(link, kInstructionEnds, next);
+    }
+    return ok;
+}
+
+}  // namespace chip
