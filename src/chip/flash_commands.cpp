@@ -155,8 +155,8 @@ bool FlashWordProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_
     }
     std::array<std::uint8_t, 1 + kAddressBytes + kWordBytes> first{kFlashWordProgram};
     PutAddress(first.data() + 1, address);
-    first[4] = data[0];
-    first[5] = data[1];
+    first[1 + kAddressBytes] = data[0];
+    first[2 + kAddressBytes] = data[1];
     bool ok = SendInstruction(link, kInstructionEnds, first);
     // The flash advances the address itself; each further word is an instruction of its own.
     for (std::size_t k = kWordBytes; k < length; k += kWordBytes) {

@@ -1,5 +1,6 @@
-#include "chip/chip_test_rig.h"
+#include "chip_test_rig.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "chip/request_codes.h"
@@ -9,11 +10,13 @@
 namespace chip_test {
 
 ChipRig::ChipRig(bool open) {
-    backend_.SetPaths(usb::kUsbDeviceInterfaceClass,
-                      {usb::MakeInterfacePath(0x0EA0, 0x6000, "1-2", usb::kUsbDeviceInterfaceClass)});
+    backend_.SetPaths(
+        usb::kUsbDeviceInterfaceClass,
+        {usb::MakeInterfacePath(0x0EA0, 0x6000, "1-2", usb::kUsbDeviceInterfaceClass)});
     backend_.SetHandler([this](const usb::DecodedCall& call) { return Answer(call); });
     link_.FindDevice();
-    if (open) link_.OpenDevice();
+    if (open)
+        link_.OpenDevice();
     settingUp_ = false;
     link_.SetTrace(&trace_);
 }
@@ -27,19 +30,22 @@ void ChipRig::QueueReady(std::vector<std::uint8_t> answers) {
 }
 
 std::uint8_t ChipRig::Next(std::deque<std::uint8_t>& queue, std::uint8_t fallback) {
-    if (queue.empty()) return fallback;
+    if (queue.empty())
+        return fallback;
     const std::uint8_t value = queue.front();
     queue.pop_front();
     return value;
 }
 
 bool ChipRig::Answer(const usb::DecodedCall& call) {
-    if (settingUp_) return true;  // the probe
+    if (settingUp_)
+        return true;  // the probe
     ++requests_;
     const bool fail =
         failedOrdinals_.contains(requests_) || failedCodes_.contains(call.setup.request);
     if (fail) {
-        for (std::uint8_t& byte : call.inBuffer) byte = failureGarbage_;
+        for (std::uint8_t& byte : call.inBuffer)
+            byte = failureGarbage_;
         return false;
     }
     Fill(call);
@@ -47,7 +53,8 @@ bool ChipRig::Answer(const usb::DecodedCall& call) {
 }
 
 void ChipRig::Fill(const usb::DecodedCall& call) {
-    if (call.inBuffer.empty()) return;
+    if (call.inBuffer.empty())
+        return;
     switch (call.setup.request) {
         case chip::kRequestRegRead: {
             const std::uint16_t reg = call.setup.index;
@@ -67,6 +74,23 @@ void ChipRig::Fill(const usb::DecodedCall& call) {
     }
 }
 
+::testing::AssertionResult TraceIs(const std::vector<std::string>& actual,
+                                   const std::vector<std::string>& expected) {
+    const std::size_t common = std::min(actual.size(), expected.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (actual[i] != expected[i]) {
+            return ::testing::AssertionFailure() << "line " << i << " is \"" << actual[i]
+                                                 << "\", expected \"" << expected[i] << '"';
+        }
+    }
+    if (actual.size() != expected.size()) {
+        return ::testing::AssertionFailure()
+               << actual.size() << " lines, expected " << expected.size() << "; first extra: \""
+               << (actual.size() > common ? actual[common] : expected[common]) << '"';
+    }
+    return ::testing::AssertionSuccess();
+}
+
 std::string RegWriteLine(std::uint16_t reg, std::uint8_t value) {
     char line[40];
     std::snprintf(line, sizeof line, "43 90 0000 %04x 1 %02x ok", reg, value);
@@ -79,7 +103,9 @@ std::string RegReadLine(std::uint16_t reg, std::uint8_t value) {
     return line;
 }
 
-std::string SleepLine(std::uint32_t ms) { return "sleep " + std::to_string(ms); }
+std::string SleepLine(std::uint32_t ms) {
+    return "sleep " + std::to_string(ms);
+}
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
     std::string text;

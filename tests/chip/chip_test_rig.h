@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "sim/virtual_clock.h"
 #include "support/fake_backend.h"
 #include "usb/quorvex_usb.h"
@@ -67,6 +69,10 @@ private:
     std::set<std::uint8_t> failedCodes_;
     std::uint8_t failureGarbage_ = 0xA5;
 };
+
+// Compares a trace with the expected lines and names the first difference.
+::testing::AssertionResult TraceIs(const std::vector<std::string>& actual,
+                                   const std::vector<std::string>& expected);
 
 // Expected trace lines.
 std::string RegWriteLine(std::uint16_t reg, std::uint8_t value);
