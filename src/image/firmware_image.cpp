@@ -36,7 +36,8 @@ void FirmwareImage::Assign(std::span<const std::uint8_t> content) {
                                 " bytes exceeds the 262144-byte firmware image");
     }
     // memmove: the content may be a view of this very image.
-    if (!content.empty()) std::memmove(bytes_->data(), content.data(), content.size());
+    if (!content.empty())
+        std::memmove(bytes_->data(), content.data(), content.size());
     std::fill(bytes_->begin() + static_cast<std::ptrdiff_t>(content.size()), bytes_->end(),
               kErasedByte);
     length_ = static_cast<std::uint32_t>(content.size());

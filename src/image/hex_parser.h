@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "image/firmware_image.h"
+#include "image/hex_record.h"
+
+namespace image {
+
+// Places the data of Intel HEX text at its true addresses in a buffer of the
+// image's size, checking every record on the way. Extended segment (02) and
+// extended linear (04) records move the base address; start address records
+// (03, 05) carry nothing for the image; an end-of-file record (01) ends the
+// text. Blanks and line ends between records are skipped; any other text
+// there is a fault, since it usually means a record lost its ':'.
+class HexParser {
+public:
+    // Bytes of `target` the text does not define keep their value.
+    explicit HexParser(std::span<std::uint8_t, kImageSize> target);
+
+    // Call once per parser. Stops at the first fault; Error() then says which
+    // line and what is wrong.
+    bool Parse(std::string_view text);
+
+    const std::string& Error() const { return error_; }
+    // Highest address written + 1; 0 when no data byte was written.
+    std::uint32_t EndMark() const { return endMark_; }
+
+private:
+    // Skips blanks and line ends, counting lines; false at other text.
+    bool SkipToRecord(std::string_view text, std::size_t& pos);
+    bool Apply(const HexRecord& record);
+    bool StoreData(const HexRecord& record);
+    // Sets the error for the current line; returns false for the caller to pass on.
+    bool Fail(const std::string& what);
+    bool FailAt(std::size_t index, const std::string& what);
+
+    std::span<std::uint8_t, kImageSize> target_;
+    std::uint64_t base_ = 0;
+    // Segment addressing wraps offsets within 64 KiB; linear addressing runs on.
+    bool segmentAddressing_ = false;
+    bool ended_ = false;
+    std::uint32_t endMark_ = 0;
+    std::size_t line_ = 1;
+    std::size_t lineStart_ = 0;
+    std::string error_;
+};
+
+}  // namespace image
