@@ -22,12 +22,13 @@ std::string TooLargeMessage(const std::string& path) {
 LoadResult LoadBinFile(FirmwareImage& image, const std::string& path) {
     const FileContent file = ReadFileContent(path, kImageSize);
     if (!file.Ok())
-        return LoadResult{LoadStatus::NotOpened, 0, file.error};
+        return LoadResult{LoadStatus::NotOpened, 0, file.error, {}};
     if (file.exceedsLimit)
-        return LoadResult{LoadStatus::Refused, 0, TooLargeMessage(path)};
+        return LoadResult{LoadStatus::Refused, 0, TooLargeMessage(path),
+                          "it is larger than the 262144-byte image"};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.bytes.data());
     image.Assign(std::span(bytes, file.bytes.size()));
-    return LoadResult{LoadStatus::Loaded, ImageChecksum(image), {}};
+    return LoadResult{LoadStatus::Loaded, ImageChecksum(image), {}, {}};
 }
 
 }  // namespace image

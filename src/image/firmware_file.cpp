@@ -30,10 +30,12 @@ LoadResult LoadFirmwareFile(FirmwareImage& image, const std::string& path) {
         case FirmwareFileKind::Unknown:
             break;
     }
-    return LoadResult{LoadStatus::NotRecognised, 0,
+    return LoadResult{LoadStatus::NotRecognised,
+                      0,
                       "\"" + path +
                           "\" is neither a HEX file (.hex, .h00) nor a binary file (.bin); "
-                          "nothing was loaded."};
+                          "nothing was loaded.",
+                      {}};
 }
 
 }  // namespace image

@@ -36,7 +36,7 @@ LoadResult LoadHexFile(FirmwareImage& image, const std::string& path) {
     if (!parser.Parse(file.bytes))
         return Failure(LoadStatus::Refused, invalid + parser.Error() + ".", parser.Error());
     image.Assign(std::span(scratch).first(parser.EndMark()));
-    return LoadResult{LoadStatus::Loaded, ImageChecksum(image), {}};
+    return LoadResult{LoadStatus::Loaded, ImageChecksum(image), {}, {}};
 }
 
 }  // namespace image
