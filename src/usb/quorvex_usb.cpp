@@ -1,5 +1,6 @@
 #include "quorvex_usb.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -55,8 +56,9 @@ void QuorvexUsb::SetAudioDriver(bool useAudioDriver) { useAudioDriver_ = useAudi
 bool QuorvexUsb::UsesAudioDriver() const { return useAudioDriver_; }
 
 void QuorvexUsb::SetMatchString(std::string_view text) {
+    // copy_n, not memcpy: an empty view may carry a null pointer.
     const std::size_t n = std::min(text.size(), kMatchStringSize - 1);
-    std::memcpy(matchString_, text.data(), n);
+    std::copy_n(text.data(), n, matchString_);
     matchString_[n] = '\0';
 }
 

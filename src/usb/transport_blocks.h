@@ -78,6 +78,13 @@ inline constexpr std::size_t kLength = 10;
 using VendorBlock = std::array<std::uint8_t, vendor_block::kSize>;
 using KsHeader = std::array<std::uint8_t, ks_header::kSize>;
 
+static_assert(sizeof(VendorBlock) == 24, "the vendor driver takes exactly 24 bytes");
+static_assert(vendor_block::kLength + 2 == vendor_block::kSetup + 8, "setup packet is 8 bytes");
+static_assert(audio_block::SizeFor(0) == 48 && audio_block::SizeFor(1) == 48 &&
+                  audio_block::SizeFor(4) == 51,
+              "audio block: length + 47 bytes, 48 without data");
+static_assert(audio_block::kData == audio_block::kLength + 4, "data follows the length field");
+
 // The audio-driver block for one vendor request. `data` holds the first
 // `length` bytes of the caller's buffer (copied in both directions).
 std::vector<std::uint8_t> EncodeAudioBlock(std::uint8_t requestType, std::uint8_t request,
