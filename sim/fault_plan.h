@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace sim {
+
+// Faults to inject, set on the bus with SimBackend::SetFaultPlan. Request
+// numbers count every control call on an open handle (probes included) from
+// the moment the plan is set: 1 is the next call. Every fault ends in failed
+// requests or wrong data, never in a call that blocks.
+struct FaultPlan {
+    // That one request fails as a stall; the device never sees it.
+    std::optional<std::uint64_t> failRequest;
+
+    // The device that this request is addressed to is unplugged before the
+    // request reaches it; the request and everything after it on its handles fail.
+    std::optional<std::uint64_t> unplugAtRequest;
+
+    // IN requests whose data stage ends early: `count` IN requests from request
+    // number `fromRequest` on deliver at most `maxBytes` bytes; the rest of the
+    // caller's buffer keeps its old contents. The request still succeeds.
+    struct ShortReplies {
+        std::uint64_t fromRequest = 1;
+        std::uint64_t count = std::numeric_limits<std::uint64_t>::max();
+        std::uint16_t maxBytes = 0;
+    };
+    std::optional<ShortReplies> shortReplies;
+
+    // The pass-through engine carries out this many more instructions normally
+    // and then never reports ready again (0 = from now on).
+    std::optional<std::uint32_t> passThroughNeverReadyAfter;
+
+    // The flash finishes this many more busy operations (erase, program,
+    // status write) normally; the next one never ends (0 = stuck busy now).
+    std::optional<std::uint32_t> flashStuckBusyAfter;
+
+    // The next `times` read instructions (0x03) that cover `address` deliver
+    // that byte XOR `xorMask`; the flash itself keeps the right value.
+    struct CorruptReads {
+        std::uint32_t address = 0;
+        std::uint8_t xorMask = 0x01;
+        std::uint32_t times = 1;
+    };
+    std::optional<CorruptReads> corruptReads;
+};
+
+}  // namespace sim

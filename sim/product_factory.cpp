@@ -1,0 +1,59 @@
+#include "sim/product_factory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "sim/firmware_layout.h"
+#include "sim/sim_backend.h"
+
+namespace sim {
+namespace {
+
+std::string Hex4(std::uint16_t value, const char* format) {
+    char text[8];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// What the tool writes as its last update step, so the part comes from the
+// factory protected as it would be after an update.
+std::uint8_t ProtectedStatus(const FlashSpec& spec) {
+    const std::uint8_t written = spec.wordProgram ? 0x7F : 0xFF;
+    return static_cast<std::uint8_t>(written & spec.writableStatusMask);
+}
+
+}  // namespace
+
+UsbIdentity ProductIdentity(int row) {
+    if (row < 0 || row >= kProductRows)
+        throw std::out_of_range("product row out of range");
+    return UsbIdentity{kProductVid, static_cast<std::uint16_t>(kProductPidRow0 + row), true};
+}
+
+std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock) {
+    const FlashSpec& spec = SpecFor(config.flash);
+    ChipConfig chip;
+    chip.product = ProductIdentity(config.row);
+    chip.ispVid = config.ispVid;
+    chip.flash = config.flash;
+    chip.initialFlashStatus = ProtectedStatus(spec);
+    if (!config.blankFlash) {
+        const std::uint32_t length = std::min(config.firmwareLength, spec.sizeBytes);
+        chip.initialFlash = MakeFirmwareImage(length, static_cast<std::uint8_t>(config.row));
+    }
+    auto product = std::make_shared<SimChip>(chip, clock);
+    product->Params().SetVid(Hex4(chip.product.vid, "%04x"));
+    product->Params().SetPid(Hex4(chip.product.pid, "%04x"));
+    product->Params().SetString(2, "Pale Reed " + Hex4(chip.product.pid, "%04X"));
+    return product;
+}
+
+std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& config,
+                                     usb::Clock& clock) {
+    std::shared_ptr<SimChip> chip = MakeProductChip(config, clock);
+    backend.Plug(config.location, chip);
+    return chip;
+}
+
+}  // namespace sim

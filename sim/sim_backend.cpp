@@ -1,0 +1,222 @@
+#include "sim/sim_backend.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "sim/virtual_clock.h"
+#include "usb/guid.h"
+#include "usb/interface_path.h"
+#include "usb/transport_blocks.h"
+
+namespace sim {
+
+SimBackend::SimBackend(usb::Clock& clock)
+    : clock_(clock), virtualClock_(dynamic_cast<VirtualClock*>(&clock)) {}
+
+SimBackend::~SimBackend() = default;
+
+void SimBackend::Plug(const std::string& location, std::shared_ptr<SimDevice> device) {
+    Unplug(location);
+    device->ApplyFaultPlan(faults_);
+    slots_.push_back(Slot{location, device, nextPlugId_++});
+    device->OnPlugged();
+}
+
+void SimBackend::Unplug(const std::string& location) {
+    const auto it = std::find_if(slots_.begin(), slots_.end(),
+                                 [&](const Slot& slot) { return slot.location == location; });
+    if (it == slots_.end())
+        return;
+    const std::shared_ptr<SimDevice> device = it->device;  // outlives the slot
+    slots_.erase(it);
+    device->OnUnplugged();
+}
+
+void SimBackend::PowerCycle(const std::string& location) {
+    const Slot* slot = FindSlot(location);
+    if (slot == nullptr)
+        return;
+    const std::shared_ptr<SimDevice> device = slot->device;
+    Unplug(location);
+    Plug(location, device);
+}
+
+SimDevice* SimBackend::DeviceAt(const std::string& location) const {
+    for (const Slot& slot : slots_) {
+        if (slot.location == location)
+            return slot.device.get();
+    }
+    return nullptr;
+}
+
+std::vector<std::string> SimBackend::Locations() const {
+    std::vector<std::string> locations;
+    for (const Slot& slot : slots_)
+        locations.push_back(slot.location);
+    return locations;
+}
+
+void SimBackend::SetFaultPlan(const FaultPlan& plan) {
+    faults_ = plan;
+    faultRequests_ = 0;
+    shortRepliesGiven_ = 0;
+    for (const Slot& slot : slots_)
+        slot.device->ApplyFaultPlan(plan);
+}
+
+std::optional<std::vector<std::string>> SimBackend::ListInterfacePaths(
+    const usb::Guid& interfaceClass) {
+    const bool audio = interfaceClass == usb::kAudioDriverInterfaceClass;
+    std::vector<std::string> paths;
+    if (!audio && interfaceClass != usb::kUsbDeviceInterfaceClass)
+        return paths;
+    for (const Slot& slot : slots_) {
+        const UsbIdentity& id = slot.device->Identity();
+        if (audio && !id.hasAudioInterface)
+            continue;
+        paths.push_back(usb::MakeInterfacePath(id.vid, id.pid, slot.location, interfaceClass));
+    }
+    return paths;
+}
+
+usb::DeviceBackend::OpenResult SimBackend::Open(const std::string& path) {
+    for (const Slot& slot : slots_) {
+        const UsbIdentity& id = slot.device->Identity();
+        for (const usb::Guid* cls :
+             {&usb::kAudioDriverInterfaceClass, &usb::kUsbDeviceInterfaceClass}) {
+            if (cls == &usb::kAudioDriverInterfaceClass && !id.hasAudioInterface)
+                continue;
+            if (usb::MakeInterfacePath(id.vid, id.pid, slot.location, *cls) != path)
+                continue;
+            const HandleId handleId = nextHandle_++;
+            handles_.push_back(
+                Handle{handleId, slot.plugId, slot.device->Enumeration(), slot.device.get()});
+            return OpenResult{usb::OpenStatus::Ok, handleId};
+        }
+    }
+    return OpenResult{usb::OpenStatus::NoSuchDevice, 0};
+}
+
+void SimBackend::Close(HandleId handle) noexcept {
+    const auto it = std::find_if(handles_.begin(), handles_.end(),
+                                 [&](const Handle& h) { return h.id == handle; });
+    if (it != handles_.end())
+        handles_.erase(it);
+}
+
+SimBackend::Slot* SimBackend::FindSlot(const std::string& location) {
+    for (Slot& slot : slots_) {
+        if (slot.location == location)
+            return &slot;
+    }
+    return nullptr;
+}
+
+SimBackend::Handle* SimBackend::FindHandle(HandleId id) {
+    for (Handle& handle : handles_) {
+        if (handle.id == id)
+            return &handle;
+    }
+    return nullptr;
+}
+
+const SimBackend::Slot* SimBackend::LiveSlotFor(const Handle& handle) const {
+    for (const Slot& slot : slots_) {
+        if (slot.plugId != handle.plugId)
+            continue;
+        // A device that re-enumerated is a new device to the host.
+        return slot.device->Enumeration() == handle.enumeration ? &slot : nullptr;
+    }
+    return nullptr;
+}
+
+bool SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
+                           std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+    ++counters_.controlCalls;
+    const Handle* open = FindHandle(handle);
+    const Slot* slot = open != nullptr ? LiveSlotFor(*open) : nullptr;
+    const std::optional<usb::DecodedCall> call =
+        slot != nullptr ? usb::DecodeControlCall(controlCode, input, output) : std::nullopt;
+    // Without an Audio-class interface no audio driver is there to take a
+    // kernel-streaming request.
+    if (!call ||
+        (controlCode == usb::kIoctlKsProperty && !slot->device->Identity().hasAudioInterface)) {
+        // Refused by the operating system or the driver: nothing reaches the bus.
+        ++counters_.failed;
+        return false;
+    }
+    ChargeLatency();
+    // Only the log needs the location, and the slot may be gone after the faults.
+    const std::string location = logging_ ? slot->location : std::string();
+    SimDevice& device = *slot->device;
+    bool ok = false;
+    if (PassesRequestFaults(*slot)) {
+        ok = call->kind == usb::DecodedCall::Kind::SupportQuery || Transfer(device, *call);
+    }
+    Record(location, *call, ok);
+    return ok;
+}
+
+void SimBackend::ChargeLatency() {
+    if (latencyUs_ == 0)
+        return;
+    counters_.latencyUs += latencyUs_;
+    if (virtualClock_ != nullptr) {
+        virtualClock_->AdvanceUs(latencyUs_);
+    } else {
+        std::this_thread::sleep_for(std::chrono::microseconds(latencyUs_));
+    }
+}
+
+bool SimBackend::PassesRequestFaults(const Slot& slot) {
+    const std::uint64_t n = ++faultRequests_;
+    if (faults_.failRequest == n)
+        return false;
+    if (faults_.unplugAtRequest == n) {
+        const std::string location = slot.location;
+        Unplug(location);
+        return false;
+    }
+    return true;
+}
+
+bool SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call) {
+    const auto& shortReplies = faults_.shortReplies;
+    const bool cut = call.setup.IsIn() && shortReplies &&
+                     faultRequests_ >= shortReplies->fromRequest &&
+                     shortRepliesGiven_ < shortReplies->count;
+    if (!cut)
+        return device.HandleControl(call.setup, call.outData, call.inBuffer);
+    // The device answers in full; the host sees only the start of it.
+    ++shortRepliesGiven_;
+    std::vector<std::uint8_t> answer(call.inBuffer.begin(), call.inBuffer.end());
+    const bool ok = device.HandleControl(call.setup, call.outData, answer);
+    const std::size_t n = std::min<std::size_t>(shortReplies->maxBytes, answer.size());
+    std::copy_n(answer.begin(), n, call.inBuffer.begin());
+    return ok;
+}
+
+void SimBackend::Record(const std::string& location, const usb::DecodedCall& call, bool ok) {
+    if (!ok)
+        ++counters_.failed;
+    if (call.kind == usb::DecodedCall::Kind::SupportQuery) {
+        ++counters_.supportQueries;
+        return;
+    }
+    ++counters_.byRequestCode[call.setup.request];
+    if (call.setup.IsIn()) {
+        ++counters_.inRequests;
+        counters_.inBytes += call.inBuffer.size();
+    } else {
+        ++counters_.outRequests;
+        counters_.outBytes += call.outData.size();
+    }
+    if (!logging_)
+        return;
+    const auto data =
+        call.setup.IsIn() ? std::span<const std::uint8_t>(call.inBuffer) : call.outData;
+    log_.push_back(LoggedRequest{location, call.setup, {data.begin(), data.end()}, ok});
+}
+
+}  // namespace sim

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/fault_plan.h"
+#include "sim/request_counters.h"
+#include "sim/sim_device.h"
+#include "usb/device_backend.h"
+
+namespace usb {
+class Clock;
+}
+
+namespace sim {
+
+class VirtualClock;
+
+// The simulated USB bus behind the device link: devices are plugged into and
+// unplugged from locations ("1-2") at any time, interface paths are made as
+// the real backend makes them, and each control call is decoded as the two
+// drivers would and handed to the device. Every call costs the configured
+// latency on the clock: with a VirtualClock it advances virtual time, with a
+// real clock it sleeps.
+//
+// Latency 0 is for measuring host cost only: with it no time passes between
+// requests, so un-paced polls (flash status, I2C done) see the chip still busy.
+class SimBackend final : public usb::DeviceBackend {
+public:
+    static constexpr std::uint32_t kHighSpeedLatencyUs = 125;   // one microframe
+    static constexpr std::uint32_t kFullSpeedLatencyUs = 1000;  // one frame
+
+    // One logged control transfer: OUT data as sent, or IN data as answered.
+    struct LoggedRequest {
+        std::string location;
+        usb::ControlSetup setup;
+        std::vector<std::uint8_t> data;
+        bool ok = false;
+    };
+
+    explicit SimBackend(usb::Clock& clock);
+    ~SimBackend() override;
+
+    // Plugging powers the device up (SimDevice::OnPlugged); a device already
+    // at that location is unplugged first.
+    void Plug(const std::string& location, std::shared_ptr<SimDevice> device);
+    // Powers the device down; open handles to it fail from now on. No-op when empty.
+    void Unplug(const std::string& location);
+    // Unplug and plug back the same device.
+    void PowerCycle(const std::string& location);
+    SimDevice* DeviceAt(const std::string& location) const;
+    std::vector<std::string> Locations() const;
+
+    void SetLatencyUs(std::uint32_t us) { latencyUs_ = us; }
+    std::uint32_t LatencyUs() const { return latencyUs_; }
+
+    // Replaces the plan (request numbers restart at 1) and hands the device
+    // part to every plugged device and to devices plugged later.
+    void SetFaultPlan(const FaultPlan& plan);
+    void ClearFaultPlan() { SetFaultPlan(FaultPlan{}); }
+
+    const RequestCounters& Counters() const { return counters_; }
+    void ResetCounters() { counters_ = RequestCounters{}; }
+
+    // Logging copies every control transfer; off by default to keep calls cheap.
+    void SetLogging(bool on) { logging_ = on; }
+    const std::vector<LoggedRequest>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+
+    int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
+
+    // usb::DeviceBackend
+    std::optional<std::vector<std::string>> ListInterfacePaths(
+        const usb::Guid& interfaceClass) override;
+    OpenResult Open(const std::string& path) override;
+    void Close(HandleId handle) noexcept override;
+    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
+                   std::span<std::uint8_t> output) override;
+
+private:
+    struct Slot {
+        std::string location;
+        std::shared_ptr<SimDevice> device;
+        std::uint64_t plugId = 0;
+    };
+    struct Handle {
+        HandleId id = 0;
+        std::uint64_t plugId = 0;
+        std::uint64_t enumeration = 0;
+        SimDevice* device = nullptr;
+    };
+
+    Slot* FindSlot(const std::string& location);
+    const Slot* LiveSlotFor(const Handle& handle) const;
+    Handle* FindHandle(HandleId id);
+    void ChargeLatency();
+    // False when the plan fails this request (and may have unplugged `slot`).
+    bool PassesRequestFaults(const Slot& slot);
+    bool Transfer(SimDevice& device, const usb::DecodedCall& call);
+    void Record(const std::string& location, const usb::DecodedCall& call, bool ok);
+
+    usb::Clock& clock_;
+    VirtualClock* virtualClock_ = nullptr;
+    std::uint32_t latencyUs_ = kHighSpeedLatencyUs;
+    std::vector<Slot> slots_;
+    std::vector<Handle> handles_;
+    HandleId nextHandle_ = 1;
+    std::uint64_t nextPlugId_ = 1;
+
+    FaultPlan faults_;
+    std::uint64_t faultRequests_ = 0;
+    std::uint64_t shortRepliesGiven_ = 0;
+
+    RequestCounters counters_;
+    bool logging_ = false;
+    std::vector<LoggedRequest> log_;
+};
+
+}  // namespace sim

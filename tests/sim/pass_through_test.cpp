@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "chip/request_codes.h"
+#include "sim/pass_through_engine.h"
+#include "sim_rig.h"
+
+namespace {
+
+using sim_test::Addressed;
+using sim_test::SimRig;
+
+sim::ProductConfig W25Product() {
+    sim::ProductConfig config;
+    config.flash = sim::FlashModel::W25q80;
+    return config;
+}
+
+class PassThroughTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(rig.Connect()); }
+
+    SimRig rig{W25Product()};
+};
+
+TEST_F(PassThroughTest, IspModeNeedsTheExactKeys) {
+    EXPECT_FALSE(rig.Out(chip::kRequestEnterIsp, 0x3B93, chip::kEnterIspIndex));
+    EXPECT_FALSE(rig.Out(chip::kRequestEnterIsp, chip::kEnterIspValue, 0x4E70));
+    EXPECT_FALSE(rig.Out(chip::kRequestEnterIsp, chip::kLeaveIspValue, chip::kLeaveIspIndex));
+    EXPECT_FALSE(rig.chip->InIspMode());
+
+    EXPECT_TRUE(rig.EnterIsp());
+    EXPECT_TRUE(rig.chip->InIspMode());
+    EXPECT_EQ(rig.chip->Identity(), sim::ProductIdentity(0)) << "entering does not re-enumerate";
+
+    EXPECT_FALSE(rig.Out(chip::kRequestLeaveIsp, chip::kEnterIspValue, chip::kEnterIspIndex));
+    EXPECT_TRUE(rig.chip->InIspMode());
+}
+
+TEST_F(PassThroughTest, RefusedOutsideIspMode) {
+    rig.chip->Flash().SetStatusBits(0x00);
+    std::vector<std::uint8_t> one(1, 0xAA);
+    EXPECT_FALSE(rig.Instruction({0x06}));
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashReadBackInstruction, 3, 1, {0x9F}));
+    EXPECT_FALSE(rig.In(chip::kRequestFlashReady, 0, 0, one));
+    EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, one));
+    EXPECT_EQ(one[0], 0xAA);
+    EXPECT_EQ(rig.chip->Flash().StatusRegister(rig.clock.NowUs()), 0x00);
+    EXPECT_EQ(rig.chip->Engine().InstructionsRun(), 0u);
+}
+
+TEST_F(PassThroughTest, InstructionGathersOverRequestsUntilIndexOne) {
+    ASSERT_TRUE(rig.EnterIsp());
+    rig.chip->Flash().SetStatusBits(0x00);
+    ASSERT_TRUE(rig.WriteEnable());
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashInstruction, 0, 0, Addressed(0x02, 0x81234)));
+    EXPECT_EQ(rig.chip->Engine().InstructionsRun(), 1u) << "the header alone runs nothing";
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashInstruction, 0, 1, {0x5A, 0xA5}));
+    ASSERT_TRUE(rig.WaitNotBusy());
+    EXPECT_EQ(rig.FlashRead(0x81233, 4), (std::vector<std::uint8_t>{0xFF, 0x5A, 0xA5, 0xFF}));
+}
+
+TEST_F(PassThroughTest, MalformedPassThroughRequestsStall) {
+    ASSERT_TRUE(rig.EnterIsp());
+    std::vector<std::uint8_t> big(257, 0);
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashInstruction, 0, 2, {0x06}));
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashInstruction, 1, 1, {0x06}));
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashReadBackInstruction, 3, 0, {0x9F}));
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashReadBackInstruction, 257, 1, {0x9F}));
+    EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, big));
+    EXPECT_FALSE(rig.Out(chip::kRequestFlashInstruction, 0, 1, {}));
+    EXPECT_EQ(rig.chip->Engine().InstructionsRun(), 0u);
+}
+
+TEST_F(PassThroughTest, FetchSeesTheReplyOnlyOnceTheEngineIsReady) {
+    ASSERT_TRUE(rig.EnterIsp());
+    rig.bus.SetLatencyUs(0);
+    std::vector<std::uint8_t> ready(1, 0xAA);
+    std::vector<std::uint8_t> id(3, 0xAA);
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashReadBackInstruction, 3, 1, {0x9F}));
+    ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
+    EXPECT_EQ(ready[0], 0);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashFetch, 0, 0, id));
+    EXPECT_EQ(id, (std::vector<std::uint8_t>{0, 0, 0})) << "still the previous reply";
+
+    rig.clock.AdvanceUs(10);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
+    EXPECT_EQ(ready[0], 1);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashFetch, 0, 0, id));
+    EXPECT_EQ(id, (std::vector<std::uint8_t>{0xEF, 0x40, 0x14}));
+}
+
+TEST_F(PassThroughTest, ClockingTimeGrowsWithTheInstruction) {
+    ASSERT_TRUE(rig.EnterIsp());
+    rig.bus.SetLatencyUs(0);
+    const std::uint64_t start = rig.clock.NowUs();
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashInstruction, 0, 0, Addressed(0x02, 0x0)));
+    ASSERT_TRUE(rig.Instruction(std::vector<std::uint8_t>(256, 0x00)));
+    const std::uint64_t clockUs =
+        (sim::PassThroughEngine::kOverheadNs + 260 * sim::PassThroughEngine::kNsPerByte + 999) /
+        1000;
+    EXPECT_FALSE(rig.chip->Engine().IsReady(start + clockUs - 1));
+    EXPECT_TRUE(rig.chip->Engine().IsReady(start + clockUs));
+}
+
+TEST_F(PassThroughTest, FirstPollAfterASmallInstructionIsReadyAtBusSpeed) {
+    ASSERT_TRUE(rig.EnterIsp());
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashReadBackInstruction, 64, 1, Addressed(0x03, 0)));
+    std::vector<std::uint8_t> ready(1, 0);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
+    EXPECT_EQ(ready[0], 1);
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The update steps through the chip commands against each flash model: the
+// right order works, and each missing step shows up the way it would on a
+// real part.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "chip/flash_commands.h"
+#include "chip/registers.h"
+#include "sim/firmware_layout.h"
+#include "sim_rig.h"
+
+namespace {
+
+using sim_test::SimRig;
+
+struct Steps {
+    bool clearStatus = true;
+    bool writeDisableAfterWords = true;
+};
+
+class UpdateWalkthrough : public ::testing::TestWithParam<sim::FlashModel> {
+protected:
+    UpdateWalkthrough() : rig(Config()) {}
+
+    static sim::ProductConfig Config() {
+        sim::ProductConfig config;
+        config.flash = GetParam();
+        return config;
+    }
+
+    bool WaitNotBusy() {
+        for (int i = 0; i < 1000; ++i) {
+            if ((chip::FlashReadStatus(rig.link) & 0x01) == 0)
+                return true;
+            rig.link.SleepMs(10);
+        }
+        return false;
+    }
+
+    void ProgramPage(std::uint32_t at, const std::uint8_t* data, std::uint16_t size,
+                     const Steps& steps) {
+        chip::FlashWriteEnable(rig.link);
+        if (rig.chip->Flash().Spec().wordProgram) {
+            chip::FlashWordProgram(rig.link, at, size, data);
+            if (steps.writeDisableAfterWords)
+                chip::FlashWriteDisable(rig.link);
+        } else {
+            chip::FlashPageProgram(rig.link, at, size, data);
+            ASSERT_TRUE(WaitNotBusy());
+        }
+    }
+
+    // Erase, program and protect, as the one-button update does.
+    void Update(const std::vector<std::uint8_t>& image, const Steps& steps) {
+        ASSERT_TRUE(rig.Connect());
+        ASSERT_TRUE(chip::IspMode(rig.link, true));
+        chip::ChipIdBytes id{};
+        ASSERT_TRUE(chip::FlashReadId(rig.link, id));
+        ASSERT_EQ(id, rig.chip->Flash().Spec().jedecId);
+        if (steps.clearStatus) {
+            chip::FlashWriteEnable(rig.link);
+            chip::FlashWriteStatus(rig.link, 0x00);
+            ASSERT_TRUE(WaitNotBusy());
+        }
+        chip::FlashWriteEnable(rig.link);
+        chip::FlashEraseChip(rig.link);
+        ASSERT_TRUE(WaitNotBusy());
+        const std::uint16_t page =
+            rig.chip->Flash().Spec().wordProgram ? 256 : rig.chip->Flash().Spec().pageSize;
+        for (std::uint32_t at = 0; at < image.size(); at += page) {
+            ProgramPage(at, image.data() + at, page, steps);
+        }
+        chip::FlashWriteEnable(rig.link);
+        chip::FlashWriteStatus(rig.link, rig.chip->Flash().Spec().wordProgram ? 0x7F : 0xFF);
+        ASSERT_TRUE(WaitNotBusy());
+        ASSERT_TRUE(chip::IspMode(rig.link, false));
+    }
+
+    bool FlashHolds(const std::vector<std::uint8_t>& image) const {
+        const auto contents = rig.chip->Flash().Contents();
+        return std::equal(image.begin(), image.end(), contents.begin());
+    }
+
+    SimRig rig;
+};
+
+TEST_P(UpdateWalkthrough, FullUpdateBootsTheNewFirmwareProtected) {
+    const std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x800, 42);
+    Update(image, {});
+    EXPECT_TRUE(FlashHolds(image));
+    EXPECT_EQ(rig.chip->Identity(), sim::ProductIdentity(0));
+    EXPECT_TRUE(rig.chip->Flash().IsProtected(0));
+    EXPECT_FALSE(rig.chip->Flash().InAaiMode());
+}
+
+TEST_P(UpdateWalkthrough, WithoutClearingTheStatusTheProtectedFlashRefusesTheErase) {
+    const std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x800, 42);
+    const std::vector<std::uint8_t> old(rig.chip->Flash().Contents().begin(),
+                                        rig.chip->Flash().Contents().begin() + 0x800);
+    Update(image, Steps{.clearStatus = false});
+    EXPECT_FALSE(FlashHolds(image));
+    EXPECT_TRUE(FlashHolds(old)) << "the old firmware is untouched";
+}
+
+INSTANTIATE_TEST_SUITE_P(AllParts, UpdateWalkthrough,
+                         ::testing::Values(sim::FlashModel::Sst25vf016b,
+                                           sim::FlashModel::Mx25l1021e, sim::FlashModel::W25q80));
+
+class WordProgramWalkthrough : public UpdateWalkthrough {};
+
+TEST_P(WordProgramWalkthrough, MissingWriteDisableRunsTheNextPageIntoTheOpenSequence) {
+    const std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x200, 42);
+    Update(image, Steps{.writeDisableAfterWords = false});
+    const auto contents = rig.chip->Flash().Contents();
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 0x100, contents.begin()));
+    EXPECT_FALSE(FlashHolds(image));
+    EXPECT_EQ(contents[0x100], 0x00) << "the address bytes were taken for data";
+    EXPECT_EQ(contents[0x101], 0x01);
+    EXPECT_TRUE(rig.chip->Flash().InAaiMode());
+    EXPECT_FALSE(rig.chip->Flash().IsProtected(0)) << "the protection went into the sequence too";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sst, WordProgramWalkthrough,
+                         ::testing::Values(sim::FlashModel::Sst25vf016b));
+
+}  // namespace
