@@ -5,7 +5,7 @@ namespace {
 
 // SST25VF016B: the block-protect bits come up set at every power-up; AAI word
 // programming; the datasheet gives maximum times only.
-constexpr FlashSpec kSst25vf016b{
+constexpr FlashDatasheet kSst25vf016b{
     .name = "SST25VF016B",
     .jedecId = {0xBF, 0x25, 0x41},
     .sizeBytes = 2 * 1024 * 1024,
@@ -22,7 +22,7 @@ constexpr FlashSpec kSst25vf016b{
     .writeStatusUs = 0,
 };
 
-constexpr FlashSpec kMx25l1021e{
+constexpr FlashDatasheet kMx25l1021e{
     .name = "MX25L1021E",
     .jedecId = {0xC2, 0x22, 0x11},
     .sizeBytes = 128 * 1024,
@@ -39,7 +39,7 @@ constexpr FlashSpec kMx25l1021e{
     .writeStatusUs = 5000,
 };
 
-constexpr FlashSpec kW25q80{
+constexpr FlashDatasheet kW25q80{
     .name = "W25Q80",
     .jedecId = {0xEF, 0x40, 0x14},
     .sizeBytes = 1024 * 1024,
@@ -58,7 +58,7 @@ constexpr FlashSpec kW25q80{
 
 }  // namespace
 
-const FlashSpec& SpecFor(FlashModel model) {
+const FlashDatasheet& DatasheetFor(FlashModel model) {
     switch (model) {
         case FlashModel::Sst25vf016b:
             return kSst25vf016b;

@@ -13,7 +13,7 @@ enum class FlashModel {
 };
 
 // Datasheet figures of one part. Times are typical values.
-struct FlashSpec {
+struct FlashDatasheet {
     const char* name = "";
     std::array<std::uint8_t, 3> jedecId{};
     std::uint32_t sizeBytes = 0;
@@ -37,6 +37,6 @@ struct FlashSpec {
     std::uint32_t writeStatusUs = 0;  // 0: takes effect at once
 };
 
-const FlashSpec& SpecFor(FlashModel model);
+const FlashDatasheet& DatasheetFor(FlashModel model);
 
 }  // namespace sim

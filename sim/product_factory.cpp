@@ -18,9 +18,9 @@ std::string Hex4(std::uint16_t value, const char* format) {
 
 // What the tool writes as its last update step, so the part comes from the
 // factory protected as it would be after an update.
-std::uint8_t ProtectedStatus(const FlashSpec& spec) {
-    const std::uint8_t written = spec.wordProgram ? 0x7F : 0xFF;
-    return static_cast<std::uint8_t>(written & spec.writableStatusMask);
+std::uint8_t ProtectedStatus(const FlashDatasheet& datasheet) {
+    const std::uint8_t written = datasheet.wordProgram ? 0x7F : 0xFF;
+    return static_cast<std::uint8_t>(written & datasheet.writableStatusMask);
 }
 
 }  // namespace
@@ -32,14 +32,14 @@ UsbIdentity ProductIdentity(int row) {
 }
 
 std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock) {
-    const FlashSpec& spec = SpecFor(config.flash);
+    const FlashDatasheet& datasheet = DatasheetFor(config.flash);
     ChipConfig chip;
     chip.product = ProductIdentity(config.row);
     chip.ispVid = config.ispVid;
     chip.flash = config.flash;
-    chip.initialFlashStatus = ProtectedStatus(spec);
+    chip.initialFlashStatus = ProtectedStatus(datasheet);
     if (!config.blankFlash) {
-        const std::uint32_t length = std::min(config.firmwareLength, spec.sizeBytes);
+        const std::uint32_t length = std::min(config.firmwareLength, datasheet.sizeBytes);
         chip.initialFlash = MakeFirmwareImage(length, static_cast<std::uint8_t>(config.row));
     }
     auto product = std::make_shared<SimChip>(chip, clock);

@@ -28,7 +28,7 @@ std::uint32_t AddressOf(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 SpiFlash::SpiFlash(FlashModel model)
-    : spec_(SpecFor(model)), memory_(spec_.sizeBytes, 0xFF), status_(spec_.powerUpStatus) {}
+    : datasheet_(DatasheetFor(model)), memory_(datasheet_.sizeBytes, 0xFF), status_(datasheet_.powerUpStatus) {}
 
 void SpiFlash::Execute(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> reply,
                        std::uint64_t nowUs) {
@@ -103,13 +103,13 @@ std::uint8_t SpiFlash::StatusRegister(std::uint64_t nowUs) const {
 }
 
 bool SpiFlash::IsProtected(std::uint32_t address) const {
-    const std::uint8_t bp = (status_ >> 2) & ((1u << spec_.bpBits) - 1);
+    const std::uint8_t bp = (status_ >> 2) & ((1u << datasheet_.bpBits) - 1);
     if (bp == 0)
         return false;
-    if (bp >= spec_.bpAllLevel)
+    if (bp >= datasheet_.bpAllLevel)
         return true;
-    const std::uint32_t protectedBytes = spec_.sizeBytes >> (spec_.bpAllLevel - bp);
-    return address % spec_.sizeBytes >= spec_.sizeBytes - protectedBytes;
+    const std::uint32_t protectedBytes = datasheet_.sizeBytes >> (datasheet_.bpAllLevel - bp);
+    return address % datasheet_.sizeBytes >= datasheet_.sizeBytes - protectedBytes;
 }
 
 bool SpiFlash::RangeProtected(std::uint32_t start, std::uint32_t length) const {
@@ -118,21 +118,21 @@ bool SpiFlash::RangeProtected(std::uint32_t start, std::uint32_t length) const {
 }
 
 void SpiFlash::ReadId(std::span<std::uint8_t> reply) const {
-    const std::size_t n = std::min(reply.size(), spec_.jedecId.size());
-    std::copy_n(spec_.jedecId.begin(), n, reply.begin());
+    const std::size_t n = std::min(reply.size(), datasheet_.jedecId.size());
+    std::copy_n(datasheet_.jedecId.begin(), n, reply.begin());
 }
 
 void SpiFlash::ReadData(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> reply) {
     if (bytes.size() < kAddressedLength)
         return;
-    const std::uint32_t address = AddressOf(bytes) % spec_.sizeBytes;
+    const std::uint32_t address = AddressOf(bytes) % datasheet_.sizeBytes;
     for (std::size_t i = 0; i < reply.size(); ++i) {
-        reply[i] = memory_[(address + i) % spec_.sizeBytes];
+        reply[i] = memory_[(address + i) % datasheet_.sizeBytes];
     }
     if (!corruptReads_)
         return;
     const std::uint32_t offset =
-        (corruptReads_->address + spec_.sizeBytes - address) % spec_.sizeBytes;
+        (corruptReads_->address + datasheet_.sizeBytes - address) % datasheet_.sizeBytes;
     if (offset >= reply.size())
         return;
     reply[offset] ^= corruptReads_->xorMask;
@@ -153,17 +153,17 @@ bool SpiFlash::WriteEnable(bool enable) {
 bool SpiFlash::WriteStatus(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
     if (bytes.size() < 2 || (status_ & kStatusWriteEnabled) == 0)
         return false;
-    if (!StartBusy(spec_.writeStatusUs, nowUs))
+    if (!StartBusy(datasheet_.writeStatusUs, nowUs))
         return true;
-    const std::uint8_t mask = spec_.writableStatusMask;
+    const std::uint8_t mask = datasheet_.writableStatusMask;
     status_ = static_cast<std::uint8_t>((status_ & ~mask) | (bytes[1] & mask));
     return true;
 }
 
 bool SpiFlash::EraseChip(std::uint64_t nowUs) {
-    if ((status_ & kStatusWriteEnabled) == 0 || RangeProtected(0, spec_.sizeBytes))
+    if ((status_ & kStatusWriteEnabled) == 0 || RangeProtected(0, datasheet_.sizeBytes))
         return false;
-    if (!StartBusy(spec_.chipEraseUs, nowUs))
+    if (!StartBusy(datasheet_.chipEraseUs, nowUs))
         return true;
     std::fill(memory_.begin(), memory_.end(), 0xFF);
     return true;
@@ -172,10 +172,10 @@ bool SpiFlash::EraseChip(std::uint64_t nowUs) {
 bool SpiFlash::EraseSector(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
     if (bytes.size() < kAddressedLength || (status_ & kStatusWriteEnabled) == 0)
         return false;
-    const std::uint32_t start = (AddressOf(bytes) % spec_.sizeBytes) & ~(kSectorSize - 1);
+    const std::uint32_t start = (AddressOf(bytes) % datasheet_.sizeBytes) & ~(kSectorSize - 1);
     if (RangeProtected(start, kSectorSize))
         return false;
-    if (!StartBusy(spec_.sectorEraseUs, nowUs))
+    if (!StartBusy(datasheet_.sectorEraseUs, nowUs))
         return true;
     std::fill_n(memory_.begin() + start, kSectorSize, 0xFF);
     return true;
@@ -184,12 +184,12 @@ bool SpiFlash::EraseSector(std::span<const std::uint8_t> bytes, std::uint64_t no
 bool SpiFlash::PageProgram(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
     if (bytes.size() <= kAddressedLength || (status_ & kStatusWriteEnabled) == 0)
         return false;
-    const std::uint32_t address = AddressOf(bytes) % spec_.sizeBytes;
-    const std::uint32_t page = spec_.pageSize;
+    const std::uint32_t address = AddressOf(bytes) % datasheet_.sizeBytes;
+    const std::uint32_t page = datasheet_.pageSize;
     const std::uint32_t base = address - address % page;
     if (RangeProtected(base, page))
         return false;
-    if (!StartBusy(spec_.programUs, nowUs))
+    if (!StartBusy(datasheet_.programUs, nowUs))
         return true;
     // Data goes through the page latch: past the end of the page it wraps to
     // the page's start, and a later byte replaces an earlier one at the same
@@ -205,7 +205,7 @@ bool SpiFlash::PageProgram(std::span<const std::uint8_t> bytes, std::uint64_t no
 }
 
 bool SpiFlash::WordProgram(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
-    if (!spec_.wordProgram)
+    if (!datasheet_.wordProgram)
         return false;
     if (aaiActive_) {
         // Within the sequence the instruction carries data only.
@@ -213,7 +213,7 @@ bool SpiFlash::WordProgram(std::span<const std::uint8_t> bytes, std::uint64_t no
     }
     if (bytes.size() < kAddressedLength + 2 || (status_ & kStatusWriteEnabled) == 0)
         return false;
-    const std::uint32_t address = (AddressOf(bytes) % spec_.sizeBytes) & ~1u;  // even words
+    const std::uint32_t address = (AddressOf(bytes) % datasheet_.sizeBytes) & ~1u;  // even words
     if (RangeProtected(address, 2))
         return false;
     aaiActive_ = true;
@@ -223,12 +223,12 @@ bool SpiFlash::WordProgram(std::span<const std::uint8_t> bytes, std::uint64_t no
 
 bool SpiFlash::ProgramWord(std::uint8_t low, std::uint8_t high, std::uint64_t nowUs) {
     const std::uint32_t address = aaiAddress_;
-    if (address + 1 >= spec_.sizeBytes)
+    if (address + 1 >= datasheet_.sizeBytes)
         return false;  // the sequence stops at the top
     aaiAddress_ += 2;
     if (RangeProtected(address, 2))
         return false;
-    if (!StartBusy(spec_.programUs, nowUs))
+    if (!StartBusy(datasheet_.programUs, nowUs))
         return true;
     memory_[address] &= low;
     memory_[address + 1] &= high;
@@ -254,8 +254,8 @@ void SpiFlash::PowerUp() {
     busyUntilUs_ = 0;
     aaiActive_ = false;
     status_ &= static_cast<std::uint8_t>(~kStatusWriteEnabled);
-    if (!spec_.nonVolatileStatus)
-        status_ = spec_.powerUpStatus;
+    if (!datasheet_.nonVolatileStatus)
+        status_ = datasheet_.powerUpStatus;
 }
 
 void SpiFlash::Load(std::uint32_t address, std::span<const std::uint8_t> data) {

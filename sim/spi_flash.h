@@ -33,7 +33,7 @@ public:
     // Power applied: volatile state back to its datasheet defaults.
     void PowerUp();
 
-    const FlashSpec& Spec() const { return spec_; }
+    const FlashDatasheet& Datasheet() const { return datasheet_; }
     std::uint8_t StatusRegister(std::uint64_t nowUs) const;
     bool IsBusy(std::uint64_t nowUs) const;
     bool InAaiMode() const { return aaiActive_; }
@@ -65,7 +65,7 @@ private:
     bool RangeProtected(std::uint32_t start, std::uint32_t length) const;
     bool StartBusy(std::uint32_t durationUs, std::uint64_t nowUs);
 
-    const FlashSpec& spec_;
+    const FlashDatasheet& datasheet_;
     std::vector<std::uint8_t> memory_;
     std::uint8_t status_ = 0;  // without the busy bit, which comes from busyUntilUs_
     std::uint64_t busyUntilUs_ = 0;

@@ -81,24 +81,24 @@ void PutCode(std::vector<std::uint8_t>& image, std::uint32_t end, std::uint32_t 
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeDemoFirmware(const DemoFirmwareSpec& spec) {
-    if (spec.length < 0x4000 || spec.length % 0x1000 != 0) {
+std::vector<std::uint8_t> MakeDemoFirmware(const DemoFirmwareLayout& layout) {
+    if (layout.length < 0x4000 || layout.length % 0x1000 != 0) {
         throw std::invalid_argument("the length must be a multiple of 4 KiB, at least 16 KiB");
     }
-    if (spec.version.size() > 16)
+    if (layout.version.size() > 16)
         throw std::invalid_argument("the version text is too long");
-    std::vector<std::uint8_t> image(spec.length, 0xFF);
-    const std::uint32_t table = spec.length - kTableDistanceFromEnd;
+    std::vector<std::uint8_t> image(layout.length, 0xFF);
+    const std::uint32_t table = layout.length - kTableDistanceFromEnd;
     PutText(image, 0, image::kBootHeaderMagic);
-    Put32(image, image::kBootLengthOffset, spec.length);
+    Put32(image, image::kBootLengthOffset, layout.length);
     Put32(image, kTableOffsetField, table);
     Put32(image, kEntryPointField, kCodeOffset);
     std::fill_n(image.begin() + kVersionTextOffset, kVersionTextSize, 0x00);
-    PutText(image, kVersionTextOffset, "Pale Reed F066 demo firmware " + spec.version);
+    PutText(image, kVersionTextOffset, "Pale Reed F066 demo firmware " + layout.version);
     // The code stops short of the table; the erased gap between is real flash padding.
-    PutCode(image, table - table / 4 + 0x13C, spec.seed);
+    PutCode(image, table - table / 4 + 0x13C, layout.seed);
     PutTable(image, table);
-    PutText(image, spec.length - static_cast<std::uint32_t>(image::kBootTrailerMagic.size()),
+    PutText(image, layout.length - static_cast<std::uint32_t>(image::kBootTrailerMagic.size()),
             image::kBootTrailerMagic);
     return image;
 }

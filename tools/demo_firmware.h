@@ -7,7 +7,7 @@
 namespace tools {
 
 // What tells one demo firmware build from another.
-struct DemoFirmwareSpec {
+struct DemoFirmwareLayout {
     std::uint32_t length = 0;  // whole image, frame included
     std::string version;       // e.g. "V1.00"
     std::uint32_t seed = 1;    // varies the code-like filler between versions
@@ -24,6 +24,6 @@ inline constexpr std::uint32_t kCodeOffset = 0x100;
 // A plausible firmware image for the Pale Reed F066 in our boot frame: header,
 // version text, vectors, code-like filler, erased gaps, the parameter table
 // behind its marker 4 KiB before the end, and the trailer magic.
-std::vector<std::uint8_t> MakeDemoFirmware(const DemoFirmwareSpec& spec);
+std::vector<std::uint8_t> MakeDemoFirmware(const DemoFirmwareLayout& layout);
 
 }  // namespace tools

@@ -17,9 +17,13 @@ std::string HexPadded(std::uint32_t value, int width) {
 
 }  // namespace
 
-std::string Hex2(std::uint32_t value) { return HexPadded(value, 2); }
+std::string Hex2(std::uint32_t value) {
+    return HexPadded(value, 2);
+}
 
-std::string Hex6(std::uint32_t value) { return HexPadded(value, 6); }
+std::string Hex6(std::uint32_t value) {
+    return HexPadded(value, 6);
+}
 
 std::string EraseAllText(int poll) {
     const int dots = (poll / kPollsPerDot) % kDotCycle;
@@ -36,7 +40,8 @@ std::string StatusRegisterText(std::uint8_t status) {
 
 std::string ChipIdText(const chip::ChipIdBytes& chipId) {
     std::string text;
-    for (std::uint8_t byte : chipId) text += "0x" + Hex2(byte) + ",  ";
+    for (std::uint8_t byte : chipId)
+        text += "0x" + Hex2(byte) + ",  ";
     return text;
 }
 

@@ -43,9 +43,9 @@ protected:
 
 TEST_F(FlashTest, ReportsTheJedecIdOfEachModel) {
     EXPECT_EQ(Run({0x9F}, 3), Bytes({0xEF, 0x40, 0x14}));
-    EXPECT_EQ(SpiFlash(FlashModel::Sst25vf016b).Spec().jedecId,
+    EXPECT_EQ(SpiFlash(FlashModel::Sst25vf016b).Datasheet().jedecId,
               (std::array<std::uint8_t, 3>{0xBF, 0x25, 0x41}));
-    EXPECT_EQ(SpiFlash(FlashModel::Mx25l1021e).Spec().jedecId,
+    EXPECT_EQ(SpiFlash(FlashModel::Mx25l1021e).Datasheet().jedecId,
               (std::array<std::uint8_t, 3>{0xC2, 0x22, 0x11}));
 }
 
@@ -164,7 +164,7 @@ TEST_F(FlashTest, BusyLastsTheModelledTimeAndIgnoresAllButReadStatus) {
     Run({0x06});
     Run(At(0x20, 0x2345));
     const std::uint64_t started = now;
-    const std::uint32_t eraseUs = flash.Spec().sectorEraseUs;
+    const std::uint32_t eraseUs = flash.Datasheet().sectorEraseUs;
     EXPECT_EQ(Status(), SpiFlash::kStatusBusy | SpiFlash::kStatusWriteEnabled);
     EXPECT_EQ(Run(At(0x03, 0x2000), 2), Bytes({0xFF, 0xFF})) << "a busy part does not answer";
     EXPECT_EQ(Run({0x9F}, 1), Bytes({0xFF}));

@@ -42,7 +42,7 @@ protected:
     void ProgramPage(std::uint32_t at, const std::uint8_t* data, std::uint16_t size,
                      const Steps& steps) {
         chip::FlashWriteEnable(rig.link);
-        if (rig.chip->Flash().Spec().wordProgram) {
+        if (rig.chip->Flash().Datasheet().wordProgram) {
             chip::FlashWordProgram(rig.link, at, size, data);
             if (steps.writeDisableAfterWords)
                 chip::FlashWriteDisable(rig.link);
@@ -58,7 +58,7 @@ protected:
         ASSERT_TRUE(chip::IspMode(rig.link, true));
         chip::ChipIdBytes id{};
         ASSERT_TRUE(chip::FlashReadId(rig.link, id));
-        ASSERT_EQ(id, rig.chip->Flash().Spec().jedecId);
+        ASSERT_EQ(id, rig.chip->Flash().Datasheet().jedecId);
         if (steps.clearStatus) {
             chip::FlashWriteEnable(rig.link);
             chip::FlashWriteStatus(rig.link, 0x00);
@@ -68,12 +68,12 @@ protected:
         chip::FlashEraseChip(rig.link);
         ASSERT_TRUE(WaitNotBusy());
         const std::uint16_t page =
-            rig.chip->Flash().Spec().wordProgram ? 256 : rig.chip->Flash().Spec().pageSize;
+            rig.chip->Flash().Datasheet().wordProgram ? 256 : rig.chip->Flash().Datasheet().pageSize;
         for (std::uint32_t at = 0; at < image.size(); at += page) {
             ProgramPage(at, image.data() + at, page, steps);
         }
         chip::FlashWriteEnable(rig.link);
-        chip::FlashWriteStatus(rig.link, rig.chip->Flash().Spec().wordProgram ? 0x7F : 0xFF);
+        chip::FlashWriteStatus(rig.link, rig.chip->Flash().Datasheet().wordProgram ? 0x7F : 0xFF);
         ASSERT_TRUE(WaitNotBusy());
         ASSERT_TRUE(chip::IspMode(rig.link, false));
     }

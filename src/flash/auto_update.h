@@ -1,0 +1,23 @@
+#pragma once
+
+namespace usb {
+class QuorvexUsb;
+}
+
+namespace flash {
+
+class AutoRunHost;
+class FlashProgress;
+struct FlashState;
+
+// The "Auto" run of the ISP page once its refusal checks have passed and its
+// caption reads "Stop": reload, range, then each ticked step in turn (ISP
+// mode, clear status and the ISP page's erase, blank check, program, verify,
+// protection, ISP leave), with its texts on the ISP page. The chip ID is read
+// and the profile chosen whatever is ticked, so programming always has a page
+// size. Returns whether `sequenceFailed` is clear at the end; the run itself
+// shows no overall result.
+bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+                   FlashProgress& progress);
+
+}  // namespace flash

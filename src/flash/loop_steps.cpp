@@ -1,0 +1,53 @@
+#include "flash/loop_steps.h"
+
+#include "flash/flash_progress.h"
+#include "flash/flash_state.h"
+#include "flash/program_range.h"
+#include "flash/range_checks.h"
+
+namespace flash {
+
+namespace {
+
+const char* SuccessText(UpdateStep step) {
+    switch (step) {
+        case UpdateStep::BlankCheck:
+            return "Blanking Success";
+        case UpdateStep::Program:
+            return "Programming Success";
+        default:
+            return "Verifying Success";
+    }
+}
+
+bool RunLoop(const LoopRun& run, UpdateStep step) {
+    const OperationRange& r = run.range;
+    switch (step) {
+        case UpdateStep::BlankCheck:
+            return BlankCheckRange(run.link, r.first, r.end, run.progress);
+        case UpdateStep::Program:
+            return ProgramRange(run.link, run.image, r.imageBase, run.state.profile, r.first, r.end,
+                                run.progress);
+        case UpdateStep::Verify:
+            return VerifyRange(run.link, run.image, r.imageBase, r.first, r.end, run.progress);
+        case UpdateStep::Erase:
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
+StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step) {
+    if (run.state.sequenceFailed)
+        return StepOutcome::Skipped;
+    run.reporter.ShowStep(StepStatusText(step));
+    const bool ok = RunLoop(run, step);
+    run.state.sequenceFailed = !ok;
+    if (!ok)
+        return StepOutcome::Failed;
+    run.reporter.ShowStep(SuccessText(step));
+    return StepOutcome::Passed;
+}
+
+}  // namespace flash

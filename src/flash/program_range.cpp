@@ -1,0 +1,108 @@
+#include "flash/program_range.h"
+
+#include <algorithm>
+#include <array>
+
+#include "chip/flash_commands.h"
+#include "chip/registers.h"
+#include "flash/flash_profile.h"
+#include "flash/flash_progress.h"
+#include "flash/flash_status.h"
+#include "flash/flash_texts.h"
+#include "flash/range_share.h"
+#include "usb/quorvex_usb.h"
+
+namespace flash {
+
+namespace {
+
+constexpr std::size_t kMaxPageSize = 256;
+constexpr int kReadyQueriesAfterPage = 10;
+constexpr std::uint32_t kReadyPauseMs = 1;
+
+// The pages of one run: where the image bytes come from and how big a page is.
+struct PageSource {
+    const ImageView& image;
+    std::uint32_t imageBase;
+    std::uint16_t pageSize;
+};
+
+using Page = std::array<std::uint8_t, kMaxPageSize>;
+
+// Copies the page at `a`; true when it holds anything but erased bytes.
+bool CopyPage(const PageSource& source, std::uint64_t a, Page& page) {
+    for (std::uint16_t i = 0; i < source.pageSize; ++i) {
+        page[i] = ImageByteAt(source.image.bytes, source.imageBase, a + i);
+    }
+    return std::any_of(page.begin(), page.begin() + source.pageSize,
+                       [](std::uint8_t byte) { return byte != 0xFF; });
+}
+
+void ShowPage(FlashProgress& progress, std::uint64_t first, std::uint64_t end, std::uint64_t a) {
+    progress.SetAddressText("0x" + Hex6(static_cast<std::uint32_t>(a)));
+    progress.SetShareDone(RangeShare(first, end - 1, a));
+    progress.PumpEvents();
+}
+
+// The AAI flash takes write enable for every page, written or not, and ends
+// each page's word sequence with write disable.
+bool ProgramWords(usb::QuorvexUsb& link, const PageSource& source, std::uint32_t first,
+                  std::uint32_t end, FlashProgress& progress) {
+    const bool ready = WaitNotBusy(link);
+    Page page{};
+    for (std::uint64_t a = first; a < end; a += source.pageSize) {
+        ShowPage(progress, first, end, a);
+        chip::FlashWriteEnable(link);
+        if (!CopyPage(source, a, page))
+            continue;
+        if (!ready)
+            return false;
+        chip::FlashWordProgram(link, static_cast<std::uint32_t>(a), source.pageSize, page.data());
+        chip::FlashWriteDisable(link);
+    }
+    return ready;
+}
+
+// Gives the flash time to take the page; how the wait ends is not examined,
+// because the next page waits for a not-busy flash anyway.
+void AwaitPageTaken(usb::QuorvexUsb& link) {
+    for (int n = 0; n < kReadyQueriesAfterPage; ++n) {
+        link.SleepMs(kReadyPauseMs);
+        if (chip::FlashReady(link))
+            return;
+    }
+}
+
+bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint32_t first,
+                  std::uint32_t end, FlashProgress& progress) {
+    Page page{};
+    for (std::uint64_t a = first; a < end; a += source.pageSize) {
+        if (!CopyPage(source, a, page))
+            continue;
+        const bool ready = WaitNotBusy(link);
+        chip::FlashWriteEnable(link);
+        ShowPage(progress, first, end, a);
+        if (!ready)
+            return false;
+        chip::FlashPageProgram(link, static_cast<std::uint32_t>(a), source.pageSize, page.data());
+        AwaitPageTaken(link);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ProgramRange(usb::QuorvexUsb& link, const ImageView& image, std::uint32_t imageBase,
+                  const FlashProfile& profile, std::uint32_t first, std::uint32_t end,
+                  FlashProgress& progress) {
+    if (profile.pageSize == 0 || profile.pageSize > kMaxPageSize)
+        return false;
+    const PageSource source{image, imageBase, profile.pageSize};
+    const bool ok = profile.wordProgram ? ProgramWords(link, source, first, end, progress)
+                                        : ProgramPages(link, source, first, end, progress);
+    if (ok)
+        progress.SetShareDone(1.0);
+    return ok;
+}
+
+}  // namespace flash

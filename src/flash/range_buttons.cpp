@@ -1,0 +1,67 @@
+#include "flash/range_buttons.h"
+
+#include "flash/flash_identify.h"
+#include "flash/flash_progress.h"
+#include "flash/flash_state.h"
+#include "flash/operation_range.h"
+#include "flash/program_range.h"
+#include "flash/range_checks.h"
+#include "usb/quorvex_usb.h"
+
+namespace flash {
+
+namespace {
+
+template <typename Loop>
+bool RunOnOpenDevice(usb::QuorvexUsb& link, FlashProgress& progress, const char* successText,
+                     Loop&& loop) {
+    link.OpenDevice();
+    const bool ok = loop();
+    if (ok)
+        progress.SetStepText(successText);
+    link.CloseDevice();
+    return ok;
+}
+
+OperationRange RangeOf(const ImageView& image, const FlashState& state, bool wholeFlash) {
+    return OperationRangeFor(wholeFlash, state.rangeStart, image.length);
+}
+
+}  // namespace
+
+bool RunBlankCheckButton(usb::QuorvexUsb& link, const ImageView& image, const FlashState& state,
+                         bool wholeFlash, FlashProgress& progress) {
+    progress.SetStepText("Start Blanking Check");
+    const OperationRange range = RangeOf(image, state, wholeFlash);
+    return RunOnOpenDevice(link, progress, "Blanking Success",
+                           [&] { return BlankCheckRange(link, range.first, range.end, progress); });
+}
+
+bool RunProgramButton(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
+                      bool wholeFlash, FlashProgress& progress) {
+    progress.SetStepText("Start Programming...");
+    const OperationRange range = RangeOf(image, state, wholeFlash);
+    return RunOnOpenDevice(link, progress, "Programming Success", [&] {
+        IdentifyFlash(link, state);
+        return ProgramRange(link, image, range.imageBase, state.profile, range.first, range.end,
+                            progress);
+    });
+}
+
+bool RunVerifyButton(usb::QuorvexUsb& link, const ImageView& image, const FlashState& state,
+                     bool wholeFlash, FlashProgress& progress) {
+    progress.SetStepText("Start Verifying Check");
+    const OperationRange range = RangeOf(image, state, wholeFlash);
+    return RunOnOpenDevice(link, progress, "Verifying Success", [&] {
+        return VerifyRange(link, image, range.imageBase, range.first, range.end, progress);
+    });
+}
+
+bool RunReadFlashButton(usb::QuorvexUsb& link, ReadBackBuffer& buffer, FlashProgress& progress) {
+    progress.SetStepText("Read Flash data back");
+    return RunOnOpenDevice(link, progress, "Read Flash content Success", [&] {
+        return ReadBackRange(link, buffer, kReadFlashFirst, kReadFlashLast, progress);
+    });
+}
+
+}  // namespace flash

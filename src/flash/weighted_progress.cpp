@@ -1,0 +1,36 @@
+#include "flash/weighted_progress.h"
+
+#include <algorithm>
+#include <array>
+
+namespace flash {
+
+namespace {
+
+// In the order of UpdateStep; they add up to 1.
+constexpr std::array<double, 4> kStepWeights = {0.2, 0.2, 0.4, 0.2};
+
+double ShareBefore(UpdateStep step) {
+    double share = 0.0;
+    for (int i = 0; i < static_cast<int>(step); ++i)
+        share += kStepWeights[i];
+    return share;
+}
+
+}  // namespace
+
+void WeightedProgress::BeginStep(UpdateStep step) {
+    stepStart_ = ShareBefore(step);
+    stepWeight_ = kStepWeights[static_cast<int>(step)];
+    whole_.SetShareDone(stepStart_);
+}
+
+void WeightedProgress::Finish() {
+    whole_.SetShareDone(1.0);
+}
+
+void WeightedProgress::SetShareDone(double share) {
+    whole_.SetShareDone(stepStart_ + stepWeight_ * std::clamp(share, 0.0, 1.0));
+}
+
+}  // namespace flash

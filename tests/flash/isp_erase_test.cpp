@@ -1,0 +1,108 @@
+#include "flash/isp_erase.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_flash_rig.h"
+#include "flash/flash_state.h"
+#include "progress_recorder.h"
+#include "trace_lines.h"
+
+namespace flash_test {
+namespace {
+
+using Instructions = std::vector<std::vector<std::uint8_t>>;
+
+flash::FlashState RangeState(std::uint32_t start, std::uint32_t size) {
+    flash::FlashState state;
+    state.rangeStart = start;
+    state.rangeSize = size;
+    return state;
+}
+
+TEST(WholeChipErase, SendsWriteEnableEraseAndPollsUntilNotBusy) {
+    FakeFlashRig rig;
+    rig.QueueStatus({0x03});
+    flash::FlashState state;
+    ProgressRecorder progress;
+    EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
+    Lines expected = {"open ok", InstructionLine({0x06}), InstructionLine({0xC7}), SleepLine(10)};
+    Append(expected, StatusReadLines(0x03));
+    expected.push_back(SleepLine(10));
+    Append(expected, StatusReadLines(0x00));
+    expected.push_back("close");
+    EXPECT_TRUE(TraceIs(rig.Lines(), expected));
+    EXPECT_EQ(progress.To("sr"),
+              (std::vector<std::string>{"Status Register: 0x03", "Status Register: 0x00"}));
+    EXPECT_FALSE(state.sequenceFailed);
+}
+
+TEST(WholeChipErase, DotsGrowEveryTwentyPollsAndStartOverAfterNine) {
+    FakeFlashRig rig;
+    rig.QueueStatus(std::vector<std::uint8_t>(219, 0x01));  // poll 219 is the first clear one
+    flash::FlashState state;
+    ProgressRecorder progress;
+    flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress);
+    const std::vector<std::string> steps = progress.To("step");
+    ASSERT_EQ(steps.size(), 221u);
+    EXPECT_EQ(steps[0], "Flash Erase All ");
+    for (int n = 0; n < 220; ++n) {
+        const int dots = n < 200 ? n / 20 : 0;
+        EXPECT_EQ(steps[n + 1], "Flash Erase All " + std::string(dots, '.')) << "poll " << n;
+    }
+    EXPECT_EQ(progress.Last("sr"), "Status Register: 0x00");
+}
+
+TEST(WholeChipErase, StuckBusyFlashFailsAfter1000Polls) {
+    FakeFlashRig rig;
+    rig.SetStatus(0x01);
+    flash::FlashState state;
+    ProgressRecorder progress;
+    EXPECT_FALSE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
+    EXPECT_EQ(rig.StatusReads(), 1000);
+    EXPECT_EQ(progress.Last("step"), "Erase Flash Fail");
+    EXPECT_TRUE(state.sequenceFailed);
+    EXPECT_EQ(rig.Lines().back(), "close");
+}
+
+TEST(SectorErase, AssignRange32Of32KbErasesEightSectorsEachAfterWriteEnable) {
+    FakeFlashRig rig;
+    flash::FlashState state = RangeState(32 * 1024, 32 * 1024);
+    ProgressRecorder progress;
+    EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+    Instructions expected;
+    for (int high = 0x80; high <= 0xF0; high += 0x10) {
+        expected.push_back({0x06});
+        expected.push_back({0x20, 0x00, static_cast<std::uint8_t>(high), 0x00});
+    }
+    EXPECT_EQ(rig.Instructions(), expected);
+    EXPECT_EQ(CountOf(rig.Lines(), SleepLine(10)), 8);
+    const std::vector<std::string> steps = progress.To("step");
+    EXPECT_EQ(steps.front(), "Flash Sector Erase");
+    EXPECT_EQ(steps.back(), "Flash Sector Erase: 0x 00F000");
+}
+
+TEST(SectorErase, TimeOutOnAnEarlierSectorStillFailsTheRange) {
+    FakeFlashRig rig;
+    std::vector<std::uint8_t> statuses = {0x00};  // sector 1 done
+    statuses.insert(statuses.end(), 1000, 0x01);  // sector 2 never done
+    rig.QueueStatus(statuses);                    // sectors 3 and 4 done
+    flash::FlashState state = RangeState(0, 4 * 4096);
+    ProgressRecorder progress;
+    EXPECT_FALSE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+    EXPECT_EQ(CountOf(rig.Lines(), InstructionLine({0x06})), 4);  // the loop went on
+    EXPECT_EQ(progress.Last("step"), "Erase Flash Fail");
+    EXPECT_TRUE(state.sequenceFailed);
+}
+
+TEST(SectorErase, EmptyRangeErasesNothingAndIsNoFailure) {
+    FakeFlashRig rig;
+    flash::FlashState state = RangeState(0x8000, 0);
+    ProgressRecorder progress;
+    EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+    EXPECT_TRUE(TraceIs(rig.Lines(), {"open ok", "close"}));
+    EXPECT_FALSE(state.sequenceFailed);
+    EXPECT_EQ(progress.Last("step"), "Flash Sector Erase: empty range, nothing erased");
+}
+
+}  // namespace
+}  // namespace flash_test

@@ -1,0 +1,122 @@
+#include "flash/range_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "fake_flash_rig.h"
+#include "progress_recorder.h"
+#include "trace_lines.h"
+
+namespace flash_test {
+namespace {
+
+// Read instruction lines for one block address.
+std::string ReadOf(std::uint32_t address) {
+    return "43 81 0040 0001 4 " +
+           Hex({0x03, static_cast<std::uint8_t>(address >> 16),
+                static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)}) +
+           " ok";
+}
+
+class RangeChecks : public ::testing::Test {
+protected:
+    RangeChecks() { rig.Link().OpenDevice(); }
+
+    // Corrupts `address` on the first `times` reads that cover it.
+    void CorruptReads(std::uint32_t address, int times) {
+        rig.SetReadHook([=, this](std::uint32_t start, std::span<std::uint8_t> reply) mutable {
+            if (address >= start && address < start + reply.size() && corrupted_ < times) {
+                reply[address - start] ^= 0x01;
+                ++corrupted_;
+            }
+            return true;
+        });
+    }
+
+    std::vector<std::uint8_t> Image(std::size_t size) {
+        std::vector<std::uint8_t> image(size, 0xFF);
+        for (std::size_t i = 0; i < size; ++i)
+            image[i] = static_cast<std::uint8_t>(i * 13 + 1);
+        return image;
+    }
+
+    FakeFlashRig rig;
+    ProgressRecorder progress;
+    int corrupted_ = 0;
+};
+
+TEST_F(RangeChecks, BlankCheckIncludesTheLastAddress) {
+    EXPECT_TRUE(flash::BlankCheckRange(rig.Link(), 0, 0x100, progress));
+    EXPECT_EQ(CountStartingWith(rig.Lines(), "43 81 0040"), 5);
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x100)), 1);
+    EXPECT_EQ(progress.Last("addr"), "Blanking Addr: 0x000100");
+}
+
+TEST_F(RangeChecks, BlankCheckIgnoresBytesPastTheLastAddress) {
+    rig.Memory()[0x45] = 0x00;
+    EXPECT_TRUE(flash::BlankCheckRange(rig.Link(), 0, 0x44, progress));
+}
+
+TEST_F(RangeChecks, BlankCheckFailsOnANonBlankByteAfterThreeAttempts) {
+    rig.Memory()[0x45] = 0x7F;
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0, 0x100, progress));
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x40)), 3);
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x80)), 0);
+    EXPECT_EQ(progress.Last("step"), "Blanking Fail at 0x000045");
+}
+
+TEST_F(RangeChecks, UnreadableBlockIsNamedByItsOwnAddress) {
+    rig.SetReadHook([](std::uint32_t start, std::span<std::uint8_t>) { return start != 0x80; });
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0, 0x100, progress));
+    EXPECT_EQ(progress.Last("step"), "Blanking Fail at 0x000080");
+    EXPECT_EQ(progress.Last("addr"), "Blanking Addr: 0x000040");  // failed reads show no address
+}
+
+TEST_F(RangeChecks, UnreadableRetryKeepsTheAddressOfTheEarlierMismatch) {
+    rig.Memory()[0x47] = 0x00;
+    int reads = 0;
+    rig.SetReadHook([&reads](std::uint32_t start, std::span<std::uint8_t>) {
+        return start != 0x40 || ++reads == 1;  // first read compares, the next two fail
+    });
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0, 0x100, progress));
+    EXPECT_EQ(progress.Last("step"), "Blanking Fail at 0x000047");
+}
+
+TEST_F(RangeChecks, VerifyFailsOnThreeCorruptedReadsInARow) {
+    const std::vector<std::uint8_t> image = Image(0x100);
+    std::copy(image.begin(), image.end(), rig.Memory().begin());
+    CorruptReads(0x45, 3);
+    EXPECT_FALSE(flash::VerifyRange(rig.Link(), {image, 0x100}, 0, 0, 0x100, progress));
+    EXPECT_EQ(progress.Last("step"), "Verifying Fail at 0x000045");
+}
+
+TEST_F(RangeChecks, VerifyMovesOnWhenTheDifferenceIsGoneOnTheSecondAttempt) {
+    const std::vector<std::uint8_t> image = Image(0x100);
+    std::copy(image.begin(), image.end(), rig.Memory().begin());
+    CorruptReads(0x45, 1);
+    EXPECT_TRUE(flash::VerifyRange(rig.Link(), {image, 0x100}, 0, 0, 0x100, progress));
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x40)), 2);
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x80)), 1);
+    EXPECT_EQ(progress.Last("addr"), "Verifying Addr: 0x000100");
+}
+
+TEST_F(RangeChecks, VerifyTakesImageBytesRelativeToTheImageBase) {
+    const std::vector<std::uint8_t> image = Image(0x80);
+    std::copy(image.begin(), image.end(), rig.Memory().begin() + 0x8000);
+    EXPECT_TRUE(flash::VerifyRange(rig.Link(), {image, 0x80}, 0x8000, 0x8000, 0x8080, progress));
+    EXPECT_FALSE(flash::VerifyRange(rig.Link(), {image, 0x80}, 0, 0x8000, 0x8080, progress));
+}
+
+TEST_F(RangeChecks, VerifyOfAFullSizeImageTakesTheAddressPastItAsErased) {
+    std::vector<std::uint8_t> image(0x40000, 0x00);
+    std::fill_n(rig.Memory().begin(), 0x40000, 0x00);  // 0x40000 itself stays erased
+    EXPECT_TRUE(flash::VerifyRange(rig.Link(), {image, 0x40000}, 0, 0x3FF00, 0x40000, progress));
+    rig.Memory()[0x40000] = 0x00;
+    EXPECT_FALSE(flash::VerifyRange(rig.Link(), {image, 0x40000}, 0, 0x3FF00, 0x40000, progress));
+    EXPECT_EQ(progress.Last("step"), "Verifying Fail at 0x040000");
+}
+
+}  // namespace
+}  // namespace flash_test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "flash/flash_state.h"
+#include "flash/update_result.h"
+#include "progress_recorder.h"
+#include "sim/flash_model.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_chip.h"
+#include "sim/virtual_clock.h"
+#include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
+
+namespace flash_test {
+
+// A simulated product (row 0, old firmware, flash protected) found on the
+// audio-driver path, and the program-wide values a "Start" run needs: the
+// image buffer, the flash state and a recorder for every label.
+class SimUpdateRig {
+public:
+    static constexpr const char* kLocation = "1-2";
+
+    explicit SimUpdateRig(sim::FlashModel model);
+
+    // Loads a firmware image in the chip's boot layout into the buffer.
+    void LoadImage(std::uint32_t length, std::uint8_t seed = 0x5C);
+    flash::UpdateResult RunStart();
+
+    // The flash holds the image and is erased everywhere else.
+    ::testing::AssertionResult FlashHoldsExactlyTheImage() const;
+    // The protection value's writable bits stand in the status register.
+    ::testing::AssertionResult StatusHoldsProtection(std::uint8_t value) const;
+
+    sim::VirtualClock clock;
+    sim::SimBackend backend{clock};
+    std::shared_ptr<sim::SimChip> chip;
+    usb::QuorvexUsb link{backend, clock};
+    usb::MemoryTrace trace;
+    std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(0x40000, 0xFF);
+    std::uint32_t imageLength = 0;
+    flash::FlashState state;
+    ProgressRecorder recorder;
+};
+
+}  // namespace flash_test

@@ -1,0 +1,86 @@
+#include "flash/simple_update.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "fake_flash_rig.h"
+#include "flash/flash_state.h"
+#include "progress_recorder.h"
+#include "trace_lines.h"
+
+namespace flash_test {
+namespace {
+
+constexpr std::uint32_t kImageLength = 0x100;
+
+class SimpleUpdate : public ::testing::Test {
+protected:
+    SimpleUpdate() : buffer(0x40000, 0xFF) {
+        for (std::uint32_t i = 0; i < kImageLength; ++i)
+            buffer[i] = static_cast<std::uint8_t>(i);
+    }
+
+    flash::UpdateResult Run() {
+        return flash::RunSimpleUpdate(rig.Link(), {buffer, kImageLength}, state, recorder,
+                                      recorder);
+    }
+
+    FakeFlashRig rig;
+    std::vector<std::uint8_t> buffer;
+    flash::FlashState state;
+    ProgressRecorder recorder;
+};
+
+// The whole one-button run on an idle 256-byte-page flash, request by request.
+TEST_F(SimpleUpdate, SendsExactlyTheOneButtonSequence) {
+    const std::vector<std::uint8_t> erased(64, 0xFF);
+    const std::vector<std::uint8_t> image(buffer.begin(), buffer.begin() + kImageLength);
+    Lines expected = {"open ok"};
+    Append(expected, IspEnterLines());
+    Append(expected,
+           {"43 81 0003 0001 1 9f ok", "c3 83 0000 0000 1 01 ok", "c3 82 0000 0000 3 ef4014 ok"});
+    Append(expected, StatusReadLines(0x00));
+    Append(expected, {InstructionLine({0x06}), InstructionLine({0x01, 0x00})});
+    Append(expected, StatusReadLines(0x00));
+    Append(expected, {InstructionLine({0x06}), InstructionLine({0xC7}), SleepLine(10)});
+    Append(expected, StatusReadLines(0x00));
+    Append(expected, {"close", "open ok"});
+    for (std::uint32_t a = 0; a <= kImageLength; a += 64)
+        Append(expected, BlockReadLines(a, erased));
+    Append(expected, StatusReadLines(0x00));
+    Append(expected,
+           {InstructionLine({0x06}), "43 80 0000 0000 4 02000000 ok",
+            "43 80 0000 0001 256 " + Hex(image) + " ok", SleepLine(1), "c3 83 0000 0000 1 01 ok"});
+    for (std::uint32_t a = 0; a < kImageLength; a += 64) {
+        Append(expected, BlockReadLines(a, {image.begin() + a, image.begin() + a + 64}));
+    }
+    Append(expected, BlockReadLines(kImageLength, erased));
+    Append(expected, {InstructionLine({0x06}), InstructionLine({0x01, 0xFF})});
+    Append(expected, StatusReadLines(0x00));
+    Append(expected, IspLeaveLines());
+    expected.push_back("close");
+
+    const flash::UpdateResult result = Run();
+    EXPECT_TRUE(TraceIs(rig.Lines(), expected));
+    EXPECT_TRUE(result.succeeded);
+    EXPECT_FALSE(result.failedStep.has_value());
+}
+
+TEST_F(SimpleUpdate, WorksAtImageOffsetZeroWhateverTheRangeStartHolds) {
+    state.rangeStart = 0x10000;
+    EXPECT_TRUE(Run().succeeded);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + kImageLength, rig.Memory().begin()));
+}
+
+TEST_F(SimpleUpdate, ShareOfTheWholeUpdateRisesToOne) {
+    Run();
+    ASSERT_FALSE(recorder.shares.empty());
+    EXPECT_DOUBLE_EQ(recorder.shares.front(), 0.0);
+    EXPECT_DOUBLE_EQ(recorder.shares.back(), 1.0);
+    EXPECT_TRUE(std::is_sorted(recorder.shares.begin(), recorder.shares.end()));
+}
+
+}  // namespace
+}  // namespace flash_test

@@ -1,0 +1,77 @@
+#include "trace_lines.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace flash_test {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char digits[3];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        text += digits;
+    }
+    return text;
+}
+
+std::string InstructionLine(const std::vector<std::uint8_t>& bytes) {
+    return "43 80 0000 0001 " + std::to_string(bytes.size()) + " " + Hex(bytes) + " ok";
+}
+
+Lines StatusReadLines(std::uint8_t status) {
+    return {"43 81 0001 0001 1 05 ok", "c3 83 0000 0000 1 01 ok",
+            "c3 82 0000 0000 1 " + Hex({status}) + " ok"};
+}
+
+Lines BlockReadLines(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
+    const std::vector<std::uint8_t> instruction = {0x03, static_cast<std::uint8_t>(address >> 16),
+                                                   static_cast<std::uint8_t>(address >> 8),
+                                                   static_cast<std::uint8_t>(address)};
+    return {"43 81 0040 0001 4 " + Hex(instruction) + " ok", "c3 83 0000 0000 1 01 ok",
+            "c3 82 0000 0000 64 " + Hex(bytes) + " ok"};
+}
+
+std::string SleepLine(std::uint32_t ms) {
+    return "sleep " + std::to_string(ms);
+}
+
+Lines IspEnterLines() {
+    return {"43 84 3b92 4e71 0 - ok", "43 90 0000 0000 1 0d ok", "43 90 0000 0007 1 10 ok",
+            "43 90 0000 0001 1 03 ok"};
+}
+
+Lines IspLeaveLines() {
+    return {"43 85 29e6 1a9d 0 - ok", "43 90 0000 0000 1 0d ok", "43 90 0000 0007 1 00 ok"};
+}
+
+void Append(Lines& lines, const Lines& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+}
+
+int CountOf(const Lines& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+int CountStartingWith(const Lines& lines, const std::string& prefix) {
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
+}
+
+::testing::AssertionResult TraceIs(const Lines& actual, const Lines& expected) {
+    const std::size_t common = std::min(actual.size(), expected.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (actual[i] != expected[i]) {
+            return ::testing::AssertionFailure() << "line " << i << " is \"" << actual[i]
+                                                 << "\", expected \"" << expected[i] << '"';
+        }
+    }
+    if (actual.size() != expected.size()) {
+        return ::testing::AssertionFailure()
+               << actual.size() << " lines, expected " << expected.size() << "; first extra: \""
+               << (actual.size() > common ? actual[common] : expected[common]) << '"';
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace flash_test

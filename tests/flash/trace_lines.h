@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace flash_test {
+
+// Expected request-trace lines of the flash commands, as the link writes them.
+using Lines = std::vector<std::string>;
+
+// Bytes in lower-case hex, as the trace writes data.
+std::string Hex(const std::vector<std::uint8_t>& bytes);
+
+// One flash instruction out request (code 0x80) ending the instruction.
+std::string InstructionLine(const std::vector<std::uint8_t>& bytes);
+// A status read that the engine answers at once.
+Lines StatusReadLines(std::uint8_t status);
+// A 64-byte block read answered at once with these bytes.
+Lines BlockReadLines(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
+std::string SleepLine(std::uint32_t ms);
+Lines IspEnterLines();
+Lines IspLeaveLines();
+
+// Appends `more` to `lines`.
+void Append(Lines& lines, const Lines& more);
+
+// Counts the lines equal to `line`.
+int CountOf(const Lines& lines, const std::string& line);
+// Counts the lines that start with `prefix`.
+int CountStartingWith(const Lines& lines, const std::string& prefix);
+
+// Compares two traces and names the first difference.
+::testing::AssertionResult TraceIs(const Lines& actual, const Lines& expected);
+
+}  // namespace flash_test
