@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QWidget>
+
+#include "pages/page_context.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+
+namespace pages {
+class LabeledEdit;
+class RegisterPage;
+class I2cPage;
+class IspPage;
+class ParameterPage;
+class InformationPage;
+class BinFilePage;
+}  // namespace pages
+
+// The main window: the device panel with the one-button update, the hidden
+// maintenance pages and the periodic device detection. Handlers keep the
+// names the rest of the tool and its tests know them by; every control's
+// objectName is its name.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Options {
+        int logicalDpi = 0;        // 0: ask the screen
+        bool engineering = false;  // show every maintenance page
+    };
+
+    static constexpr const char* kWindowTitle = "Pale Reed USB Audio firmware update Tool V1.01";
+
+    TForm1(pages::PageContext& context, Options options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Detection (runs on every tick of Timer1).
+    void Timer1Timer();
+    void chkDetectUSBClick();
+    void lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key);
+
+    // The firmware file of the found product, from the current directory.
+    void ReadProgramFile1();
+
+    // The one-button update.
+    void btnSimpleAutoClick();
+
+    void FormClose();
+    void MainPageControlChange();
+
+    QTimer* Timer1() const { return timer1_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildDevicePanel();
+    void BuildPages();
+    void ApplyWindowSize(int extra);
+    void SearchNextDevice();
+    void ShowDetectionOutcome();
+    void SetIndicatorColour(const QColor& colour);
+    void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
+
+    pages::PageContext& context_;
+    Options options_;
+    int extra_ = 0;
+
+    // Device panel.
+    QFrame* pnlUSB_ = nullptr;
+    QFrame* pnlUSBExist_ = nullptr;
+    QLabel* lblDetectDevice_ = nullptr;
+    QLabel* lblUpdaeFileStatus_ = nullptr;
+    QLabel* lblISPProcStatus_ = nullptr;
+    QProgressBar* barUpdateProgress_ = nullptr;
+    QPushButton* btnSimpleAuto_ = nullptr;
+    QCheckBox* chkDetectUSB_ = nullptr;
+    pages::LabeledEdit* lbledtVID_ = nullptr;
+    pages::LabeledEdit* lbledtPID_ = nullptr;
+
+    // Maintenance pages.
+    QTabWidget* MainPageControl_ = nullptr;
+    pages::RegisterPage* registerPage_ = nullptr;
+    pages::I2cPage* i2cPage_ = nullptr;
+    pages::IspPage* ispPage_ = nullptr;
+    pages::ParameterPage* parameterPage_ = nullptr;
+    pages::InformationPage* informationPage_ = nullptr;
+    pages::BinFilePage* binFilePage_ = nullptr;
+
+    QTimer* timer1_ = nullptr;
+};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <concepts>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -15,11 +16,15 @@ void SetErrorPresenter(ErrorPresenter presenter);  // empty: the message box
 
 // Qt must never see an exception leave a slot or an event handler, so every
 // handler runs inside this guard.
+// The wrapper accepts exactly the arguments the handler accepts, so Qt still
+// drops the signal arguments a handler does not take (clicked(bool) → click()).
 template <typename Handler>
 auto Guarded(Handler handler) {
-    return [handler = std::move(handler)](auto&&... args) {
+    return [handler = std::move(handler)]<typename... Args>(Args&&... args)
+        requires std::invocable<const Handler&, Args...>
+    {
         try {
-            handler(std::forward<decltype(args)>(args)...);
+            handler(std::forward<Args>(args)...);
         } catch (const std::exception& error) {
             ReportHandlerError(QString::fromStdString(error.what()));
         } catch (...) {

@@ -1,0 +1,112 @@
+// The periodic device detection: alternating product and ISP-mode searches,
+// the re-check while a device is present, and the device panel's report.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/product_table.h"
+#include "app/tform1.h"
+#include "pages/labeled_edit.h"
+#include "usb/libusb_error.h"
+#include "usb/quorvex_usb.h"
+
+namespace {
+
+constexpr int kSearchIntervalMs = 100;
+constexpr int kPresentIntervalMs = 1000;
+
+QString FromView(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+}  // namespace
+
+void TForm1::Timer1Timer() {
+    pages::ShellState& shell = context_.shell;
+    usb::QuorvexUsb& link = context_.usbLink;
+    if (!shell.detectEnabled || shell.updateFinished) {
+        // Never close the link under a running register or I2C table read.
+        if (link.IsFound() && !context_.devicePages.tableReadRunning) link.CloseDevice();
+        return;
+    }
+    if (shell.sequenceRunning) return;
+    if (link.IsFound()) {
+        timer1_->setInterval(kPresentIntervalMs);
+        link.CheckDevice();
+    } else {
+        SearchNextDevice();
+    }
+    ShowDetectionOutcome();
+}
+
+void TForm1::SearchNextDevice() {
+    pages::ShellState& shell = context_.shell;
+    usb::QuorvexUsb& link = context_.usbLink;
+    shell.fileReady = false;
+    lblUpdaeFileStatus_->setText(QStringLiteral("No Updated File !"));
+    lblISPProcStatus_->clear();
+    if (link.UsesAudioDriver()) {
+        // The last search was for a product: look for the ISP-mode chip,
+        // alternating between its two identities.
+        timer1_->setInterval(kSearchIntervalMs);
+        link.SetAudioDriver(false);
+        link.SetMatchString(shell.ispToggle ? app::kIspMatch0ea0 : app::kIspMatch2fc6);
+        shell.ispToggle = !shell.ispToggle;
+    } else {
+        link.SetAudioDriver(true);
+        shell.productIndex = static_cast<std::uint8_t>((shell.productIndex + 1) % app::kProductCount);
+        link.SetMatchString(app::productTable[shell.productIndex].matchString);
+    }
+    link.FindDevice();  // only the found flag counts
+}
+
+void TForm1::ShowDetectionOutcome() {
+    pages::ShellState& shell = context_.shell;
+    usb::QuorvexUsb& link = context_.usbLink;
+    if (!link.IsFound()) {
+        SetIndicatorColour(palette().color(QPalette::Button));
+        lblDetectDevice_->setText(QStringLiteral("No device is available"));
+        btnSimpleAuto_->setEnabled(false);
+        return;
+    }
+    if (!link.UsesAudioDriver()) {
+        lblDetectDevice_->setText(shell.ispToggle
+                                      ? QStringLiteral("Firmware update device 2FC6 is exist")
+                                      : QStringLiteral("Firmware update device 0EA0 is exist"));
+        return;
+    }
+    lblDetectDevice_->setText(QStringLiteral("Find Device ") +
+                              FromView(app::productTable[shell.productIndex].displayName));
+    if (link.LastOpenStatus() == usb::OpenStatus::PermissionDenied) {
+        SetProcStatus(QString::fromStdString(usb::UserMessageFor(link.LastOpenStatus())), 12,
+                      Qt::red);
+    }
+    if (!shell.fileReady) ReadProgramFile1();
+}
+
+void TForm1::chkDetectUSBClick() {
+    pages::ShellState& shell = context_.shell;
+    if (chkDetectUSB_->isChecked()) {
+        shell.detectEnabled = true;
+        lbledtVID_->setEnabled(false);
+        lbledtPID_->setEnabled(false);
+        shell.vidText = lbledtVID_->text();
+        shell.pidText = lbledtPID_->text();
+        return;
+    }
+    shell.detectEnabled = false;
+    SetIndicatorColour(QColor(0x80, 0x80, 0x80));
+    lbledtVID_->setEnabled(true);
+    lbledtPID_->setEnabled(true);
+    context_.usbLink.ClearFound();
+}
+
+void TForm1::lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key) {
+    if (!IsEnterKey(key)) return;
+    if (sender == lbledtVID_) context_.shell.vidText = sender->text();
+    if (sender == lbledtPID_) context_.shell.pidText = sender->text();
+}

@@ -1,0 +1,75 @@
+// The one-button update of the device panel.
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/panel_update_progress.h"
+#include "app/tform1.h"
+#include "flash/flash_state.h"
+#include "flash/simple_update.h"
+#include "image/firmware_image.h"
+#include "pages/isp_page.h"
+
+namespace {
+
+const char* const kWarningText =
+    "Firmware Update is a critical operation. Please make sure the power stays on and do not "
+    "disconnect the device before the update is complete. Would you like to proceed?";
+
+// Clears sequenceRunning however the handler ends, so the detection never
+// stays paused after an error.
+class SequenceRunningScope {
+public:
+    explicit SequenceRunningScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~SequenceRunningScope() { flag_ = false; }
+    SequenceRunningScope(const SequenceRunningScope&) = delete;
+    SequenceRunningScope& operator=(const SequenceRunningScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void TForm1::btnSimpleAutoClick() {
+    SequenceRunningScope running(context_.shell.sequenceRunning);
+    // Asked on every click, also on one during a run: that one takes the stop branch.
+    const auto answer = QMessageBox::warning(nullptr, QStringLiteral("Warning"),
+                                             QString::fromLatin1(kWarningText),
+                                             QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok) {
+        SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
+        return;
+    }
+    if (btnSimpleAuto_->text() != QLatin1String("Start")) {
+        // The run in progress goes on to its end and sets the caption itself.
+        btnSimpleAuto_->setText(QStringLiteral("Start"));
+        return;
+    }
+    // Only a new run forgets an earlier failure: a click during a run must not
+    // turn the failed run it interrupts into a success.
+    context_.flash.sequenceFailed = false;
+    btnSimpleAuto_->setText(QStringLiteral("Stop"));
+    SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
+    barUpdateProgress_->setValue(0);
+    barUpdateProgress_->show();
+
+    app::PanelUpdateProgress progress(ispPage_->Progress(), lblISPProcStatus_, barUpdateProgress_);
+    const image::FirmwareImage& image = context_.firmwareImage;
+    const flash::UpdateResult result = flash::RunSimpleUpdate(
+        context_.usbLink, flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash,
+        progress, progress);
+    barUpdateProgress_->hide();
+    if (result.succeeded) {
+        btnSimpleAuto_->setText(QStringLiteral("Finish"));
+        btnSimpleAuto_->setEnabled(false);
+        SetProcStatus(QStringLiteral("Firmware update success!"), 16, Qt::blue);
+        context_.shell.updateFinished = true;
+        return;
+    }
+    btnSimpleAuto_->setText(QStringLiteral("Start"));
+    btnSimpleAuto_->setEnabled(true);
+    SetProcStatus(QString::fromStdString(flash::UpdateFailureMessage(result)), 12, Qt::red);
+}

@@ -1,0 +1,221 @@
+#include "pages/binfile_page.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "image/built_in_image.h"
+#include "image/firmware_file.h"
+#include "image/table_marker.h"
+#include "pages/handler_guard.h"
+#include "pages/labeled_edit.h"
+#include "pages/page_fonts.h"
+
+namespace pages {
+
+namespace {
+
+constexpr int kHeadingPoints = 12;
+
+QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+// A path label gives way to the layout instead of widening the window; the
+// whole path stays readable in its tool tip.
+QLabel* PathLabel(const QString& name, QWidget* parent) {
+    QLabel* label = NamedLabel(name, QStringLiteral("..."), parent);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    return label;
+}
+
+QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+void ShowPath(QLabel& label, const QString& path) {
+    label.setText(path);
+    label.setToolTip(path);
+}
+
+}  // namespace
+
+BinFilePage::BinFilePage(PageContext& context, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      currentFileBitBtn_(
+          Button(QStringLiteral("CurrentFileBitBtn"), QStringLiteral("Current File"), this)),
+      lblCurrentFilePath_(PathLabel(QStringLiteral("lblCurrentFilePath"), this)),
+      btnCheck_(Button(QStringLiteral("btnCheck"), QStringLiteral("Check"), this)),
+      lblStatusReport_(NamedLabel(QStringLiteral("lblStatusReport"), QString(), this)),
+      lblSaveDone_(NamedLabel(QStringLiteral("lblSaveDone"), QString(), this)),
+      groupBox9_(new QGroupBox(QStringLiteral("User information New Setting "), this)),
+      btnSaveBitBin_(Button(QStringLiteral("btnSaveBitBin"), QStringLiteral("New File"), this)),
+      lblSaveBinPath_(PathLabel(QStringLiteral("lblSaveBinPath"), this)),
+      btnSaveBin_(Button(QStringLiteral("btnSaveBin"), QStringLiteral(" Save"), this)) {
+    setObjectName(QStringLiteral("BinFile"));
+    setWindowTitle(QStringLiteral("Gen. Bin File"));
+    currentFileBitBtn_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    btnSaveBitBin_->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    btnCheck_->setEnabled(false);
+    btnSaveBitBin_->setEnabled(false);
+    btnSaveBin_->setEnabled(false);
+
+    QLabel* heading =
+        NamedLabel(QStringLiteral("Label13"),
+                   QStringLiteral("Modify User parameter and save to new Binary File"), this);
+    heading->setFont(SizedFont(font(), kHeadingPoints));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(BuildSource());
+    layout->addWidget(BuildNewSetting());
+    layout->addWidget(BuildTarget());
+    layout->addStretch();
+
+    connect(currentFileBitBtn_, &QPushButton::clicked, this,
+            Guarded([this] { CurrentFileBitBtnClick(); }));
+    connect(btnCheck_, &QPushButton::clicked, this, Guarded([this] { btnCheckClick(); }));
+    connect(btnSaveBitBin_, &QPushButton::clicked, this, Guarded([this] { btnSaveBitBinClick(); }));
+    connect(btnSaveBin_, &QPushButton::clicked, this, Guarded([this] { btnSaveBinClick(); }));
+}
+
+QWidget* BinFilePage::BuildSource() {
+    auto* box = new QGroupBox(QStringLiteral("Firmware file"), this);
+    auto* grid = new QGridLayout(box);
+    const int buttonWidth =
+        std::max(currentFileBitBtn_->sizeHint().width(), btnCheck_->sizeHint().width());
+    currentFileBitBtn_->setMinimumWidth(buttonWidth);
+    btnCheck_->setMinimumWidth(buttonWidth);
+    grid->addWidget(currentFileBitBtn_, 0, 0);
+    grid->addWidget(lblCurrentFilePath_, 0, 1, 1, 2);
+    grid->addWidget(btnCheck_, 1, 0);
+    grid->addWidget(lblStatusReport_, 1, 1);
+    grid->addWidget(lblSaveDone_, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+QWidget* BinFilePage::BuildNewSetting() {
+    groupBox9_->setObjectName(QStringLiteral("GroupBox9"));
+    groupBox9_->setEnabled(false);
+    auto* grid = new QGridLayout(groupBox9_);
+    auto* vid =
+        new LabeledEdit(QStringLiteral("labedtNewVID"), QStringLiteral("VID:"), "2FC6", this);
+    auto* pid =
+        new LabeledEdit(QStringLiteral("labedtNewPID"), QStringLiteral("PID:"), "6012", this);
+    for (LabeledEdit* id : {vid, pid}) {
+        id->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        id->edit()->setFont(FixedPitchFont());
+        id->edit()->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("000000") + 12);
+    }
+    auto* ids = new QHBoxLayout;
+    ids->addWidget(vid);
+    ids->addSpacing(16);
+    ids->addWidget(pid);
+    ids->addStretch();
+    grid->addLayout(ids, 0, 0, 1, 2);
+
+    const std::array<std::array<QString, 4>, 5> strings = {{
+        {"Label9", "Manufacture:", "edtNewStr0", "Quorvex-inc"},
+        {"Label10", "Product Name:", "edtNewStr1", "Quorvex-inc UAC22"},
+        {"Label11", "Serial Number:", "edtNewStr2", "QVUA170405"},
+        {"Label12", "Play Port:", "edtNewStr3", "Primary Play Interface"},
+        {"Label14", "Record Port:", "edtNewStr4", "Record Interface"},
+    }};
+    for (int i = 0; i < static_cast<int>(strings.size()); ++i) {
+        auto* edit = new QLineEdit(strings[i][3], this);
+        edit->setObjectName(strings[i][2]);
+        QLabel* label = NamedLabel(strings[i][0], strings[i][1], this);
+        label->setBuddy(edit);
+        grid->addWidget(label, i + 1, 0);
+        grid->addWidget(edit, i + 1, 1);
+    }
+    grid->setColumnStretch(1, 1);
+    return groupBox9_;
+}
+
+QWidget* BinFilePage::BuildTarget() {
+    auto* box = new QGroupBox(QStringLiteral("New binary file"), this);
+    auto* row = new QHBoxLayout(box);
+    row->addWidget(btnSaveBitBin_);
+    row->addWidget(lblSaveBinPath_, 1);
+    row->addWidget(btnSaveBin_);
+    return box;
+}
+
+bool BinFilePage::ImageInUse() const {
+    // An update run reads the firmware image between its requests.
+    return context_.shell.sequenceRunning;
+}
+
+void BinFilePage::CurrentFileBitBtnClick() {
+    if (ImageInUse())
+        return;
+    const QString path = chooseFile_(this, OpenBinFileDialog());
+    if (path.isEmpty())
+        return;
+    modifyFilePath_ = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    ReadModifyFile();
+    if (FindTableMarker()) {
+        groupBox9_->setEnabled(true);
+        btnSaveBitBin_->setEnabled(true);
+        lblStatusReport_->setText(QStringLiteral("Load file ready"));
+    } else {
+        lblStatusReport_->setText(QStringLiteral("Load file is invalid for modify"));
+    }
+}
+
+void BinFilePage::ReadModifyFile() {
+    ShowPath(*lblCurrentFilePath_, modifyFilePath_);
+    // The load replaces the image the flash operations use; its checksum is not shown here.
+    image::LoadFirmwareFile(context_.firmwareImage,
+                            QFile::encodeName(modifyFilePath_).toStdString());
+    const std::uint32_t length = context_.firmwareImage.ImageLength();
+    const auto loaded = context_.firmwareImage.Bytes().first(length);
+    std::copy(loaded.begin(), loaded.end(), modifyImage_.Bytes().begin());
+    modifyLength_ = length;
+    btnCheck_->setEnabled(true);
+}
+
+bool BinFilePage::FindTableMarker() {
+    tableOffset_ = 0;
+    const auto found = image::FindTableMarker(modifyImage_.Bytes(), modifyLength_);
+    if (found)
+        tableOffset_ = *found;
+    return found.has_value();
+}
+
+void BinFilePage::btnCheckClick() {
+    lblSaveDone_->clear();
+    if (FindTableMarker())
+        groupBox9_->setEnabled(true);
+}
+
+void BinFilePage::btnSaveBitBinClick() {
+    const QString path = chooseFile_(this, SaveBinFIleDialog());
+    if (path.isEmpty())
+        return;
+    newFilePath_ = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    ShowPath(*lblSaveBinPath_, newFilePath_);
+    btnSaveBin_->setEnabled(true);
+}
+
+void BinFilePage::btnSaveBinClick() {
+    if (ImageInUse())
+        return;
+    image::CopyBuiltInImage(modifyImage_);
+    image::CopyBuiltInImage(context_.firmwareImage);
+}
+
+}  // namespace pages

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+#include "image/firmware_image.h"
+#include "pages/file_chooser.h"
+#include "pages/page_context.h"
+
+namespace pages {
+
+// The "Gen. Bin File" page: loads a firmware file into a working copy of the
+// image, finds the parameter table in it by its marker, and collects the new
+// product parameters and the new file's name. " Save" copies the built-in
+// block into the working copy and into the firmware image.
+class BinFilePage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit BinFilePage(PageContext& context, QWidget* parent = nullptr);
+
+    // The file dialogs; tests answer them without a modal dialog.
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+    // Handlers. btnSaveBinClick is also the start-up hook and the ISP page's " Save".
+    void CurrentFileBitBtnClick();
+    void btnCheckClick();
+    void btnSaveBitBinClick();
+    void btnSaveBinClick();
+    // Steps of the handlers above.
+    void ReadModifyFile();
+    bool FindTableMarker();
+
+    const image::FirmwareImage& ModifyImage() const { return modifyImage_; }
+    std::uint32_t ModifyLength() const { return modifyLength_; }
+    std::uint32_t TableOffset() const { return tableOffset_; }
+    const QString& ModifyFilePath() const { return modifyFilePath_; }
+    const QString& NewFilePath() const { return newFilePath_; }
+
+private:
+    QWidget* BuildSource();
+    QWidget* BuildNewSetting();
+    QWidget* BuildTarget();
+    bool ImageInUse() const;
+
+    PageContext& context_;
+    FileChooser chooseFile_ = ChooseWithDialog;
+    image::FirmwareImage modifyImage_;
+    std::uint32_t modifyLength_ = 0;
+    std::uint32_t tableOffset_ = 0;
+    QString modifyFilePath_;
+    QString newFilePath_;
+
+    QPushButton* currentFileBitBtn_;
+    QLabel* lblCurrentFilePath_;
+    QPushButton* btnCheck_;
+    QLabel* lblStatusReport_;
+    QLabel* lblSaveDone_;
+    QGroupBox* groupBox9_;
+    QPushButton* btnSaveBitBin_;
+    QLabel* lblSaveBinPath_;
+    QPushButton* btnSaveBin_;
+};
+
+}  // namespace pages

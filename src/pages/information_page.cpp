@@ -1,0 +1,347 @@
+#include "pages/information_page.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "chip/i2c_commands.h"
+#include "chip/registers.h"
+#include "chip/request_codes.h"
+#include "image/hex_to_int.h"
+#include "pages/handler_guard.h"
+#include "pages/hex_byte.h"
+#include "pages/i2c_page.h"
+#include "pages/integer_text.h"
+#include "pages/labeled_edit.h"
+#include "pages/page_fonts.h"
+#include "pages/page_keys.h"
+#include "pages/status_texts.h"
+#include "usb/quorvex_usb.h"
+
+namespace pages {
+
+namespace {
+
+constexpr int kStatusPoints = 14;
+constexpr int kMaxBytes = 5;
+const QString kCommandPrefix = QStringLiteral("edtI2Ccmd");
+const QString kDataPrefix = QStringLiteral("edtI2Cdat");
+
+// Status byte 2.
+constexpr std::uint8_t kConnectedBit = 0x01;
+constexpr std::uint8_t kDsdBit = 0x02;
+constexpr std::uint8_t kMutedBit = 0x04;
+
+// The key code each HID button hands to the firmware, by button number.
+constexpr std::array<std::uint8_t, 5> hidKeyCode = {0x40, 0x02, 0x10, 0x01, 0x20};
+constexpr std::array<const char*, 5> kHidCaptions = {"HID Prev", "HID Vol -", "HID Play",
+                                                     "HID Vol +", "HID Next"};
+// The firmware answers a key within a few milliseconds; ten polls give it ample time.
+constexpr int kHidPolls = 10;
+constexpr std::uint32_t kHidPollPauseMs = 10;
+
+QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+}  // namespace
+
+InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      i2cPage_(i2cPage),
+      lblConnect_(nullptr),
+      lblMute_(nullptr),
+      edtMI2CAddr1_(new QLineEdit(QStringLiteral("60"), this)),
+      srblen0_(new QScrollBar(Qt::Horizontal, this)),
+      srblen1_(new QScrollBar(Qt::Horizontal, this)),
+      lbllencmd_(NamedLabel(QStringLiteral("lbllencmd"), QStringLiteral("1"), this)),
+      lbllendat_(NamedLabel(QStringLiteral("lbllendat"), QStringLiteral("1"), this)) {
+    setObjectName(QStringLiteral("Information"));
+    srblen0_->setObjectName(QStringLiteral("srblen0"));
+    srblen1_->setObjectName(QStringLiteral("srblen1"));
+    setWindowTitle(QStringLiteral("Information"));
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildStatus(), 1);
+    top->addWidget(BuildHidKeys());
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(BuildSpecialI2c());
+    layout->addStretch();
+
+    connect(srblen0_, &QScrollBar::valueChanged, this, Guarded([this] { srblen0Change(); }));
+    connect(srblen1_, &QScrollBar::valueChanged, this, Guarded([this] { srblen1Change(); }));
+    auto* addressKeys = new KeyDownFilter(edtMI2CAddr1_);
+    connect(addressKeys, &KeyDownFilter::keyDown, this,
+            Guarded([this](int key) { edtMI2CAddr1KeyDown(key); }));
+}
+
+QLabel* InformationPage::StatusLabel(const QString& name, const QString& text) {
+    QLabel* label = NamedLabel(name, text, this);
+    label->setFont(SizedFont(font(), kStatusPoints, true));
+    return label;
+}
+
+QWidget* InformationPage::BuildStatus() {
+    auto* box = new QGroupBox(QStringLiteral("Device status"), this);
+    lblConnect_ = StatusLabel(QStringLiteral("lblConnect"), QString::fromLatin1(kUsbConnectedText));
+    lblMute_ = StatusLabel(QStringLiteral("lblMute"), QStringLiteral("Unmute"));
+    formatAndRate_ = {
+        StatusLabel(QStringLiteral("lblCurrentFormat0"), QStringLiteral("Input Format:")),
+        StatusLabel(QStringLiteral("lblCurrentFormat1"), QStringLiteral("PCM")),
+        StatusLabel(QStringLiteral("lblCurrentFreq0"), QStringLiteral("Input Freq:  ")),
+        StatusLabel(QStringLiteral("lblCurrentFreq1"), QStringLiteral("176.4KHz"))};
+    // The rate texts are right-aligned with blanks; a fixed pitch keeps them so.
+    formatAndRate_[3]->setFont(FixedPitchFont(kStatusPoints - FixedPitchFont().pointSize(), true));
+    auto* button = new QPushButton(QStringLiteral("Update"), this);
+    button->setObjectName(QStringLiteral("btnUpdateStatus"));
+    connect(button, &QPushButton::clicked, this, Guarded([this] { btnUpdateStatusClick(); }));
+
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(lblConnect_, 0, 0, 1, 2);
+    grid->addWidget(lblMute_, 1, 0, 1, 2);
+    grid->addWidget(formatAndRate_[0], 2, 0);
+    grid->addWidget(formatAndRate_[1], 2, 1);
+    grid->addWidget(formatAndRate_[2], 3, 0);
+    grid->addWidget(formatAndRate_[3], 3, 1);
+    grid->addWidget(button, 4, 1, Qt::AlignRight);
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+QWidget* InformationPage::BuildHidKeys() {
+    auto* box = new QGroupBox(QStringLiteral("HID keys"), this);
+    auto* column = new QVBoxLayout(box);
+    for (int k = 0; k < static_cast<int>(kHidCaptions.size()); ++k) {
+        auto* button = new QPushButton(QString::fromLatin1(kHidCaptions[k]), this);
+        button->setObjectName(QStringLiteral("btnHID%1").arg(k));
+        connect(button, &QPushButton::clicked, this,
+                Guarded([this, button] { btnHIDClick(*button); }));
+        column->addWidget(button);
+    }
+    column->addStretch();
+    return box;
+}
+
+QWidget* InformationPage::BuildSpecialI2c() {
+    auto* box = new QGroupBox(QStringLiteral("Special I2C access"), this);
+    box->setObjectName(QStringLiteral("GroupBox7"));
+    auto* layout = new QVBoxLayout(box);
+
+    edtMI2CAddr1_->setObjectName(QStringLiteral("edtMI2CAddr1"));
+    edtMI2CAddr1_->setFont(FixedPitchFont());
+    edtMI2CAddr1_->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("0000") + 12);
+    auto* address = new QHBoxLayout;
+    address->addWidget(
+        NamedLabel(QStringLiteral("Label16"), QStringLiteral("Slave Address: 0x"), this));
+    address->addWidget(edtMI2CAddr1_);
+    address->addWidget(NamedLabel(QStringLiteral("Label17"), QStringLiteral("(enter)"), this));
+    address->addStretch();
+    layout->addLayout(address);
+
+    layout->addLayout(BuildLengthRow(QStringLiteral("Label18"), QStringLiteral("Command Len."),
+                                     srblen0_, lbllencmd_));
+    layout->addLayout(BuildLengthRow(QStringLiteral("Label19"), QStringLiteral("Data Len."),
+                                     srblen1_, lbllendat_));
+    layout->addLayout(
+        BuildByteRow(QStringLiteral("Add"), QStringLiteral("Command"), kCommandPrefix));
+    layout->addLayout(BuildByteRow(QStringLiteral("Label22"), QStringLiteral("Data"), kDataPrefix));
+
+    auto* write = new QPushButton(QStringLiteral("Write"), this);
+    write->setObjectName(QStringLiteral("btnWriteSpecI2C"));
+    auto* read = new QPushButton(QStringLiteral("Read"), this);
+    read->setObjectName(QStringLiteral("btnReadSpecI2C"));
+    connect(write, &QPushButton::clicked, this, Guarded([this] { btnWriteSpecI2CClick(); }));
+    connect(read, &QPushButton::clicked, this, Guarded([this] { btnReadSpecI2CClick(); }));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(write);
+    buttons->addWidget(read);
+    layout->addLayout(buttons);
+    return box;
+}
+
+QLayout* InformationPage::BuildLengthRow(const QString& labelName, const QString& caption,
+                                         QScrollBar* bar, QLabel* value) {
+    bar->setRange(1, kMaxBytes);
+    bar->setPageStep(1);
+    bar->setValue(1);
+    bar->setFixedWidth(160);
+    value->setFont(FixedPitchFont(0, true));
+    value->setMinimumWidth(QFontMetrics(value->font()).horizontalAdvance("00"));
+    auto* layout = new QHBoxLayout;
+    QLabel* label = NamedLabel(labelName, caption, this);
+    label->setMinimumWidth(
+        QFontMetrics(font()).horizontalAdvance(QStringLiteral("Command Len.  ")));
+    layout->addWidget(label);
+    layout->addWidget(bar);
+    layout->addWidget(value);
+    layout->addStretch();
+    return layout;
+}
+
+QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& caption,
+                                       const QString& editPrefix) {
+    auto* layout = new QHBoxLayout;
+    QLabel* label = NamedLabel(labelName, caption, this);
+    label->setMinimumWidth(
+        QFontMetrics(font()).horizontalAdvance(QStringLiteral("Command Len.  ")));
+    layout->addWidget(label);
+    for (int i = 0; i < kMaxBytes; ++i) {
+        auto* edit = new QLineEdit(QStringLiteral("00"), this);
+        edit->setObjectName(editPrefix + QString::number(i));
+        edit->setFont(FixedPitchFont());
+        edit->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("000") + 12);
+        edit->setEnabled(i == 0);
+        layout->addWidget(edit);
+    }
+    layout->addStretch();
+    return layout;
+}
+
+void InformationPage::btnUpdateStatusClick() {
+    if (context_.devicePages.tableReadRunning)
+        return;
+    usb::QuorvexUsb& link = context_.usbLink;
+    link.OpenDevice();
+    chip::RegSelectBank(link, chip::kBankMailbox);
+    // A failed read keeps the byte of the last update.
+    chip::RegRead(link, chip::kRegStatus0, statusBytes_[0]);
+    chip::RegRead(link, chip::kRegStatus1, statusBytes_[1]);
+    chip::RegRead(link, chip::kRegStatus2, statusBytes_[2]);
+    link.CloseDevice();
+    ShowStatus();
+}
+
+void InformationPage::ShowStatus() {
+    const std::uint8_t flags = statusBytes_[2];
+    const auto enableFormatAndRate = [this](bool on) {
+        for (QLabel* label : formatAndRate_)
+            label->setEnabled(on);
+    };
+    if ((flags & kConnectedBit) == 0) {
+        lblConnect_->setText(QString::fromLatin1(kUsbDisconnectedText));
+        lblMute_->setEnabled(false);
+        enableFormatAndRate(false);
+        return;
+    }
+    lblConnect_->setText(QString::fromLatin1(kUsbConnectedText));
+    lblMute_->setEnabled(true);
+    if ((flags & kMutedBit) != 0) {
+        lblMute_->setText(QString::fromLatin1(kMuteText));
+        enableFormatAndRate(false);
+        return;
+    }
+    lblMute_->setText(QString::fromLatin1(kPlayingText));
+    enableFormatAndRate(true);
+    const bool dsd = (flags & kDsdBit) != 0;
+    formatAndRate_[1]->setText(QString::fromLatin1(dsd ? kDsdText : kPcmText));
+    formatAndRate_[3]->setText(
+        QString::fromLatin1(rateText[(statusBytes_[0] & 0x0F) + (dsd ? 16 : 0)]));
+}
+
+void InformationPage::btnHIDClick(const QObject& sender) {
+    if (context_.devicePages.tableReadRunning)
+        return;
+    for (int k = 0; k < static_cast<int>(hidKeyCode.size()); ++k) {
+        if (sender.objectName() != QStringLiteral("btnHID%1").arg(k))
+            continue;
+        usb::QuorvexUsb& link = context_.usbLink;
+        link.OpenDevice();
+        chip::RegSelectBank(link, chip::kBankMailbox);
+        chip::RegWrite(link, chip::kRegMailboxSelector, hidKeyCode[k]);
+        chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
+        // A key the firmware never confirms is given up without a word.
+        for (int poll = 0; poll < kHidPolls; ++poll) {
+            link.SleepMs(kHidPollPauseMs);
+            std::uint8_t command = 0;
+            if (chip::RegRead(link, chip::kRegMailboxCommand, command) &&
+                command == chip::kMailboxHidDone) {
+                break;
+            }
+        }
+        link.CloseDevice();
+        return;
+    }
+}
+
+void InformationPage::srblen0Change() {
+    ShowLength(*srblen0_, *lbllencmd_, kCommandPrefix);
+}
+
+void InformationPage::srblen1Change() {
+    ShowLength(*srblen1_, *lbllendat_, kDataPrefix);
+}
+
+void InformationPage::ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix) {
+    value.setText(QString::number(bar.value()));
+    for (int i = 0; i < kMaxBytes; ++i)
+        ByteEdit(editPrefix, i)->setEnabled(i < bar.value());
+}
+
+QLineEdit* InformationPage::ByteEdit(const QString& prefix, int i) const {
+    return findChild<QLineEdit*>(prefix + QString::number(i));
+}
+
+void InformationPage::edtMI2CAddr1KeyDown(int key) {
+    if (!IsEnterKey(key))
+        return;
+    context_.devicePages.i2cSlaveAddr =
+        static_cast<std::uint8_t>(HexTextToInt(edtMI2CAddr1_->text()));
+    i2cPage_.ShowSlaveAddress(context_.devicePages.i2cSlaveAddr);
+}
+
+// The first two characters of each enabled edit, read as hexadecimal digits;
+// anything else, a missing character included, counts as 0.
+int InformationPage::CollectBytes(const QScrollBar& bar, const QString& prefix,
+                                  std::uint8_t* bytes) const {
+    const int count = bar.value();
+    for (int i = 0; i < count; ++i) {
+        const QByteArray text = ByteEdit(prefix, i)->text().toLatin1();
+        const char digits[2] = {text.size() > 0 ? text[0] : '\0', text.size() > 1 ? text[1] : '\0'};
+        bytes[i] = static_cast<std::uint8_t>(image::HexToInt(digits, 2));
+    }
+    return count;
+}
+
+bool InformationPage::CanUseI2c() const {
+    return context_.usbLink.IsFound() && !context_.devicePages.tableReadRunning;
+}
+
+void InformationPage::btnWriteSpecI2CClick() {
+    if (!CanUseI2c())
+        return;
+    std::array<std::uint8_t, kMaxBytes> commands{};
+    std::array<std::uint8_t, kMaxBytes> data{};
+    const int c = CollectBytes(*srblen0_, kCommandPrefix, commands.data());
+    const int d = CollectBytes(*srblen1_, kDataPrefix, data.data());
+    context_.usbLink.OpenDevice();
+    chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
+                      static_cast<std::uint8_t>(c), commands.data(), static_cast<std::uint8_t>(d),
+                      data.data());
+    context_.usbLink.CloseDevice();
+}
+
+void InformationPage::btnReadSpecI2CClick() {
+    if (!CanUseI2c())
+        return;
+    std::array<std::uint8_t, kMaxBytes> commands{};
+    std::array<std::uint8_t, kMaxBytes> reply{};
+    const int c = CollectBytes(*srblen0_, kCommandPrefix, commands.data());
+    const int d = srblen1_->value();
+    context_.usbLink.OpenDevice();
+    const bool answered = chip::I2cReadCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
+                                           static_cast<std::uint8_t>(c), commands.data(),
+                                           static_cast<std::uint8_t>(d), reply.data());
+    // Without an answer the edits keep what they showed: zeros would pass for data.
+    if (answered) {
+        for (int i = 0; i < d; ++i)
+            ByteEdit(kDataPrefix, i)->setText(HexByte(reply[i]));
+    }
+    context_.usbLink.CloseDevice();
+}
+
+}  // namespace pages

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+#include "pages/page_context.h"
+
+namespace pages {
+
+// The "Information" page: the product's connection, mute, input format and
+// sample rate on request, its five HID media keys, and one free-form I2C
+// transaction of up to five command and five data bytes.
+class I2cPage;
+
+class InformationPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // The special I2C group shares the slave address with the I2C Access page
+    // and shows an address taken over here in that page's address edit.
+    InformationPage(PageContext& context, I2cPage& i2cPage, QWidget* parent = nullptr);
+
+    // Handlers.
+    void btnUpdateStatusClick();
+    void btnHIDClick(const QObject& sender);
+    void srblen0Change();
+    void srblen1Change();
+    void edtMI2CAddr1KeyDown(int key);
+    void btnWriteSpecI2CClick();
+    void btnReadSpecI2CClick();
+
+    const std::array<std::uint8_t, 3>& StatusBytes() const { return statusBytes_; }
+
+private:
+    QWidget* BuildStatus();
+    QWidget* BuildHidKeys();
+    QWidget* BuildSpecialI2c();
+    QLayout* BuildLengthRow(const QString& labelName, const QString& caption, QScrollBar* bar,
+                            QLabel* value);
+    QLayout* BuildByteRow(const QString& labelName, const QString& caption,
+                          const QString& editPrefix);
+    QLabel* StatusLabel(const QString& name, const QString& text);
+    void ShowStatus();
+    void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
+    QLineEdit* ByteEdit(const QString& prefix, int i) const;
+    int CollectBytes(const QScrollBar& bar, const QString& prefix, std::uint8_t* bytes) const;
+    bool CanUseI2c() const;
+
+    PageContext& context_;
+    I2cPage& i2cPage_;
+    std::array<std::uint8_t, 3> statusBytes_{};
+
+    QLabel* lblConnect_;
+    QLabel* lblMute_;
+    std::array<QLabel*, 4> formatAndRate_{};  // the two captions and their values
+    QLineEdit* edtMI2CAddr1_;
+    QScrollBar* srblen0_;
+    QScrollBar* srblen1_;
+    QLabel* lbllencmd_;
+    QLabel* lbllendat_;
+};
+
+}  // namespace pages

@@ -1,0 +1,96 @@
+// The "Auto" run of the ISP page: the refusals, the caption that doubles as
+// the stop button, and the run itself in the flash core.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "flash/auto_update.h"
+#include "flash/flash_state.h"
+#include "pages/integer_text.h"
+#include "pages/isp_page.h"
+#include "pages/isp_page_auto_host.h"
+#include "pages/isp_page_dialog.h"
+#include "pages/isp_page_progress.h"
+#include "pages/labeled_edit.h"
+#include "usb/quorvex_usb.h"
+
+namespace pages {
+
+namespace {
+
+const QString kAutoCaption = QStringLiteral("Auto");
+const QString kStopCaption = QStringLiteral("Stop");
+
+// Marks a run as in progress for as long as it lasts: "Stop" on the button,
+// detection paused, the page's other device operations held off. Everything
+// goes back to idle however the run ends, an escaping error included.
+class AutoRunScope {
+public:
+    AutoRunScope(QPushButton* button, bool& operationRunning, bool& sequenceRunning)
+        : button_(button), operationRunning_(operationRunning), sequenceRunning_(sequenceRunning) {
+        sequenceRunning_ = true;
+        operationRunning_ = true;
+        button_->setText(kStopCaption);
+    }
+    ~AutoRunScope() {
+        button_->setText(kAutoCaption);
+        operationRunning_ = false;
+        sequenceRunning_ = false;
+    }
+    AutoRunScope(const AutoRunScope&) = delete;
+    AutoRunScope& operator=(const AutoRunScope&) = delete;
+
+private:
+    QPushButton* button_;
+    bool& operationRunning_;
+    bool& sequenceRunning_;
+};
+
+}  // namespace
+
+void IspPage::btnUSBISPAutoClick() {
+    context_.flash.sequenceFailed = false;
+    if (!context_.usbLink.IsFound()) {
+        ShowIspDialog(QStringLiteral("USB device is NOT available !!    "));
+        return;
+    }
+    if (!context_.programFile.programFileReady &&
+        controls_.cbxReadISPFile->currentText().isEmpty()) {
+        ShowIspDialog(QStringLiteral("Program File Not Ready !!    "));
+        return;
+    }
+    QPushButton* button = controls_.btnUSBISPAuto;
+    if (button->text() != kAutoCaption) {
+        // A click while the run is in progress: the caption goes back at
+        // once and the run goes on to its end. Like every click it ends by
+        // clearing sequenceRunning; the run's own mark keeps holding the
+        // page's other device operations off.
+        button->setText(kAutoCaption);
+        context_.shell.sequenceRunning = false;
+        return;
+    }
+    if (DeviceBusy())
+        return;
+    // A range text that is not a number stops the click here, before the
+    // caption, the flags or the device have changed.
+    ValidateRangeEdits();
+    AutoRunScope scope(button, operationRunning_, context_.shell.sequenceRunning);
+    IspPageAutoHost host(controls_, context_.firmwareImage, [this] { ReloadForAutoRun(); });
+    flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
+}
+
+void IspPage::ValidateRangeEdits() const {
+    if (controls_.rbnRange0->isChecked())
+        return;
+    StrToInt(controls_.lbledISPStart->text());
+    StrToInt(controls_.lbledISPRange->text());
+}
+
+// The combo box names the file the run loads, typed or picked from the list.
+void IspPage::ReloadForAutoRun() {
+    context_.programFile.programFilePath = controls_.cbxReadISPFile->currentText();
+    ReadProgramFile();
+}
+
+}  // namespace pages

@@ -1,0 +1,377 @@
+#include "pages/parameter_page.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QVBoxLayout>
+#include <array>
+
+#include "chip/param_commands.h"
+#include "chip/request_codes.h"
+#include "pages/handler_guard.h"
+#include "pages/labeled_edit.h"
+#include "pages/page_fonts.h"
+#include "pages/page_keys.h"
+#include "usb/quorvex_usb.h"
+
+namespace pages {
+
+namespace {
+
+// Parameter-store selectors; an odd selector reads.
+constexpr std::uint8_t kSelectorVid = 0x08;
+constexpr std::uint8_t kSelectorPid = 0x0A;
+constexpr std::uint8_t kSelectorString1 = 0x10;
+constexpr std::uint8_t kSelectorString2 = 0x14;
+constexpr std::uint8_t kSelectorString3 = 0x18;
+constexpr std::uint8_t kSelectorWriteSetting = 0x20;
+constexpr std::uint8_t kSelectorReadSetting = 0x21;
+
+constexpr int kIdLength = 4;
+constexpr int kChunkSize = chip::kMailboxDataCount;
+// The firmware stores each chunk before it takes the next one.
+constexpr std::uint32_t kChunkPauseMs = 50;
+
+QGroupBox* RadioGroup(const QString& name, const QString& title, QWidget* parent,
+                      std::initializer_list<QRadioButton*> buttons, bool across = false) {
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(name);
+    QBoxLayout* layout = across ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
+                                : static_cast<QBoxLayout*>(new QVBoxLayout(box));
+    for (QRadioButton* button : buttons) {
+        button->setParent(box);
+        layout->addWidget(button);
+    }
+    layout->addStretch();
+    return box;
+}
+
+bool Checked(const QWidget& page, const char* name) {
+    return page.findChild<QAbstractButton*>(QString::fromLatin1(name))->isChecked();
+}
+
+}  // namespace
+
+ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      lblEepAvail_(new QLabel(QStringLiteral("EEPROM Exist"), this)),
+      btnReadPara_(new QPushButton(QStringLiteral("Read back"), this)),
+      btnSetPara_(new QPushButton(QStringLiteral("Set"), this)) {
+    setObjectName(QStringLiteral("Parameter"));
+    setWindowTitle(QStringLiteral("Parameter"));
+    lblEepAvail_->setObjectName(QStringLiteral("lblEepAvail"));
+    QFont bold = lblEepAvail_->font();
+    bold.setBold(true);
+    lblEepAvail_->setFont(bold);
+    btnReadPara_->setObjectName(QStringLiteral("btnReadPara"));
+    btnSetPara_->setObjectName(QStringLiteral("btnSetPara"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildOptions());
+    layout->addWidget(BuildIdentity());
+    layout->addStretch();
+    ConnectOptions();
+    ConnectEdits();
+}
+
+QRadioButton* ParameterPage::Radio(const QString& name, const QString& text) {
+    auto* button = new QRadioButton(text, this);
+    button->setObjectName(name);
+    return button;
+}
+
+QCheckBox* ParameterPage::Check(const QString& name, const QString& text) {
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(name);
+    return box;
+}
+
+LabeledEdit* ParameterPage::Edit(const QString& name, const QString& caption, const QString& text) {
+    return new LabeledEdit(name, caption, text, this);
+}
+
+// The radio groups show the form's own defaults until the window shows sysSetting.
+QWidget* ParameterPage::BuildOptions() {
+    auto* options = new QGroupBox(this);
+    auto* grid = new QGridLayout(options);
+    auto* heading = new QLabel(QStringLiteral("System General Setting"), this);
+    heading->setObjectName(QStringLiteral("Label8"));
+    heading->setFont(SizedFont(font(), font().pointSize() + 2, true));
+    grid->addWidget(heading, 0, 0, 1, 2);
+    grid->addWidget(lblEepAvail_, 0, 2, 1, 2, Qt::AlignRight);
+
+    QRadioButton* dsd = Radio(QStringLiteral("rbnDSDOut0"), QStringLiteral("DSD"));
+    QRadioButton* i2s32 = Radio(QStringLiteral("rbnI2Slen0"), QStringLiteral("32 bit"));
+    QRadioButton* spdif24 = Radio(QStringLiteral("rbnSPDIFlen1"), QStringLiteral("24 bit"));
+    QRadioButton* standard = Radio(QStringLiteral("rbnI2SFormat0"), QStringLiteral("Standard"));
+    QRadioButton* mclk128 = Radio(QStringLiteral("rbnMCLKOutFreq0"), QStringLiteral("128 Fs"));
+    for (QRadioButton* button : {dsd, i2s32, spdif24, standard, mclk128})
+        button->setChecked(true);
+
+    grid->addWidget(RadioGroup(QStringLiteral("GroupBox3"), QStringLiteral("I2S Output length"),
+                               this, {i2s32, Radio("rbnI2Slen1", "24 bit")}),
+                    1, 0);
+    grid->addWidget(RadioGroup(QStringLiteral("GroupBox4"), QStringLiteral("SPDIF Output length"),
+                               this, {Radio("rbnSPDIFlen0", "32 bit"), spdif24}),
+                    1, 1);
+    grid->addWidget(RadioGroup(QStringLiteral("GroupBox6"), QStringLiteral("I2S Format "), this,
+                               {standard, Radio("rbnI2SFormat1", "Left Justify")}),
+                    1, 2);
+    grid->addWidget(RadioGroup(QStringLiteral("GroupBox2"), QStringLiteral("Output when  DSD in"),
+                               this, {dsd, Radio("rbnDSDOut1", "DoP")}),
+                    1, 3);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("GroupBox5"), QStringLiteral("I2S MCLK Output Frequency"), this,
+                   {mclk128, Radio("rbnMCLKOutFreq1", "256 Fs"), Radio("rbnMCLKOutFreq2", "512 Fs"),
+                    Radio("rbnMCLKOutFreq3", "1024 Fs")},
+                   true),
+        2, 0, 1, 4);
+
+    AddSwitchesAndButtons(*grid);
+    return options;
+}
+
+// The swap and output-off boxes under the radio groups, the buttons last.
+void ParameterPage::AddSwitchesAndButtons(QGridLayout& grid) {
+    auto* swaps = new QVBoxLayout;
+    swaps->addWidget(
+        Check(QStringLiteral("chkI2SLRSwap"), QStringLiteral("I2S Output Channel Swap")));
+    swaps->addWidget(
+        Check(QStringLiteral("chkDSDLRSwap"), QStringLiteral("DSD Output Channel Swap")));
+    auto* outputs = new QVBoxLayout;
+    outputs->addWidget(Check(QStringLiteral("chkMCLKOutOff"), QStringLiteral("MCLK Output Off")));
+    outputs->addWidget(Check(QStringLiteral("chkI2SOutOff"), QStringLiteral("I2S Output Off")));
+    outputs->addWidget(Check(QStringLiteral("chkSPDIFOutOff"), QStringLiteral("SPDIF Output Off")));
+    grid.addLayout(swaps, 3, 0, 1, 2, Qt::AlignTop);
+    grid.addLayout(outputs, 3, 2, 1, 2, Qt::AlignTop);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnReadPara_);
+    buttons->addWidget(btnSetPara_);
+    grid.addLayout(buttons, 4, 0, 1, 4);
+    for (int column = 0; column < 4; ++column)
+        grid.setColumnStretch(column, 1);
+}
+
+QWidget* ParameterPage::BuildIdentity() {
+    auto* identity = new QGroupBox(QStringLiteral("USB identity (Enter sends the field)"), this);
+    auto* grid = new QGridLayout(identity);
+    LabeledEdit* vid = Edit(QStringLiteral("lbledSysVID"), QStringLiteral("VID:"), "2fc0");
+    LabeledEdit* pid = Edit(QStringLiteral("lbledSysPID"), QStringLiteral("PID:"), "6012");
+    for (LabeledEdit* id : {vid, pid}) {
+        id->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        // Four characters go to the device; the edit holds no more than that.
+        id->edit()->setMaxLength(kIdLength);
+        id->edit()->setFont(FixedPitchFont());
+        id->edit()->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("00000") + 12);
+    }
+    auto* ids = new QHBoxLayout;
+    ids->addWidget(vid);
+    ids->addSpacing(16);
+    ids->addWidget(pid);
+    ids->addStretch();
+    grid->addLayout(ids, 0, 0, 1, 2);
+
+    auto* heading =
+        new QLabel(QStringLiteral("Prodcut Information String (Max. 31 character)"), this);
+    heading->setObjectName(QStringLiteral("Label2"));
+    grid->addWidget(heading, 1, 0, 1, 2);
+    const std::array<std::array<QString, 4>, 3> strings = {{
+        {"lbledSysStr1", "String 1:", "Quorvex-inc", "(Manufacturer)"},
+        {"lbledSysStr2", "String 2:", "Quorvex-inc UAC2 22", "(Model Name)"},
+        {"lbledSysStr3", "String 3:", "QVUA170203", "(Serial Number)"},
+    }};
+    for (int i = 0; i < 3; ++i) {
+        LabeledEdit* edit = Edit(strings[i][0], strings[i][1], strings[i][2]);
+        edit->setMinimumWidth(320);
+        grid->addWidget(edit, i + 2, 0);
+        grid->addWidget(new QLabel(strings[i][3], this), i + 2, 1);
+    }
+    grid->setColumnStretch(2, 1);
+    return identity;
+}
+
+void ParameterPage::ConnectOptions() {
+    const auto onClick = [this](const char* name, void (ParameterPage::*handler)()) {
+        auto* button = findChild<QAbstractButton*>(QString::fromLatin1(name));
+        connect(button, &QAbstractButton::clicked, this,
+                Guarded([this, handler] { (this->*handler)(); }));
+    };
+    onClick("rbnI2Slen0", &ParameterPage::rbnI2SlenClick);
+    onClick("rbnI2Slen1", &ParameterPage::rbnI2SlenClick);
+    onClick("rbnSPDIFlen0", &ParameterPage::rbnSPDIFlenClick);
+    onClick("rbnSPDIFlen1", &ParameterPage::rbnSPDIFlenClick);
+    onClick("chkI2SLRSwap", &ParameterPage::chkI2SLRSwapClick);
+    onClick("chkDSDLRSwap", &ParameterPage::chkDSDLRSwapClick);
+    onClick("rbnI2SFormat0", &ParameterPage::rbnI2SFormatClick);
+    onClick("rbnI2SFormat1", &ParameterPage::rbnI2SFormatClick);
+    onClick("rbnDSDOut0", &ParameterPage::rbnDSDOutClick);
+    onClick("rbnDSDOut1", &ParameterPage::rbnDSDOutClick);
+    onClick("chkMCLKOutOff", &ParameterPage::chkMCLKOutOffClick);
+    onClick("chkI2SOutOff", &ParameterPage::chkI2SOutOffClick);
+    onClick("chkSPDIFOutOff", &ParameterPage::chkSPDIFOutOffClick);
+    for (int k = 0; k < 4; ++k) {
+        auto* button = findChild<QRadioButton*>(QStringLiteral("rbnMCLKOutFreq%1").arg(k));
+        connect(button, &QRadioButton::clicked, this,
+                Guarded([this, button] { rbnMCLKOutFreqClick(*button); }));
+    }
+    connect(btnReadPara_, &QPushButton::clicked, this, Guarded([this] { btnReadParaClick(); }));
+    connect(btnSetPara_, &QPushButton::clicked, this, Guarded([this] { btnSetParaClick(); }));
+}
+
+void ParameterPage::ConnectEdits() {
+    for (const char* name : {"lbledSysVID", "lbledSysPID"}) {
+        auto* edit = findChild<LabeledEdit*>(QString::fromLatin1(name));
+        connect(edit, &LabeledEdit::keyDown, this,
+                Guarded([this, edit](int key) { lbledSysVIDPIDKeyDown(*edit, key); }));
+    }
+    for (const char* name : {"lbledSysStr1", "lbledSysStr2", "lbledSysStr3"}) {
+        auto* edit = findChild<LabeledEdit*>(QString::fromLatin1(name));
+        connect(edit, &LabeledEdit::keyDown, this,
+                Guarded([this, edit](int key) { lbledSysStrKeyDown(*edit, key); }));
+    }
+}
+
+void ParameterPage::ShowSysSetting() {
+    const auto& setting = context_.devicePages.sysSetting;
+    const auto bit = [](std::uint8_t byte, int n) { return ((byte >> n) & 1u) != 0; };
+    const auto check = [this](const QString& name, bool on) {
+        findChild<QAbstractButton*>(name)->setChecked(on);
+    };
+    lblEepAvail_->setText(bit(setting[3], 7) ? QStringLiteral("EEPROM Exist")
+                                             : QStringLiteral("EEPROM not Available"));
+    check(bit(setting[0], 0) ? "rbnI2Slen0" : "rbnI2Slen1", true);
+    check(bit(setting[0], 1) ? "rbnSPDIFlen0" : "rbnSPDIFlen1", true);
+    check("chkI2SLRSwap", bit(setting[0], 2));
+    check("chkDSDLRSwap", bit(setting[0], 3));
+    check(bit(setting[0], 6) ? "rbnI2SFormat1" : "rbnI2SFormat0", true);
+    check(bit(setting[0], 7) ? "rbnDSDOut0" : "rbnDSDOut1", true);
+    check(QStringLiteral("rbnMCLKOutFreq%1").arg((setting[0] & 0x30) >> 4), true);
+    check("chkMCLKOutOff", bit(setting[1], 7));
+    check("chkI2SOutOff", bit(setting[1], 6));
+    check("chkSPDIFOutOff", bit(setting[1], 5));
+}
+
+bool ParameterPage::DeviceBusy() const {
+    // A register or I2C table read holds the link; the mailbox would close it under that read.
+    return context_.devicePages.tableReadRunning;
+}
+
+void ParameterPage::btnReadParaClick() {
+    if (DeviceBusy())
+        return;
+    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
+                      context_.devicePages.sysSetting.data());
+    ShowSysSetting();
+}
+
+void ParameterPage::btnSetParaClick() {
+    if (DeviceBusy())
+        return;
+    // All four bytes go out, the ones no control shows as they were last read.
+    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
+                      context_.devicePages.sysSetting.data());
+}
+
+void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
+    if (!IsEnterKey(key) || DeviceBusy())
+        return;
+    const std::uint8_t selector =
+        sender.objectName() == QLatin1String("lbledSysVID") ? kSelectorVid : kSelectorPid;
+    // The characters themselves go out, not a number made of them.
+    std::array<std::uint8_t, kIdLength> bytes{};
+    const QByteArray text = sender.text().toLatin1();
+    for (int i = 0; i < kIdLength && i < text.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(text[i]);
+    }
+    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector, 0, kIdLength,
+                      bytes.data());
+}
+
+void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
+    if (!IsEnterKey(key) || DeviceBusy())
+        return;
+    const QString name = sender.objectName();
+    const std::uint8_t selector = name.endsWith('1')   ? kSelectorString1
+                                  : name.endsWith('2') ? kSelectorString2
+                                                       : kSelectorString3;
+    const QByteArray characters = sender.text().toLatin1();
+    if (characters.size() > kMaxStringLength) {
+        QMessageBox::warning(
+            this, QStringLiteral("Warning"),
+            QStringLiteral("%1 holds %2 characters; the product keeps at most %3.\n"
+                           "Shorten the text and press Enter again. Nothing was sent.")
+                .arg(sender.label()->text().chopped(1))
+                .arg(characters.size())
+                .arg(kMaxStringLength));
+        return;
+    }
+    SendString(selector, characters);
+}
+
+// The packet is the length byte and the characters, in mailbox-sized chunks.
+void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characters) {
+    std::array<std::uint8_t, 1 + kMaxStringLength> packet{};
+    const int length = static_cast<int>(characters.size()) + 1;
+    packet[0] = static_cast<std::uint8_t>(characters.size());
+    for (int i = 0; i < characters.size(); ++i) {
+        packet[i + 1] = static_cast<std::uint8_t>(characters[i]);
+    }
+    for (int k = 0; k * kChunkSize < length; ++k) {
+        const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
+        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
+                          static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
+                          packet.data() + k * kChunkSize);
+        context_.usbLink.SleepMs(kChunkPauseMs);
+    }
+}
+
+void ParameterPage::SetSettingBit(int byte, int bit, bool on) {
+    auto& value = context_.devicePages.sysSetting[byte];
+    const auto mask = static_cast<std::uint8_t>(1u << bit);
+    value = on ? static_cast<std::uint8_t>(value | mask) : static_cast<std::uint8_t>(value & ~mask);
+}
+
+void ParameterPage::rbnI2SlenClick() {
+    SetSettingBit(0, 0, Checked(*this, "rbnI2Slen0"));
+}
+void ParameterPage::rbnSPDIFlenClick() {
+    SetSettingBit(0, 1, Checked(*this, "rbnSPDIFlen0"));
+}
+void ParameterPage::chkI2SLRSwapClick() {
+    SetSettingBit(0, 2, Checked(*this, "chkI2SLRSwap"));
+}
+void ParameterPage::chkDSDLRSwapClick() {
+    SetSettingBit(0, 3, Checked(*this, "chkDSDLRSwap"));
+}
+void ParameterPage::rbnI2SFormatClick() {
+    SetSettingBit(0, 6, !Checked(*this, "rbnI2SFormat0"));
+}
+void ParameterPage::rbnDSDOutClick() {
+    SetSettingBit(0, 7, Checked(*this, "rbnDSDOut0"));
+}
+void ParameterPage::chkMCLKOutOffClick() {
+    SetSettingBit(1, 7, Checked(*this, "chkMCLKOutOff"));
+}
+void ParameterPage::chkI2SOutOffClick() {
+    SetSettingBit(1, 6, Checked(*this, "chkI2SOutOff"));
+}
+void ParameterPage::chkSPDIFOutOffClick() {
+    SetSettingBit(1, 5, Checked(*this, "chkSPDIFOutOff"));
+}
+
+void ParameterPage::rbnMCLKOutFreqClick(const QObject& sender) {
+    for (int k = 0; k < 4; ++k) {
+        if (sender.objectName() != QStringLiteral("rbnMCLKOutFreq%1").arg(k))
+            continue;
+        auto& byte0 = context_.devicePages.sysSetting[0];
+        byte0 = static_cast<std::uint8_t>((byte0 & ~0x30u) | (k << 4));
+        return;
+    }
+}
+
+}  // namespace pages

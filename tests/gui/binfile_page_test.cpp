@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/built_in_image.h"
+#include "page_test_rig.h"
+#include "pages/binfile_page.h"
+
+namespace gui_test {
+namespace {
+
+// Intel HEX text for `bytes` placed at address 0: data records of 16 bytes and
+// the end record.
+QByteArray HexText(const std::vector<std::uint8_t>& bytes) {
+    QByteArray text;
+    for (std::size_t at = 0; at < bytes.size(); at += 16) {
+        const std::size_t count = std::min<std::size_t>(16, bytes.size() - at);
+        std::vector<std::uint8_t> record = {static_cast<std::uint8_t>(count),
+                                            static_cast<std::uint8_t>(at >> 8),
+                                            static_cast<std::uint8_t>(at & 0xFF), 0x00};
+        record.insert(record.end(), bytes.begin() + at, bytes.begin() + at + count);
+        std::uint8_t sum = 0;
+        for (std::uint8_t b : record)
+            sum = static_cast<std::uint8_t>(sum + b);
+        record.push_back(static_cast<std::uint8_t>(-sum));
+        text += ':';
+        for (std::uint8_t b : record)
+            text += QByteArray::number(b + 0x100, 16).mid(1).toUpper();
+        text += "\r\n";
+    }
+    return text + ":00000001FF\r\n";
+}
+
+// An image of erased bytes with `marker` written at each of `offsets`.
+std::vector<std::uint8_t> ImageWith(const std::string& marker, std::vector<std::uint32_t> offsets,
+                                    std::uint32_t length = 0x2000) {
+    std::vector<std::uint8_t> bytes(length, 0xFF);
+    for (std::uint32_t at : offsets)
+        std::copy(marker.begin(), marker.end(), bytes.begin() + at);
+    return bytes;
+}
+
+// The Gen. Bin File page with its file dialogs answered by the test.
+class BinFilePageTest : public ::testing::Test {
+protected:
+    BinFilePageTest() : page(rig.Show(std::make_unique<pages::BinFilePage>(rig.context))) {
+        page.SetFileChooser([this](QWidget*, const pages::FileDialogSpec& dialog) {
+            dialogs.push_back(dialog);
+            return answer;
+        });
+    }
+
+    QString Write(const QString& name, const QByteArray& content) {
+        const QString path = QDir(dir.path()).filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+    void Load(const QString& path) {
+        answer = path;
+        Click("CurrentFileBitBtn");
+    }
+    void Click(const char* name) const { Find<QPushButton>(page, name)->click(); }
+    bool Enabled(const char* name) const { return Find<QWidget>(page, name)->isEnabled(); }
+    QString Text(const char* name) const { return Find<QLabel>(page, name)->text(); }
+
+    PageRig rig;
+    pages::BinFilePage& page;
+    QTemporaryDir dir;
+    QString answer;
+    std::vector<pages::FileDialogSpec> dialogs;
+};
+
+TEST_F(BinFilePageTest, ShowsItsControlsAsBuilt) {
+    EXPECT_EQ(page.objectName(), "BinFile");
+    EXPECT_EQ(page.windowTitle(), "Gen. Bin File");
+    EXPECT_EQ(Text("Label13"), "Modify User parameter and save to new Binary File");
+    EXPECT_EQ(Find<QLabel>(page, "Label13")->font().pointSize(), 12);
+    EXPECT_EQ(Find<QGroupBox>(page, "GroupBox9")->title(), "User information New Setting ");
+    EXPECT_EQ(Find<QPushButton>(page, "btnSaveBin")->text(), " Save");
+    EXPECT_EQ(Text("lblCurrentFilePath"), "...");
+    EXPECT_TRUE(Enabled("CurrentFileBitBtn"));
+    for (const char* name : {"btnCheck", "GroupBox9", "btnSaveBitBin", "btnSaveBin"})
+        EXPECT_FALSE(Enabled(name)) << name;
+    EXPECT_EQ(Text("Label14"), "Record Port:");
+}
+
+// --- Loading and the marker ---
+
+TEST_F(BinFilePageTest, AMarkerAt1234MakesTheFileReadyForModifying) {
+    const QString path = Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x1234})));
+    Load(path);
+
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].name, "OpenBinFileDialog");
+    EXPECT_EQ(dialogs[0].defaultSuffix, "hex");
+    EXPECT_EQ(dialogs[0].filter, "Hex File (*.hex *.h00);;Binary File (*.bin)");
+    EXPECT_EQ(Text("lblStatusReport"), "Load file ready");
+    EXPECT_EQ(page.TableOffset(), 0x1234u);
+    EXPECT_EQ(page.ModifyLength(), 0x2000u);
+    EXPECT_TRUE(Enabled("GroupBox9"));
+    EXPECT_TRUE(Enabled("btnSaveBitBin"));
+    EXPECT_TRUE(Enabled("btnCheck"));
+    EXPECT_EQ(Text("lblCurrentFilePath"), QDir::toNativeSeparators(path));
+    // The load also replaced the image the flash operations use.
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x2000u);
+    EXPECT_EQ(rig.firmwareImage.Bytes()[0x1234], 'Q');
+    EXPECT_EQ(page.ModifyImage().Bytes()[0x1235], 'V');
+}
+
+TEST_F(BinFilePageTest, TenMarkerCharactersAreEnoughAndNineAreNot) {
+    Load(Write("ten.bin", QByteArray::fromStdString(std::string(0x100, '\0') + "QVUSB_Tabl--")));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file ready");
+    EXPECT_EQ(page.TableOffset(), 0x100u);
+
+    Load(Write("nine.bin", QByteArray::fromStdString(std::string(0x80, '\0') + "QVUSB_Tab---")));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+    EXPECT_EQ(page.TableOffset(), 0u);
+    // What one load opened stays open.
+    EXPECT_TRUE(Enabled("GroupBox9"));
+}
+
+TEST_F(BinFilePageTest, TheLowerOfTwoMarkersWins) {
+    Load(Write("two.hex", HexText(ImageWith("QVUSB_Table01", {0x1800, 0x0400}))));
+    EXPECT_EQ(page.TableOffset(), 0x0400u);
+}
+
+TEST_F(BinFilePageTest, AnEmptyBinaryFileFindsNothingButEnablesCheck) {
+    Load(Write("empty.bin", QByteArray()));
+    EXPECT_EQ(page.ModifyLength(), 0u);
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+    EXPECT_TRUE(Enabled("btnCheck"));
+    EXPECT_FALSE(Enabled("GroupBox9"));
+}
+
+TEST_F(BinFilePageTest, AFileOfAnotherKindSearchesTheEarlierImage) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x0600}))));
+    Load(Write("fw.txt", "QVUSB_Table01"));
+    EXPECT_EQ(page.ModifyFilePath(), QDir::toNativeSeparators(QDir(dir.path()).filePath("fw.txt")));
+    EXPECT_EQ(page.ModifyLength(), 0x2000u);
+    EXPECT_EQ(page.TableOffset(), 0x0600u);
+}
+
+TEST_F(BinFilePageTest, ACancelledDialogChangesNothing) {
+    Load(QString());
+    EXPECT_EQ(Text("lblCurrentFilePath"), "...");
+    EXPECT_FALSE(Enabled("btnCheck"));
+    EXPECT_EQ(Text("lblStatusReport"), "");
+}
+
+TEST_F(BinFilePageTest, CheckSearchesAgainAndEnablesTheSettings) {
+    Load(Write("none.bin", QByteArray(64, 'x')));
+    EXPECT_FALSE(Enabled("GroupBox9"));
+    Find<QLabel>(page, "lblSaveDone")->setText("done");
+    Click("btnCheck");
+    EXPECT_EQ(Text("lblSaveDone"), "");
+    EXPECT_FALSE(Enabled("GroupBox9"));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+}
+
+// --- New file and Save ---
+
+TEST_F(BinFilePageTest, NewFileTakesTheChosenNameAndEnablesSave) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x20}))));
+    answer = QDir(dir.path()).filePath("new.bin");
+    Click("btnSaveBitBin");
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].name, "SaveBinFIleDialog");
+    EXPECT_EQ(dialogs[1].filter, "Binary File (*.bin)");
+    EXPECT_TRUE(dialogs[1].save);
+    EXPECT_EQ(Text("lblSaveBinPath"), QDir::toNativeSeparators(answer));
+    EXPECT_TRUE(Enabled("btnSaveBin"));
+    EXPECT_FALSE(QFile::exists(answer));  // choosing the name creates no file
+}
+
+TEST_F(BinFilePageTest, SaveCopiesTheBuiltInBlockIntoBothImagesAndKeepsTheLength) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x1234}, 0x9000))));
+    page.btnSaveBinClick();
+    const auto builtIn = image::BuiltInImage();
+    EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), rig.firmwareImage.Bytes().begin()));
+    EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), page.ModifyImage().Bytes().begin()));
+    EXPECT_EQ(rig.firmwareImage.Bytes()[0x8000], 0xFF);  // beyond the block: as loaded
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x9000u);
+    EXPECT_EQ(page.ModifyLength(), 0x9000u);
+    EXPECT_EQ(page.TableOffset(), 0x1234u);
+}
+
+TEST_F(BinFilePageTest, AtStartUpSaveFillsTheImagesWithTheBuiltInBlock) {
+    page.btnSaveBinClick();
+    const auto builtIn = image::BuiltInImage();
+    EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), rig.firmwareImage.Bytes().begin()));
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0u);
+    EXPECT_EQ(page.ModifyImage().Bytes()[0x8000], 0x00);
+}
+
+TEST_F(BinFilePageTest, NothingTouchesTheImageWhileAnUpdateRuns) {
+    rig.shell.sequenceRunning = true;
+    page.btnSaveBinClick();
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x10}))));
+    EXPECT_EQ(rig.firmwareImage.Bytes()[0], 0x00);
+    EXPECT_TRUE(dialogs.empty());
+}
+
+}  // namespace
+}  // namespace gui_test

@@ -1,0 +1,136 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "form_test_rig.h"
+#include "pages/labeled_edit.h"
+
+namespace {
+
+using gui_test::FormRig;
+
+QColor IndicatorColour(const FormRig& rig) {
+    return rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window);
+}
+
+TEST(Detection, AlternatesProductRowsWithTheTwoIspIdentities) {
+    FormRig rig;
+    std::vector<std::string> searched;
+    std::vector<int> intervals;
+    for (int tick = 0; tick < 22; ++tick) {
+        intervals.push_back(rig.Tick());
+        searched.push_back(rig.usbLink.MatchString());
+    }
+    EXPECT_EQ(searched[0], "vid_2fc6&pid_f067");
+    EXPECT_EQ(searched[1], "vid_2fc6&pid_6000");
+    EXPECT_EQ(searched[2], "vid_2fc6&pid_f068");
+    EXPECT_EQ(searched[3], "vid_0ea0&pid_6000");
+    EXPECT_EQ(searched[4], "vid_2fc6&pid_f069");
+    EXPECT_EQ(searched[16], "vid_2fc6&pid_f06f");
+    EXPECT_EQ(searched[18], "vid_2fc6&pid_f066");  // row 0 on the nineteenth tick
+    EXPECT_EQ(searched[20], "vid_2fc6&pid_f067");
+    EXPECT_EQ(intervals[0], 1000);  // the first two ticks are a second apart
+    for (int tick = 1; tick < 22; ++tick) EXPECT_EQ(intervals[tick], 100) << tick;
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "No device is available");
+}
+
+TEST(Detection, ProductPluggedBeforeStartIsFoundOnTheNineteenthTick) {
+    FormRig rig;
+    rig.Plug({});
+    int elapsedMs = 1000;  // the first tick fires a second after start-up
+    int tick = 0;
+    while (!rig.usbLink.IsFound() && tick < 40) {
+        const int next = rig.Tick();
+        if (!rig.usbLink.IsFound()) elapsedMs += next;
+        ++tick;
+    }
+    EXPECT_EQ(tick, 19);
+    EXPECT_EQ(elapsedMs - 1000, 2700);  // 2.7 s after the first tick
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F066");
+    EXPECT_EQ(rig.Tick(), 1000);  // a present device is re-checked once a second
+    EXPECT_TRUE(rig.usbLink.IsFound());
+}
+
+TEST(Detection, UnpluggedProductIsReportedAndSearchingResumes) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_TRUE(rig.shell.fileReady);
+    ASSERT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    EXPECT_EQ(IndicatorColour(rig), QColor(0, 255, 0));
+
+    rig.Unplug();
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "No device is available");
+    EXPECT_EQ(IndicatorColour(rig), rig.Form().palette().color(QPalette::Button));
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    EXPECT_TRUE(rig.shell.fileReady);  // cleared by the next, searching tick
+
+    rig.Tick();
+    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(), "No Updated File !");
+    EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_0ea0&pid_6000"));
+}
+
+TEST(Detection, ChipInIspModeIsReportedWithItsVendorId) {
+    for (const auto& [vid, text] :
+         {std::pair{sim::kIspVidAlternate, "Firmware update device 0EA0 is exist"},
+          std::pair{sim::kIspVidQuorvex, "Firmware update device 2FC6 is exist"}}) {
+        FormRig rig;
+        sim::ProductConfig config;
+        config.blankFlash = true;
+        config.ispVid = vid;
+        rig.Plug(config);
+        ASSERT_GT(rig.TickUntilFound(), 0);
+        EXPECT_FALSE(rig.usbLink.UsesAudioDriver());
+        EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), text);
+        EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    }
+}
+
+TEST(Detection, StoppedStatesNeitherSearchNorChangeLabels) {
+    FormRig rig;
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(false);
+    EXPECT_FALSE(rig.usbLink.IsFound());
+    EXPECT_EQ(IndicatorColour(rig), QColor(0x80, 0x80, 0x80));
+    EXPECT_TRUE(rig.Find<pages::LabeledEdit>("lbledtPID")->isEnabled());
+    const std::string match = rig.usbLink.MatchString();
+    for (int tick = 0; tick < 5; ++tick) rig.Tick();
+    EXPECT_EQ(rig.usbLink.MatchString(), match);
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F066");
+
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
+    rig.shell.updateFinished = true;
+    rig.Unplug();
+    for (int tick = 0; tick < 5; ++tick) rig.Tick();
+    EXPECT_EQ(rig.usbLink.MatchString(), match);
+}
+
+TEST(Detection, TicksDoNothingWhileASequenceRuns) {
+    FormRig rig;
+    rig.shell.sequenceRunning = true;
+    rig.Tick();
+    EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_0ea0&pid_6000"));
+}
+
+TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
+    FormRig rig;
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(false);
+    auto* pid = rig.Find<pages::LabeledEdit>("lbledtPID");
+    pid->setText("6012");
+    QTest::keyClick(pid->edit(), Qt::Key_A);
+    EXPECT_EQ(rig.shell.pidText, "f800");
+    pid->setText("6012");
+    QTest::keyClick(pid->edit(), Qt::Key_Return);
+    EXPECT_EQ(rig.shell.pidText, "6012");
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
+    rig.Tick();
+    EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_2fc6&pid_f067"));
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/tform1.h"
+#include "flash/flash_state.h"
+#include "image/firmware_image.h"
+#include "pages/page_context.h"
+#include "sim/product_factory.h"
+#include "sim/sim_backend.h"
+#include "sim/virtual_clock.h"
+#include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
+
+namespace gui_test {
+
+// The main window over a simulated bus on a virtual clock, in a scratch
+// working folder (where the detection looks for update files). The real
+// timer is stopped: tests drive the ticks themselves.
+class FormRig {
+public:
+    explicit FormRig(int logicalDpi = 96, bool engineering = false);
+    ~FormRig();
+
+    TForm1& Form() { return *form_; }
+    template <typename T>
+    T* Find(const char* name) const {
+        return form_->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // One detection tick; returns the interval the tick left for the next one.
+    int Tick();
+    // Ticks until the link reports a device, at most `limit` ticks; returns the count.
+    int TickUntilFound(int limit = 40);
+
+    std::shared_ptr<sim::SimChip> Plug(const sim::ProductConfig& config);
+    void Unplug() { bus.Unplug(location_); }
+
+    // Writes an update file into the working folder.
+    void WriteFile(const QString& name, const QByteArray& content) const;
+    QString WorkDir() const { return workDir_.path(); }
+
+    sim::VirtualClock clock;
+    sim::SimBackend bus{clock};
+    usb::QuorvexUsb usbLink{bus, clock};
+    usb::MemoryTrace trace;
+    image::FirmwareImage firmwareImage;
+    flash::FlashState flashState;
+    pages::ShellState shell;
+    pages::ProgramFileState programFile;
+    pages::DevicePageState devicePages;
+    pages::PageContext context{usbLink, firmwareImage, flashState, shell, programFile, devicePages};
+
+private:
+    QTemporaryDir workDir_;
+    QString previousDir_;
+    std::string location_ = "1-2";
+    std::unique_ptr<TForm1> form_;
+};
+
+// Intel HEX text of `bytes` placed from address 0: 16-byte data records, an
+// extended linear address record before each 64 KiB segment, end record.
+QByteArray HexFileOf(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace gui_test

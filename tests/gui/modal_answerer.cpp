@@ -1,0 +1,35 @@
+#include "modal_answerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+
+namespace gui_test {
+
+ModalAnswerer::ModalAnswerer() {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
+    timer_.start();
+}
+
+void ModalAnswerer::Answer(QMessageBox::StandardButton button, std::function<void()> after) {
+    answers_.push_back({button, std::move(after)});
+}
+
+void ModalAnswerer::Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || answers_.empty() || !box->isVisible()) return;
+    Planned planned = std::move(answers_.front());
+    answers_.pop_front();
+    titles_ << box->windowTitle();
+    texts_ << box->text();
+    icons_ << box->icon();
+    QAbstractButton* button = box->button(planned.button);
+    if (button != nullptr) {
+        button->click();
+    } else {
+        box->reject();
+    }
+    if (planned.after) QTimer::singleShot(0, planned.after);
+}
+
+}  // namespace gui_test

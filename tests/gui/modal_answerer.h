@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+namespace gui_test {
+
+// Answers modal message boxes as they appear, in order, and records what they
+// said. An extra action may run right after a box is answered (for example a
+// click that lands while the run the box started is in progress).
+class ModalAnswerer : public QObject {
+public:
+    ModalAnswerer();
+
+    void Answer(QMessageBox::StandardButton button, std::function<void()> after = {});
+
+    const QStringList& Titles() const { return titles_; }
+    const QStringList& Texts() const { return texts_; }
+    QList<QMessageBox::Icon> Icons() const { return icons_; }
+    int Pending() const { return static_cast<int>(answers_.size()); }
+
+private:
+    void Poll();
+
+    struct Planned {
+        QMessageBox::StandardButton button;
+        std::function<void()> after;
+    };
+    std::deque<Planned> answers_;
+    QStringList titles_;
+    QStringList texts_;
+    QList<QMessageBox::Icon> icons_;
+    QTimer timer_;
+};
+
+}  // namespace gui_test

@@ -1,0 +1,182 @@
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "form_test_rig.h"
+#include "modal_answerer.h"
+#include "sim/firmware_layout.h"
+
+namespace {
+
+using gui_test::FormRig;
+using gui_test::ModalAnswerer;
+
+// Records each distinct text the status line shows whenever the window lets
+// events through: the texts a user actually gets to see.
+class StatusLineWatcher {
+public:
+    explicit StatusLineWatcher(QLabel* label) : label_(label) {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QString text = label_->text();
+            if (text.startsWith("Flash Erase All")) text = "Flash Erase All";
+            if (seen_.isEmpty() || seen_.back() != text) seen_ << text;
+        });
+        timer_.start();
+    }
+    const QStringList& Seen() const { return seen_; }
+
+private:
+    QLabel* label_;
+    QTimer timer_;
+    QStringList seen_;
+};
+
+struct Update {
+    std::unique_ptr<FormRig> rig = std::make_unique<FormRig>();
+    std::shared_ptr<sim::SimChip> chip;
+    std::vector<std::uint8_t> image;
+    ModalAnswerer boxes;
+
+    Update(sim::FlashModel model, std::uint32_t length) {
+        sim::ProductConfig config;
+        config.flash = model;
+        chip = rig->Plug(config);
+        image = sim::MakeFirmwareImage(length, 0x5A);
+        rig->WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
+        EXPECT_GT(rig->TickUntilFound(), 0);
+        EXPECT_TRUE(rig->shell.fileReady);
+    }
+    QPushButton* Start() const { return rig->Find<QPushButton>("btnSimpleAuto"); }
+    QLabel* Status() const { return rig->Find<QLabel>("lblISPProcStatus"); }
+    bool FlashHoldsImage() const {
+        const auto flash = chip->Flash().Contents();
+        return std::equal(image.begin(), image.end(), flash.begin());
+    }
+    bool Traced(const std::string& line) const {
+        const auto& lines = rig->trace.Lines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+};
+
+struct Case {
+    sim::FlashModel model;
+    std::uint32_t length;
+    const char* protection;  // the write-status request that sets it
+};
+
+class StartUpdate : public testing::TestWithParam<Case> {};
+
+TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
+    Update run(GetParam().model, GetParam().length);
+    StatusLineWatcher watcher(run.Status());
+    run.boxes.Answer(QMessageBox::Ok);
+    run.rig->trace.Clear();
+    run.Start()->click();
+
+    EXPECT_EQ(run.boxes.Titles(), QStringList{"Warning"});
+    EXPECT_EQ(run.boxes.Icons().value(0), QMessageBox::Warning);
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_TRUE(run.Traced(GetParam().protection));
+    EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));
+    EXPECT_FALSE(run.chip->InIspMode());
+    EXPECT_TRUE(run.chip->Identity().hasAudioInterface);  // booted the new firmware
+    const QStringList expected = {"Enter ISP Mode",       "Flash Erase All",
+                                  "Start Blanking Check", "Start Programming",
+                                  "Start Verifying Check", "Firmware update success!"};
+    QCoreApplication::processEvents();  // let the watcher see the final text
+    QStringList seen = watcher.Seen();
+    seen.removeAll("");
+    seen.removeAll("Clear Status register");
+    EXPECT_EQ(seen.mid(seen.size() - expected.size()).join(" | ").toStdString(),
+              expected.join(" | ").toStdString());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
+    EXPECT_EQ(run.Status()->font().pointSize(), 16);
+    EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(run.Start()->text(), "Finish");
+    EXPECT_FALSE(run.Start()->isEnabled());
+    EXPECT_TRUE(run.rig->shell.updateFinished);
+    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+    EXPECT_TRUE(run.rig->Find<QProgressBar>("barUpdateProgress")->isHidden());
+
+    const std::string match = run.rig->usbLink.MatchString();
+    run.rig->Unplug();
+    for (int tick = 0; tick < 3; ++tick) run.rig->Tick();
+    EXPECT_EQ(run.rig->usbLink.MatchString(), match);  // detection has stopped
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FlashModels, StartUpdate,
+    testing::Values(Case{sim::FlashModel::Sst25vf016b, 0x8000, "43 80 0000 0001 2 017f ok"},
+                    Case{sim::FlashModel::Sst25vf016b, 0x10000, "43 80 0000 0001 2 017f ok"},
+                    Case{sim::FlashModel::Mx25l1021e, 0x8000, "43 80 0000 0001 2 01ff ok"},
+                    Case{sim::FlashModel::Mx25l1021e, 0x10000, "43 80 0000 0001 2 01ff ok"},
+                    Case{sim::FlashModel::W25q80, 0x8000, "43 80 0000 0001 2 01ff ok"},
+                    Case{sim::FlashModel::W25q80, 0x10000, "43 80 0000 0001 2 01ff ok"}));
+
+TEST(StartUpdateCancel, AbortsWithoutSendingAnything) {
+    Update run(sim::FlashModel::W25q80, 0x1000);
+    run.rig->trace.Clear();
+    run.boxes.Answer(QMessageBox::Cancel);
+    run.Start()->click();
+    EXPECT_TRUE(run.rig->trace.Lines().empty());
+    EXPECT_EQ(run.Status()->text(), "Abort Firmware update process");
+    EXPECT_EQ(run.Status()->font().pointSize(), 16);
+    EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(run.Start()->text(), "Start");
+    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+}
+
+TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
+    Update run(sim::FlashModel::W25q80, 0x1000);
+    sim::FaultPlan plan;
+    plan.flashStuckBusyAfter = 1;  // the status write ends, the chip erase never does
+    run.rig->bus.SetFaultPlan(plan);
+    run.boxes.Answer(QMessageBox::Ok);
+    run.rig->trace.Clear();
+    run.Start()->click();
+
+    const QString status = run.Status()->text();
+    EXPECT_TRUE(status.startsWith("Firmware update failed")) << status.toStdString();
+    EXPECT_TRUE(status.contains("erasing")) << status.toStdString();
+    EXPECT_TRUE(status.contains("press \"Start\" again")) << status.toStdString();
+    EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(run.Start()->text(), "Start");
+    EXPECT_TRUE(run.Start()->isEnabled());
+    EXPECT_FALSE(run.rig->shell.updateFinished);
+    EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));  // ISP mode is left all the same
+}
+
+TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    QString captionAfterInnerClick;
+    QTimer clickDuringRun;
+    clickDuringRun.setInterval(0);
+    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
+        if (run.Start()->text() != "Stop") return;  // wait until the run is under way
+        clickDuringRun.stop();
+        run.boxes.Answer(QMessageBox::Ok);
+        run.Start()->click();
+        captionAfterInnerClick = run.Start()->text();
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
+    run.Start()->click();
+    EXPECT_EQ(run.boxes.Titles().size(), 2);
+    EXPECT_EQ(captionAfterInnerClick, "Start");
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Start()->text(), "Finish");
+}
+
+TEST(StartUpdateRange, AlwaysWritesTheImageFromFlashAddressZero) {
+    Update run(sim::FlashModel::W25q80, 0x3000);
+    run.rig->flashState.rangeStart = 0x8000;  // left over from the ISP page
+    run.boxes.Answer(QMessageBox::Ok);
+    run.Start()->click();
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
+}
+
+}  // namespace
