@@ -191,6 +191,10 @@ void TForm1::FormCreate() {
     const QSignalBlocker quietPages(MainPageControl_);
     if (options_.engineering) {
         MainPageControl_->show();
+        // The pages get the room; the device panel keeps its own height.
+        auto* windowLayout = static_cast<QVBoxLayout*>(layout());
+        windowLayout->setStretchFactor(pnlUSB_, 0);
+        windowLayout->setStretchFactor(MainPageControl_, 1);
     } else {
         for (QWidget* page : {static_cast<QWidget*>(registerPage_), static_cast<QWidget*>(i2cPage_),
                               static_cast<QWidget*>(parameterPage_),

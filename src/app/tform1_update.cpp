@@ -34,6 +34,10 @@ private:
 }  // namespace
 
 void TForm1::btnSimpleAutoClick() {
+    // An engineer's page operation holds the device link; a new update must
+    // not close it under that operation.
+    const bool idle = btnSimpleAuto_->text() == QLatin1String("Start");
+    if (idle && (context_.devicePages.tableReadRunning || ispPage_->OperationRunning())) return;
     SequenceRunningScope running(context_.shell.sequenceRunning);
     // Asked on every click, also on one during a run: that one takes the stop branch.
     const auto answer = QMessageBox::warning(nullptr, QStringLiteral("Warning"),

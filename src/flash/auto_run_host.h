@@ -25,8 +25,9 @@ public:
     virtual ~AutoRunHost() = default;
     virtual bool IsTicked(AutoOption option) = 0;
     // cbxReadISPFile's text becomes programFilePath when it differs, then the
-    // program file is read again; its outcome does not stop the run.
-    virtual void ReloadProgramFile() = 0;
+    // program file is read again. False when a named file could not be
+    // loaded: the run must then not write an image the user did not choose.
+    virtual bool ReloadProgramFile() = 0;
     // firmwareImage and imageLength as they stand now.
     virtual ImageView Image() = 0;
     virtual bool IsWholeFlashSelected() = 0;  // rbnRange0 ("All")

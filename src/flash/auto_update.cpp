@@ -60,8 +60,12 @@ void ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
 
 bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
                    FlashProgress& progress) {
-    if (host.IsTicked(AutoOption::ReloadFile))
-        host.ReloadProgramFile();
+    if (host.IsTicked(AutoOption::ReloadFile) && !host.ReloadProgramFile()) {
+        // The window has said why; nothing has been sent.
+        progress.SetStepText("Reload File Fail");
+        state.sequenceFailed = true;
+        return false;
+    }
     const ImageView image = host.Image();
     const OperationRange range = ResolveRange(state, host, image.length);
     progress.SetStepText("Enter ISP Mode");

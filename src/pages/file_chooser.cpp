@@ -4,7 +4,7 @@
 
 namespace pages {
 
-QString ChooseWithDialog(QWidget* parent, const FileDialogSpec& dialog) {
+QString ChooseWithDialog(QWidget* parent, const FileDialogSetup& dialog) {
     QFileDialog box(parent, QString(), QString(), dialog.filter);
     box.setObjectName(dialog.name);
     box.setDefaultSuffix(dialog.defaultSuffix);

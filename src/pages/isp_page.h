@@ -65,12 +65,15 @@ public:
 
     // "Auto" and its program file.
     void btnUSBISPAutoClick();
-    void ReadProgramFile();
+    // False when a named file could not be loaded (the image keeps its content).
+    bool ReadProgramFile();
     void RememberProgramFile();
     void USBLoadFileBitBtnClick();
 
     // Whether the page believes the chip is in ISP mode (the Enter ISP button's state).
     bool IspActive() const { return IspActive_; }
+    // One of this page's device operations (or its "Auto" run) holds the link.
+    bool OperationRunning() const { return operationRunning_; }
 
 private:
     void ConnectFunctionTest();
@@ -82,7 +85,7 @@ private:
     bool DeviceBusy() const;
     bool WholeFlashSelected() const;
     void SaveReadBackDump();
-    void ReloadForAutoRun();
+    bool ReloadForAutoRun();
     void ValidateRangeEdits() const;
 
     PageContext& context_;

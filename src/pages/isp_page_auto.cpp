@@ -50,7 +50,6 @@ private:
 }  // namespace
 
 void IspPage::btnUSBISPAutoClick() {
-    context_.flash.sequenceFailed = false;
     if (!context_.usbLink.IsFound()) {
         ShowIspDialog(QStringLiteral("USB device is NOT available !!    "));
         return;
@@ -75,8 +74,11 @@ void IspPage::btnUSBISPAutoClick() {
     // A range text that is not a number stops the click here, before the
     // caption, the flags or the device have changed.
     ValidateRangeEdits();
+    // Only a new run forgets an earlier failure: a click during a run must not
+    // turn the failed run it interrupts into a success.
+    context_.flash.sequenceFailed = false;
     AutoRunScope scope(button, operationRunning_, context_.shell.sequenceRunning);
-    IspPageAutoHost host(controls_, context_.firmwareImage, [this] { ReloadForAutoRun(); });
+    IspPageAutoHost host(controls_, context_.firmwareImage, [this] { return ReloadForAutoRun(); });
     flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
 }
 
@@ -88,9 +90,9 @@ void IspPage::ValidateRangeEdits() const {
 }
 
 // The combo box names the file the run loads, typed or picked from the list.
-void IspPage::ReloadForAutoRun() {
+bool IspPage::ReloadForAutoRun() {
     context_.programFile.programFilePath = controls_.cbxReadISPFile->currentText();
-    ReadProgramFile();
+    return ReadProgramFile();
 }
 
 }  // namespace pages

@@ -13,7 +13,7 @@ namespace pages {
 
 IspPageAutoHost::IspPageAutoHost(const IspControls& controls,
                                  const image::FirmwareImage& firmwareImage,
-                                 std::function<void()> reloadProgramFile)
+                                 std::function<bool()> reloadProgramFile)
     : controls_(controls),
       firmwareImage_(firmwareImage),
       reloadProgramFile_(std::move(reloadProgramFile)) {}
@@ -39,8 +39,8 @@ bool IspPageAutoHost::IsTicked(flash::AutoOption option) {
     return false;
 }
 
-void IspPageAutoHost::ReloadProgramFile() {
-    reloadProgramFile_();
+bool IspPageAutoHost::ReloadProgramFile() {
+    return reloadProgramFile_();
 }
 
 flash::ImageView IspPageAutoHost::Image() {

@@ -17,10 +17,10 @@ struct IspControls;
 class IspPageAutoHost final : public flash::AutoRunHost {
 public:
     IspPageAutoHost(const IspControls& controls, const image::FirmwareImage& firmwareImage,
-                    std::function<void()> reloadProgramFile);
+                    std::function<bool()> reloadProgramFile);
 
     bool IsTicked(flash::AutoOption option) override;
-    void ReloadProgramFile() override;
+    bool ReloadProgramFile() override;
     flash::ImageView Image() override;
     bool IsWholeFlashSelected() override;
     std::uint32_t RangeStartKb() override;
@@ -29,7 +29,7 @@ public:
 private:
     const IspControls& controls_;
     const image::FirmwareImage& firmwareImage_;
-    std::function<void()> reloadProgramFile_;
+    std::function<bool()> reloadProgramFile_;
 };
 
 }  // namespace pages

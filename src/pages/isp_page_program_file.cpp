@@ -20,12 +20,12 @@ QString ChecksumText(std::uint16_t checksum) {
 
 }  // namespace
 
-void IspPage::ReadProgramFile() {
+bool IspPage::ReadProgramFile() {
     ProgramFileState& file = context_.programFile;
     if (file.programFilePath.isEmpty()) {
         ShowIspDialog(QStringLiteral("Program File Not Ready !!    "));
         file.programFileReady = false;
-        return;
+        return true;  // no file named: the image in hand stays the one to use
     }
     RememberProgramFile();
     const image::LoadResult result = image::LoadFirmwareFile(
@@ -37,6 +37,7 @@ void IspPage::ReadProgramFile() {
         ShowIspDialog(QString::fromStdString(result.message));
     }
     file.programFileReady = true;
+    return result.Loaded();
 }
 
 void IspPage::RememberProgramFile() {

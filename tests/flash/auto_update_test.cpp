@@ -95,6 +95,14 @@ TEST_F(AutoUpdate, RangeTextThatIsNoNumberStopsTheRunBeforeAnyRequest) {
     EXPECT_EQ(state.rangeStart, 32u * 1024);  // taken before the size failed
 }
 
+TEST_F(AutoUpdate, AFileThatWouldNotLoadStopsTheRunBeforeAnyRequest) {
+    host.reloadLoads = false;
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_TRUE(state.sequenceFailed);
+    EXPECT_EQ(recorder.To("step"), std::vector<std::string>{"Reload File Fail"});
+}
+
 TEST_F(AutoUpdate, ChecksTheImageAsItStandsAfterTheReload) {
     host.onReload = [this] { host.imageLength = 0x40; };
     EXPECT_TRUE(Run());

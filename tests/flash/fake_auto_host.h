@@ -32,10 +32,11 @@ public:
     }
 
     bool IsTicked(flash::AutoOption option) override { return ticked[option]; }
-    void ReloadProgramFile() override {
+    bool ReloadProgramFile() override {
         asked.push_back("reload");
         if (onReload)
             onReload();
+        return reloadLoads;
     }
     flash::ImageView Image() override { return {image, imageLength}; }
     bool IsWholeFlashSelected() override { return wholeFlash; }
@@ -43,6 +44,7 @@ public:
     std::uint32_t RangeSizeKb() override { return Convert(sizeText); }
 
     std::map<flash::AutoOption, bool> ticked;
+    bool reloadLoads = true;
     std::function<void()> onReload;
     std::span<const std::uint8_t> image;
     std::uint32_t imageLength = 0;

@@ -53,7 +53,7 @@ std::vector<std::uint8_t> ImageWith(const std::string& marker, std::vector<std::
 class BinFilePageTest : public ::testing::Test {
 protected:
     BinFilePageTest() : page(rig.Show(std::make_unique<pages::BinFilePage>(rig.context))) {
-        page.SetFileChooser([this](QWidget*, const pages::FileDialogSpec& dialog) {
+        page.SetFileChooser([this](QWidget*, const pages::FileDialogSetup& dialog) {
             dialogs.push_back(dialog);
             return answer;
         });
@@ -78,7 +78,7 @@ protected:
     pages::BinFilePage& page;
     QTemporaryDir dir;
     QString answer;
-    std::vector<pages::FileDialogSpec> dialogs;
+    std::vector<pages::FileDialogSetup> dialogs;
 };
 
 TEST_F(BinFilePageTest, ShowsItsControlsAsBuilt) {

@@ -275,7 +275,7 @@ TEST(IspReadFlash, WritesTheDumpThroughTheSaveDialog) {
     rig.Click("btnEnterISP");
     QString asked;
     const QString path = rig.WriteFile("dump.bin", {});
-    rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSpec& dialog) {
+    rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSetup& dialog) {
         asked = dialog.name + "|" + dialog.filter;
         return path;
     });
@@ -305,10 +305,10 @@ TEST(IspReadFlash, CancelWritesNothingAndAnUnwritableNameIsReported) {
     rig.Click("btnEnterISP");
     ModalAnswerer boxes;
     boxes.Answer(QMessageBox::Ok);
-    rig.Page().SetFileChooser([](QWidget*, const pages::FileDialogSpec&) { return QString(); });
+    rig.Page().SetFileChooser([](QWidget*, const pages::FileDialogSetup&) { return QString(); });
     rig.Click("btnReadBack");
     const QString unwritable = rig.WriteFile("not-a-folder", {}) + "/folder/dump.bin";
-    rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSpec&) { return unwritable; });
+    rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) { return unwritable; });
     rig.Click("btnReadBack");
     ASSERT_EQ(boxes.Titles(), QStringList{"Dialog"}) << "only the failed write is reported";
     EXPECT_TRUE(boxes.Texts().value(0).contains("folder/dump.bin"));
@@ -387,6 +387,22 @@ TEST(IspAuto, RefusesWithoutDeviceOrProgramFileAndSendsNothing) {
         EXPECT_EQ(rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
         EXPECT_FALSE(rig->shell.sequenceRunning);
     }
+}
+
+TEST(IspAuto, AReloadedFileThatIsRefusedStopsTheRunBeforeAnyRequest) {
+    IspRig rig;
+    rig.LoadFirmware(0x100);
+    rig.programFile.programFileReady = true;
+    auto* files = rig.Find<QComboBox>("cbxReadISPFile");
+    files->setEditText(rig.WriteFile("bad.hex", ":0400000001020304F3\r\n"));
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Click("btnUSBISPAuto");
+    ASSERT_EQ(boxes.Titles(), QStringList{"Dialog"});
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(rig.Find<QLabel>("lblUSBProcessInfo")->text(), "Reload File Fail");
+    EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
+    EXPECT_FALSE(rig.shell.sequenceRunning);
 }
 
 TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {

@@ -180,3 +180,17 @@ TEST(StartUpdateRange, AlwaysWritesTheImageFromFlashAddressZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StartUpdateGuard, DoesNothingWhileAPageOperationHoldsTheLink) {
+    Update run(sim::FlashModel::W25q80, 0x1000);
+    run.rig->devicePages.tableReadRunning = true;
+    run.rig->trace.Clear();
+    run.Start()->click();  // no box is answered: none may appear
+    EXPECT_TRUE(run.boxes.Titles().isEmpty());
+    EXPECT_TRUE(run.rig->trace.Lines().empty());
+    EXPECT_EQ(run.Start()->text(), "Start");
+}
+
+}  // namespace
