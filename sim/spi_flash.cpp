@@ -28,7 +28,9 @@ std::uint32_t AddressOf(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 SpiFlash::SpiFlash(FlashModel model)
-    : datasheet_(DatasheetFor(model)), memory_(datasheet_.sizeBytes, 0xFF), status_(datasheet_.powerUpStatus) {}
+    : datasheet_(DatasheetFor(model)),
+      memory_(datasheet_.sizeBytes, 0xFF),
+      status_(datasheet_.powerUpStatus) {}
 
 void SpiFlash::Execute(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> reply,
                        std::uint64_t nowUs) {

@@ -6,9 +6,12 @@ namespace app {
 namespace {
 
 std::optional<sim::FlashModel> FlashModelNamed(const QString& name) {
-    if (name == QLatin1String("sst25vf016b")) return sim::FlashModel::Sst25vf016b;
-    if (name == QLatin1String("mx32")) return sim::FlashModel::Mx25l1021e;
-    if (name == QLatin1String("w25")) return sim::FlashModel::W25q80;
+    if (name == QLatin1String("sst25vf016b"))
+        return sim::FlashModel::Sst25vf016b;
+    if (name == QLatin1String("mx32"))
+        return sim::FlashModel::Mx25l1021e;
+    if (name == QLatin1String("w25"))
+        return sim::FlashModel::W25q80;
     return std::nullopt;
 }
 
@@ -83,7 +86,8 @@ std::optional<LaunchOptions> ParseLaunchOptions(const QStringList& arguments, QS
                           parser.isSet(QStringLiteral("sim-isp"));
     if (simulate) {
         sim::ProductConfig product;
-        if (!ApplySimulation(parser, product, error)) return std::nullopt;
+        if (!ApplySimulation(parser, product, error))
+            return std::nullopt;
         options.simulatedProduct = product;
     }
     return options;

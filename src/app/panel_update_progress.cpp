@@ -12,8 +12,7 @@ PanelUpdateProgress::PanelUpdateProgress(flash::FlashProgress& ispPage, QLabel* 
     : ispPage_(ispPage), statusLine_(statusLine), bar_(bar) {}
 
 void PanelUpdateProgress::ShowStep(std::string_view text) {
-    statusLine_->setText(
-        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    statusLine_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void PanelUpdateProgress::SetShareDone(double share) {

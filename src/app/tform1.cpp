@@ -6,8 +6,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSignalBlocker>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -83,13 +83,13 @@ void TForm1::BuildDevicePanel() {
     pnlUSBExist_->setFixedSize(22, 22);
     pnlUSBExist_->setAutoFillBackground(true);
 
-    lblDetectDevice_ = MakeLabel("lblDetectDevice", QStringLiteral("No device is available"), 12,
-                                 pnlUSB_);
+    lblDetectDevice_ =
+        MakeLabel("lblDetectDevice", QStringLiteral("No device is available"), 12, pnlUSB_);
     lblUpdaeFileStatus_ =
         MakeLabel("lblUpdaeFileStatus", QStringLiteral("No Updated File !"), 12, pnlUSB_);
     lblUpdaeFileStatus_->setWordWrap(true);
-    lblISPProcStatus_ = MakeLabel("lblISPProcStatus",
-                                  QStringLiteral("Abort Firmware update process"), 16, pnlUSB_);
+    lblISPProcStatus_ =
+        MakeLabel("lblISPProcStatus", QStringLiteral("Abort Firmware update process"), 16, pnlUSB_);
     lblISPProcStatus_->setWordWrap(true);
 
     barUpdateProgress_ = new QProgressBar(pnlUSB_);
@@ -196,10 +196,10 @@ void TForm1::FormCreate() {
         windowLayout->setStretchFactor(pnlUSB_, 0);
         windowLayout->setStretchFactor(MainPageControl_, 1);
     } else {
-        for (QWidget* page : {static_cast<QWidget*>(registerPage_), static_cast<QWidget*>(i2cPage_),
-                              static_cast<QWidget*>(parameterPage_),
-                              static_cast<QWidget*>(informationPage_),
-                              static_cast<QWidget*>(binFilePage_)}) {
+        for (QWidget* page :
+             {static_cast<QWidget*>(registerPage_), static_cast<QWidget*>(i2cPage_),
+              static_cast<QWidget*>(parameterPage_), static_cast<QWidget*>(informationPage_),
+              static_cast<QWidget*>(binFilePage_)}) {
             MainPageControl_->setTabVisible(MainPageControl_->indexOf(page), false);
         }
         MainPageControl_->setFixedHeight(100 + extra_);
@@ -231,13 +231,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
-    if (context_.usbLink.IsFound()) context_.usbLink.CloseDevice();
+    if (context_.usbLink.IsFound())
+        context_.usbLink.CloseDevice();
 }
 
 void TForm1::MainPageControlChange() {
-    if (MainPageControl_->currentWidget() != i2cPage_) return;
+    if (MainPageControl_->currentWidget() != i2cPage_)
+        return;
     // Nothing may close the link under a running table read.
-    if (context_.devicePages.tableReadRunning) return;
+    if (context_.devicePages.tableReadRunning)
+        return;
     context_.usbLink.OpenDevice();
     chip::I2cPrepare(context_.usbLink);
     context_.usbLink.CloseDevice();

@@ -21,7 +21,9 @@ QString FromView(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool IsEnterKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 }  // namespace
 
@@ -30,10 +32,12 @@ void TForm1::Timer1Timer() {
     usb::QuorvexUsb& link = context_.usbLink;
     if (!shell.detectEnabled || shell.updateFinished) {
         // Never close the link under a running register or I2C table read.
-        if (link.IsFound() && !context_.devicePages.tableReadRunning) link.CloseDevice();
+        if (link.IsFound() && !context_.devicePages.tableReadRunning)
+            link.CloseDevice();
         return;
     }
-    if (shell.sequenceRunning) return;
+    if (shell.sequenceRunning)
+        return;
     if (link.IsFound()) {
         timer1_->setInterval(kPresentIntervalMs);
         link.CheckDevice();
@@ -58,7 +62,8 @@ void TForm1::SearchNextDevice() {
         shell.ispToggle = !shell.ispToggle;
     } else {
         link.SetAudioDriver(true);
-        shell.productIndex = static_cast<std::uint8_t>((shell.productIndex + 1) % app::kProductCount);
+        shell.productIndex =
+            static_cast<std::uint8_t>((shell.productIndex + 1) % app::kProductCount);
         link.SetMatchString(app::productTable[shell.productIndex].matchString);
     }
     link.FindDevice();  // only the found flag counts
@@ -85,7 +90,8 @@ void TForm1::ShowDetectionOutcome() {
         SetProcStatus(QString::fromStdString(usb::UserMessageFor(link.LastOpenStatus())), 12,
                       Qt::red);
     }
-    if (!shell.fileReady) ReadProgramFile1();
+    if (!shell.fileReady)
+        ReadProgramFile1();
 }
 
 void TForm1::chkDetectUSBClick() {
@@ -106,7 +112,10 @@ void TForm1::chkDetectUSBClick() {
 }
 
 void TForm1::lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key) {
-    if (!IsEnterKey(key)) return;
-    if (sender == lbledtVID_) context_.shell.vidText = sender->text();
-    if (sender == lbledtPID_) context_.shell.pidText = sender->text();
+    if (!IsEnterKey(key))
+        return;
+    if (sender == lbledtVID_)
+        context_.shell.vidText = sender->text();
+    if (sender == lbledtPID_)
+        context_.shell.pidText = sender->text();
 }

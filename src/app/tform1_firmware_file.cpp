@@ -27,8 +27,9 @@ void TForm1::ReadProgramFile1() {
     context_.programFile.programFilePath = QDir::current().absoluteFilePath(fileName);
     context_.programFile.programFileReady = true;
 
-    const image::LoadResult result = image::LoadHexFile(
-        context_.firmwareImage, QFile::encodeName(context_.programFile.programFilePath).toStdString());
+    const image::LoadResult result =
+        image::LoadHexFile(context_.firmwareImage,
+                           QFile::encodeName(context_.programFile.programFilePath).toStdString());
     switch (result.status) {
         case image::LoadStatus::Loaded:
             lblUpdaeFileStatus_->setToolTip(QString());

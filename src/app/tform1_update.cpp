@@ -37,12 +37,13 @@ void TForm1::btnSimpleAutoClick() {
     // An engineer's page operation holds the device link; a new update must
     // not close it under that operation.
     const bool idle = btnSimpleAuto_->text() == QLatin1String("Start");
-    if (idle && (context_.devicePages.tableReadRunning || ispPage_->OperationRunning())) return;
+    if (idle && (context_.devicePages.tableReadRunning || ispPage_->OperationRunning()))
+        return;
     SequenceRunningScope running(context_.shell.sequenceRunning);
     // Asked on every click, also on one during a run: that one takes the stop branch.
-    const auto answer = QMessageBox::warning(nullptr, QStringLiteral("Warning"),
-                                             QString::fromLatin1(kWarningText),
-                                             QMessageBox::Ok | QMessageBox::Cancel);
+    const auto answer =
+        QMessageBox::warning(nullptr, QStringLiteral("Warning"), QString::fromLatin1(kWarningText),
+                             QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok) {
         SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
         return;

@@ -13,7 +13,9 @@ ErrorPresenter& Presenter() {
 
 }  // namespace
 
-void SetErrorPresenter(ErrorPresenter presenter) { Presenter() = std::move(presenter); }
+void SetErrorPresenter(ErrorPresenter presenter) {
+    Presenter() = std::move(presenter);
+}
 
 void ReportHandlerError(const QString& message) {
     if (Presenter()) {

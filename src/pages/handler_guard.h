@@ -20,9 +20,8 @@ void SetErrorPresenter(ErrorPresenter presenter);  // empty: the message box
 // drops the signal arguments a handler does not take (clicked(bool) → click()).
 template <typename Handler>
 auto Guarded(Handler handler) {
-    return [handler = std::move(handler)]<typename... Args>(Args&&... args)
-        requires std::invocable<const Handler&, Args...>
-    {
+    return [handler = std::move(handler)]<typename... Args>(
+        Args && ... args) requires std::invocable<const Handler&, Args...> {
         try {
             handler(std::forward<Args>(args)...);
         } catch (const std::exception& error) {

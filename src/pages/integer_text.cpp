@@ -3,7 +3,8 @@
 namespace pages {
 
 ConversionError::ConversionError(const QString& text)
-    : std::runtime_error(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()),
+    : std::runtime_error(
+          QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString()),
       text_(text) {}
 
 int StrToInt(const QString& text) {
@@ -23,16 +24,18 @@ int StrToInt(const QString& text) {
     }
     // QString::toLongLong would accept its own prefixes and blanks inside;
     // only plain digits may remain here.
-    const QString digits = base == 16 ? QStringLiteral("0123456789abcdefABCDEF")
-                                      : QStringLiteral("0123456789");
+    const QString digits =
+        base == 16 ? QStringLiteral("0123456789abcdefABCDEF") : QStringLiteral("0123456789");
     bool ok = !body.isEmpty();
-    for (QChar c : body) ok = ok && digits.contains(c);
+    for (QChar c : body)
+        ok = ok && digits.contains(c);
     const qlonglong magnitude = ok ? body.toLongLong(&ok, base) : 0;
     const qlonglong value = negative ? -magnitude : magnitude;
     // Hexadecimal values fill the 32 bits (0xFFFFFFFF is -1); decimal ones must fit.
-    const bool fits = base == 16 ? magnitude <= 0xFFFFFFFFLL
-                                 : value >= INT32_MIN && value <= INT32_MAX;
-    if (!ok || !fits) throw ConversionError(text);
+    const bool fits =
+        base == 16 ? magnitude <= 0xFFFFFFFFLL : value >= INT32_MIN && value <= INT32_MAX;
+    if (!ok || !fits)
+        throw ConversionError(text);
     return static_cast<int>(static_cast<quint32>(value));
 }
 

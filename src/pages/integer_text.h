@@ -24,6 +24,8 @@ private:
 int StrToInt(const QString& text);
 
 // Handlers that treat typed text as hexadecimal put "0x" in front of it.
-inline int HexTextToInt(const QString& text) { return StrToInt(QStringLiteral("0x") + text); }
+inline int HexTextToInt(const QString& text) {
+    return StrToInt(QStringLiteral("0x") + text);
+}
 
 }  // namespace pages

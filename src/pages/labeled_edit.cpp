@@ -31,7 +31,8 @@ KeyDownFilter::KeyDownFilter(QWidget* target) : QObject(target) {
 }
 
 bool KeyDownFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) emit keyDown(static_cast<QKeyEvent*>(event)->key());
+    if (event->type() == QEvent::KeyPress)
+        emit keyDown(static_cast<QKeyEvent*>(event)->key());
     return QObject::eventFilter(watched, event);
 }
 

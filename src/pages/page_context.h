@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
-#include <QString>
 
 namespace usb {
 class QuorvexUsb;

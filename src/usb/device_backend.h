@@ -49,8 +49,7 @@ public:
     // the driver writes IN data into it and, on the vendor-driver path, reads
     // OUT data from it. True when the driver reports success.
     virtual bool IoControl(HandleId handle, std::uint32_t controlCode,
-                           std::span<const std::uint8_t> input,
-                           std::span<std::uint8_t> output) = 0;
+                           std::span<const std::uint8_t> input, std::span<std::uint8_t> output) = 0;
 };
 
 // Move-only owner of one open backend handle; closes it on destruction.

@@ -17,10 +17,14 @@ struct Guid {
 constexpr Guid MakeGuid(std::uint32_t d1, std::uint16_t d2, std::uint16_t d3,
                         std::array<std::uint8_t, 8> d4) {
     Guid g{};
-    for (int i = 0; i < 4; ++i) g.bytes[i] = static_cast<std::uint8_t>(d1 >> (8 * i));
-    for (int i = 0; i < 2; ++i) g.bytes[4 + i] = static_cast<std::uint8_t>(d2 >> (8 * i));
-    for (int i = 0; i < 2; ++i) g.bytes[6 + i] = static_cast<std::uint8_t>(d3 >> (8 * i));
-    for (int i = 0; i < 8; ++i) g.bytes[8 + i] = d4[i];
+    for (int i = 0; i < 4; ++i)
+        g.bytes[i] = static_cast<std::uint8_t>(d1 >> (8 * i));
+    for (int i = 0; i < 2; ++i)
+        g.bytes[4 + i] = static_cast<std::uint8_t>(d2 >> (8 * i));
+    for (int i = 0; i < 2; ++i)
+        g.bytes[6 + i] = static_cast<std::uint8_t>(d3 >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        g.bytes[8 + i] = d4[i];
     return g;
 }
 

@@ -24,11 +24,13 @@ bool QuorvexUsb::Matches(const char* path) const {
 bool QuorvexUsb::FindDevice() {
     const Guid& cls = useAudioDriver_ ? kAudioDriverInterfaceClass : kUsbDeviceInterfaceClass;
     const auto paths = backend_.ListInterfacePaths(cls);
-    if (!paths) return false;
+    if (!paths)
+        return false;
     bool result = false;
     for (const std::string& path : *paths) {
         // A path that does not fit the buffer is skipped, never cut into a false match.
-        if (path.size() >= kDevicePathSize || !Matches(path.c_str())) continue;
+        if (path.size() >= kDevicePathSize || !Matches(path.c_str()))
+            continue;
         std::memcpy(devicePath_, path.c_str(), path.size() + 1);
         found_ = true;
         result = ProbeDevice();
@@ -42,18 +44,25 @@ bool QuorvexUsb::CheckDevice() {
     bool seen = false;
     if (paths) {
         for (const std::string& path : *paths) {
-            if (path.size() < kDevicePathSize && Matches(path.c_str())) seen = true;
+            if (path.size() < kDevicePathSize && Matches(path.c_str()))
+                seen = true;
         }
     }
     found_ = seen;
     return seen;
 }
 
-bool QuorvexUsb::IsFound() const { return found_; }
+bool QuorvexUsb::IsFound() const {
+    return found_;
+}
 
-void QuorvexUsb::SetAudioDriver(bool useAudioDriver) { useAudioDriver_ = useAudioDriver; }
+void QuorvexUsb::SetAudioDriver(bool useAudioDriver) {
+    useAudioDriver_ = useAudioDriver;
+}
 
-bool QuorvexUsb::UsesAudioDriver() const { return useAudioDriver_; }
+bool QuorvexUsb::UsesAudioDriver() const {
+    return useAudioDriver_;
+}
 
 void QuorvexUsb::SetMatchString(std::string_view text) {
     // copy_n, not memcpy: an empty view may carry a null pointer.
@@ -62,7 +71,9 @@ void QuorvexUsb::SetMatchString(std::string_view text) {
     matchString_[n] = '\0';
 }
 
-void QuorvexUsb::ClearFound() { found_ = false; }
+void QuorvexUsb::ClearFound() {
+    found_ = false;
+}
 
 DeviceBackend::OpenResult QuorvexUsb::OpenPath() {
     DeviceBackend::OpenResult result = backend_.Open(devicePath_);
@@ -74,13 +85,15 @@ bool QuorvexUsb::OpenDevice() {
     CloseDevice();
     const DeviceBackend::OpenResult result = OpenPath();
     const bool ok = result.status == OpenStatus::Ok;
-    if (ok) handle_ = BackendHandle(backend_, result.handle);
+    if (ok)
+        handle_ = BackendHandle(backend_, result.handle);
     Trace(ok ? "open ok" : "open fail");
     return ok;
 }
 
 void QuorvexUsb::CloseDevice() {
-    if (!handle_.IsOpen()) return;
+    if (!handle_.IsOpen())
+        return;
     handle_.Reset();
     Trace("close");
 }
@@ -103,9 +116,8 @@ bool QuorvexUsb::ProbeDevice() {
     return ok;
 }
 
-bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request,
-                               std::uint16_t value, std::uint16_t index, std::uint8_t* buffer,
-                               std::uint32_t length) {
+bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
+                               std::uint16_t index, std::uint8_t* buffer, std::uint32_t length) {
     const std::span<std::uint8_t> data(buffer, buffer != nullptr ? length : 0);
     bool ok = false;
     if (handle_.IsOpen() && data.size() == length) {
@@ -126,12 +138,14 @@ bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request,
 }
 
 void QuorvexUsb::SleepMs(std::uint32_t ms) {
-    if (trace_ != nullptr) trace_->Line("sleep " + std::to_string(ms));
+    if (trace_ != nullptr)
+        trace_->Line("sleep " + std::to_string(ms));
     clock_.SleepMs(ms);
 }
 
 void QuorvexUsb::Trace(std::string_view line) const {
-    if (trace_ != nullptr) trace_->Line(line);
+    if (trace_ != nullptr)
+        trace_->Line(line);
 }
 
 }  // namespace usb

@@ -7,8 +7,8 @@ namespace usb {
 std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
                               std::uint16_t index, std::span<const std::uint8_t> data, bool ok) {
     char head[40];
-    std::snprintf(head, sizeof head, "%02x %02x %04x %04x %zu ", requestType, request, value,
-                  index, data.size());
+    std::snprintf(head, sizeof head, "%02x %02x %04x %04x %zu ", requestType, request, value, index,
+                  data.size());
     std::string line = head;
     if (data.empty()) {
         line += '-';

@@ -14,7 +14,8 @@ void PutLe16(std::uint8_t* at, std::uint16_t v) {
 }
 
 void PutLe32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::uint16_t GetLe16(const std::uint8_t* at) {
@@ -41,7 +42,8 @@ bool HasVendorSet(std::span<const std::uint8_t> input) {
 std::optional<DecodedCall> DecodeAudioCall(std::span<const std::uint8_t> input,
                                            std::span<std::uint8_t> output) {
     using namespace audio_block;
-    if (input.size() < ks_header::kSize || !HasVendorSet(input)) return std::nullopt;
+    if (input.size() < ks_header::kSize || !HasVendorSet(input))
+        return std::nullopt;
     const std::uint32_t propertyId = GetLe32(&input[kPropertyId]);
     const std::uint32_t flags = GetLe32(&input[kFlags]);
     if (propertyId == 0 && flags == kFlagSetSupport) {
@@ -49,9 +51,12 @@ std::optional<DecodedCall> DecodeAudioCall(std::span<const std::uint8_t> input,
         call.kind = DecodedCall::Kind::SupportQuery;
         return call;
     }
-    if (propertyId != kVendorRequestPropertyId || input.size() < kMinimumSize) return std::nullopt;
-    if (flags != kFlagGet && flags != kFlagSet) return std::nullopt;
-    if (input[kMarker] != kMarkerValue) return std::nullopt;
+    if (propertyId != kVendorRequestPropertyId || input.size() < kMinimumSize)
+        return std::nullopt;
+    if (flags != kFlagGet && flags != kFlagSet)
+        return std::nullopt;
+    if (input[kMarker] != kMarkerValue)
+        return std::nullopt;
     const std::uint32_t length = GetLe32(&input[kLength]);
     if (length > 0xFFFF || input.size() < SizeFor(length) || output.size() < length) {
         return std::nullopt;
@@ -75,7 +80,8 @@ std::optional<DecodedCall> DecodeVendorCall(std::uint32_t controlCode,
                                             std::span<const std::uint8_t> input,
                                             std::span<std::uint8_t> output) {
     using namespace vendor_block;
-    if (input.size() != kSize || output.size() > 0xFFFF) return std::nullopt;
+    if (input.size() != kSize || output.size() > 0xFFFF)
+        return std::nullopt;
     DecodedCall call;
     call.setup.requestType = input[kRequestType];
     call.setup.request = input[kRequest];
@@ -83,7 +89,8 @@ std::optional<DecodedCall> DecodeVendorCall(std::uint32_t controlCode,
     call.setup.index = GetLe16(&input[kIndex]);
     call.setup.length = static_cast<std::uint16_t>(output.size());
     // The direction of the control code must agree with bit 7 of the setup packet.
-    if (call.setup.IsIn() != (controlCode == kIoctlVendorIn)) return std::nullopt;
+    if (call.setup.IsIn() != (controlCode == kIoctlVendorIn))
+        return std::nullopt;
     if (call.setup.IsIn()) {
         call.inBuffer = output;
     } else {
@@ -107,7 +114,8 @@ std::vector<std::uint8_t> EncodeAudioBlock(std::uint8_t requestType, std::uint8_
     PutLe16(&block[kValue], value);
     PutLe16(&block[kIndex], index);
     PutLe32(&block[kLength], length);
-    if (length != 0) std::memcpy(&block[kData], data.data(), length);
+    if (length != 0)
+        std::memcpy(&block[kData], data.data(), length);
     return block;
 }
 
@@ -123,7 +131,8 @@ VendorBlock EncodeVendorBlock(std::uint8_t requestType, std::uint8_t request, st
 }
 
 std::uint32_t ControlCodeFor(bool useAudioDriver, std::uint8_t requestType) {
-    if (useAudioDriver) return kIoctlKsProperty;
+    if (useAudioDriver)
+        return kIoctlKsProperty;
     return (requestType & kDirectionIn) != 0 ? kIoctlVendorIn : kIoctlVendorOut;
 }
 

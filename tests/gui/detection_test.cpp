@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "form_test_rig.h"
 #include "pages/labeled_edit.h"
@@ -32,7 +32,8 @@ TEST(Detection, AlternatesProductRowsWithTheTwoIspIdentities) {
     EXPECT_EQ(searched[18], "vid_2fc6&pid_f066");  // row 0 on the nineteenth tick
     EXPECT_EQ(searched[20], "vid_2fc6&pid_f067");
     EXPECT_EQ(intervals[0], 1000);  // the first two ticks are a second apart
-    for (int tick = 1; tick < 22; ++tick) EXPECT_EQ(intervals[tick], 100) << tick;
+    for (int tick = 1; tick < 22; ++tick)
+        EXPECT_EQ(intervals[tick], 100) << tick;
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "No device is available");
 }
 
@@ -43,7 +44,8 @@ TEST(Detection, ProductPluggedBeforeStartIsFoundOnTheNineteenthTick) {
     int tick = 0;
     while (!rig.usbLink.IsFound() && tick < 40) {
         const int next = rig.Tick();
-        if (!rig.usbLink.IsFound()) elapsedMs += next;
+        if (!rig.usbLink.IsFound())
+            elapsedMs += next;
         ++tick;
     }
     EXPECT_EQ(tick, 19);
@@ -100,14 +102,16 @@ TEST(Detection, StoppedStatesNeitherSearchNorChangeLabels) {
     EXPECT_EQ(IndicatorColour(rig), QColor(0x80, 0x80, 0x80));
     EXPECT_TRUE(rig.Find<pages::LabeledEdit>("lbledtPID")->isEnabled());
     const std::string match = rig.usbLink.MatchString();
-    for (int tick = 0; tick < 5; ++tick) rig.Tick();
+    for (int tick = 0; tick < 5; ++tick)
+        rig.Tick();
     EXPECT_EQ(rig.usbLink.MatchString(), match);
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F066");
 
     rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
     rig.shell.updateFinished = true;
     rig.Unplug();
-    for (int tick = 0; tick < 5; ++tick) rig.Tick();
+    for (int tick = 0; tick < 5; ++tick)
+        rig.Tick();
     EXPECT_EQ(rig.usbLink.MatchString(), match);
 }
 

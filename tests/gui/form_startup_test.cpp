@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "form_test_rig.h"
 #include "pages/labeled_edit.h"
@@ -40,10 +40,10 @@ TEST(FormStartup, OpensInTheCompactLayoutWithOnlyTheDevicePanel) {
     // "Register" was made the active page first; hiding its tab leaves the
     // one visible page current.
     EXPECT_EQ(tabs->currentWidget()->objectName(), "PageISPCtrl");
-    for (const char* hidden : {"chkDetectUSB", "lbledtVID", "lbledtPID", "gbxISPRange",
-                               "chkISPMode", "chkProtect", "chkReadFile", "chkErase", "chkBlank",
-                               "chkProgram", "chkVerify", "GroupBox1", "USBLoadFileBitBtn",
-                               "cbxReadISPFile"}) {
+    for (const char* hidden :
+         {"chkDetectUSB", "lbledtVID", "lbledtPID", "gbxISPRange", "chkISPMode", "chkProtect",
+          "chkReadFile", "chkErase", "chkBlank", "chkProgram", "chkVerify", "GroupBox1",
+          "USBLoadFileBitBtn", "cbxReadISPFile"}) {
         auto* widget = rig.Find<QWidget>(hidden);
         ASSERT_NE(widget, nullptr) << hidden;
         EXPECT_TRUE(widget->isHidden()) << hidden;
@@ -117,7 +117,8 @@ TEST(FormStartup, EngineeringLayoutShowsEveryPage) {
     FormRig rig(96, true);
     auto* tabs = rig.Find<QTabWidget>("MainPageControl");
     EXPECT_FALSE(tabs->isHidden());
-    for (int i = 0; i < tabs->count(); ++i) EXPECT_TRUE(tabs->isTabVisible(i));
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_TRUE(tabs->isTabVisible(i));
     EXPECT_FALSE(rig.Find<QWidget>("chkDetectUSB")->isHidden());
 }
 

@@ -13,10 +13,12 @@ QByteArray RecordLine(std::uint8_t type, std::uint16_t offset, const std::uint8_
                                         static_cast<std::uint8_t>(offset), type};
     record.insert(record.end(), data, data + count);
     std::uint8_t sum = 0;
-    for (std::uint8_t byte : record) sum = static_cast<std::uint8_t>(sum + byte);
+    for (std::uint8_t byte : record)
+        sum = static_cast<std::uint8_t>(sum + byte);
     record.push_back(static_cast<std::uint8_t>(-sum));
     QByteArray line = ":";
-    for (std::uint8_t byte : record) line += QByteArray::number(byte, 16).rightJustified(2, '0');
+    for (std::uint8_t byte : record)
+        line += QByteArray::number(byte, 16).rightJustified(2, '0');
     return line.toUpper() + "\r\n";
 }
 
@@ -42,7 +44,8 @@ int FormRig::Tick() {
 int FormRig::TickUntilFound(int limit) {
     for (int tick = 1; tick <= limit; ++tick) {
         Tick();
-        if (usbLink.IsFound()) return tick;
+        if (usbLink.IsFound())
+            return tick;
     }
     return -1;
 }
@@ -54,7 +57,8 @@ std::shared_ptr<sim::SimChip> FormRig::Plug(const sim::ProductConfig& config) {
 
 void FormRig::WriteFile(const QString& name, const QByteArray& content) const {
     QFile file(QDir(workDir_.path()).filePath(name));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(content);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
 }
 
 QByteArray HexFileOf(const std::vector<std::uint8_t>& bytes) {

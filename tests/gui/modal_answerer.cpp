@@ -17,7 +17,8 @@ void ModalAnswerer::Answer(QMessageBox::StandardButton button, std::function<voi
 
 void ModalAnswerer::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
+    if (box == nullptr || !box->isVisible())
+        return;
     // A box nobody planned for is recorded and dismissed, so a test that did
     // not expect it fails on its checks instead of waiting for ever.
     Planned planned{QMessageBox::Cancel, {}};
@@ -34,7 +35,8 @@ void ModalAnswerer::Poll() {
     } else {
         box->reject();
     }
-    if (planned.after) QTimer::singleShot(0, planned.after);
+    if (planned.after)
+        QTimer::singleShot(0, planned.after);
 }
 
 }  // namespace gui_test

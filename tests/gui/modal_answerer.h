@@ -11,8 +11,9 @@
 namespace gui_test {
 
 // Answers modal message boxes as they appear, in order, and records what they
-// said; a box beyond the planned answers is dismissed as if cancelled. An extra action may run right after a box is answered (for example a
-// click that lands while the run the box started is in progress).
+// said; a box beyond the planned answers is dismissed as if cancelled. An extra action may run
+// right after a box is answered (for example a click that lands while the run the box started is in
+// progress).
 class ModalAnswerer : public QObject {
 public:
     ModalAnswerer();

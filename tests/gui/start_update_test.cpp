@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -22,8 +22,10 @@ public:
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QString text = label_->text();
-            if (text.startsWith("Flash Erase All")) text = "Flash Erase All";
-            if (seen_.isEmpty() || seen_.back() != text) seen_ << text;
+            if (text.startsWith("Flash Erase All"))
+                text = "Flash Erase All";
+            if (seen_.isEmpty() || seen_.back() != text)
+                seen_ << text;
         });
         timer_.start();
     }
@@ -84,8 +86,8 @@ TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
     EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));
     EXPECT_FALSE(run.chip->InIspMode());
     EXPECT_TRUE(run.chip->Identity().hasAudioInterface);  // booted the new firmware
-    const QStringList expected = {"Enter ISP Mode",       "Flash Erase All",
-                                  "Start Blanking Check", "Start Programming",
+    const QStringList expected = {"Enter ISP Mode",        "Flash Erase All",
+                                  "Start Blanking Check",  "Start Programming",
                                   "Start Verifying Check", "Firmware update success!"};
     QCoreApplication::processEvents();  // let the watcher see the final text
     QStringList seen = watcher.Seen();
@@ -104,7 +106,8 @@ TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
 
     const std::string match = run.rig->usbLink.MatchString();
     run.rig->Unplug();
-    for (int tick = 0; tick < 3; ++tick) run.rig->Tick();
+    for (int tick = 0; tick < 3; ++tick)
+        run.rig->Tick();
     EXPECT_EQ(run.rig->usbLink.MatchString(), match);  // detection has stopped
 }
 
@@ -156,7 +159,8 @@ TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
     QTimer clickDuringRun;
     clickDuringRun.setInterval(0);
     QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
-        if (run.Start()->text() != "Stop") return;  // wait until the run is under way
+        if (run.Start()->text() != "Stop")
+            return;  // wait until the run is under way
         clickDuringRun.stop();
         run.boxes.Answer(QMessageBox::Ok);
         run.Start()->click();

@@ -1,6 +1,6 @@
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "form_test_rig.h"
 
@@ -51,7 +51,8 @@ TEST(UpdateFile, DamagedFileNeverReachesTheImageAndStartStaysOff) {
                                            rig.firmwareImage.Bytes().end());
     ASSERT_GT(rig.TickUntilFound(), 0);
     const QString status = rig.Find<QLabel>("lblUpdaeFileStatus")->text();
-    EXPECT_TRUE(status.startsWith("Update Hex file   PaleReed_f066.hex    is invalid: line 1")) << status.toStdString();
+    EXPECT_TRUE(status.startsWith("Update Hex file   PaleReed_f066.hex    is invalid: line 1"))
+        << status.toStdString();
     EXPECT_TRUE(status.contains("line 1")) << status.toStdString();
     EXPECT_FALSE(rig.shell.fileReady);
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());

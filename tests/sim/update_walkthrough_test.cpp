@@ -67,8 +67,9 @@ protected:
         chip::FlashWriteEnable(rig.link);
         chip::FlashEraseChip(rig.link);
         ASSERT_TRUE(WaitNotBusy());
-        const std::uint16_t page =
-            rig.chip->Flash().Datasheet().wordProgram ? 256 : rig.chip->Flash().Datasheet().pageSize;
+        const std::uint16_t page = rig.chip->Flash().Datasheet().wordProgram
+                                       ? 256
+                                       : rig.chip->Flash().Datasheet().pageSize;
         for (std::uint32_t at = 0; at < image.size(); at += page) {
             ProgramPage(at, image.data() + at, page, steps);
         }

@@ -10,15 +10,18 @@ void FakeBackend::SetPaths(const usb::Guid& interfaceClass, std::vector<std::str
 
 std::optional<std::vector<std::string>> FakeBackend::ListInterfacePaths(
     const usb::Guid& interfaceClass) {
-    if (listFails_) return std::nullopt;
+    if (listFails_)
+        return std::nullopt;
     const auto it = paths_.find(usb::GuidToString(interfaceClass));
-    if (it == paths_.end()) return std::vector<std::string>{};
+    if (it == paths_.end())
+        return std::vector<std::string>{};
     return it->second;
 }
 
 usb::DeviceBackend::OpenResult FakeBackend::Open(const std::string& path) {
     openedPaths_.push_back(path);
-    if (openStatus_ != usb::OpenStatus::Ok) return {openStatus_, 0};
+    if (openStatus_ != usb::OpenStatus::Ok)
+        return {openStatus_, 0};
     const HandleId id = nextHandle_++;
     open_.push_back(id);
     return {usb::OpenStatus::Ok, id};
@@ -31,11 +34,16 @@ void FakeBackend::Close(HandleId handle) noexcept {
 
 bool FakeBackend::IoControl(HandleId handle, std::uint32_t controlCode,
                             std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
-    calls_.push_back({handle, controlCode, {input.begin(), input.end()}, output.size(),
+    calls_.push_back({handle,
+                      controlCode,
+                      {input.begin(), input.end()},
+                      output.size(),
                       {output.begin(), output.end()}});
-    if (std::find(open_.begin(), open_.end(), handle) == open_.end()) return false;
+    if (std::find(open_.begin(), open_.end(), handle) == open_.end())
+        return false;
     const auto call = usb::DecodeControlCall(controlCode, input, output);
-    if (!call) return false;
+    if (!call)
+        return false;
     return handler_ ? handler_(*call) : true;
 }
 
