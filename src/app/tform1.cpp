@@ -226,6 +226,12 @@ void TForm1::ApplyWindowSize(int extra) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing in the middle of an update would leave the product half written
+    // with nobody watching; the window stays until the operation has ended.
+    if (context_.devicePages.linkLock.IsHeld()) {
+        event->ignore();
+        return;
+    }
     pages::RunGuarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
@@ -239,7 +245,7 @@ void TForm1::MainPageControlChange() {
     if (MainPageControl_->currentWidget() != i2cPage_)
         return;
     // Nothing may close the link under a running table read.
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     context_.usbLink.OpenDevice();
     chip::I2cPrepare(context_.usbLink);

@@ -68,6 +68,7 @@ private:
     void ShowDetectionOutcome();
     void SetIndicatorColour(const QColor& colour);
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
+    void RunOneButtonUpdate();
 
     pages::PageContext& context_;
     Options options_;

@@ -31,12 +31,14 @@ void TForm1::Timer1Timer() {
     pages::ShellState& shell = context_.shell;
     usb::QuorvexUsb& link = context_.usbLink;
     if (!shell.detectEnabled || shell.updateFinished) {
-        // Never close the link under a running register or I2C table read.
-        if (link.IsFound() && !context_.devicePages.tableReadRunning)
+        // Never close the link under an operation that holds it.
+        if (link.IsFound() && !context_.devicePages.linkLock.IsHeld())
             link.CloseDevice();
         return;
     }
-    if (shell.sequenceRunning)
+    // Nor change its driver path or match string: an operation that pumps
+    // events sends its next request over them.
+    if (shell.sequenceRunning || context_.devicePages.linkLock.IsHeld())
         return;
     if (link.IsFound()) {
         timer1_->setInterval(kPresentIntervalMs);

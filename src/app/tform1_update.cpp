@@ -34,10 +34,12 @@ private:
 }  // namespace
 
 void TForm1::btnSimpleAutoClick() {
-    // An engineer's page operation holds the device link; a new update must
-    // not close it under that operation.
+    // While a page operation or an update holds the device link a new update
+    // must not start: it would close the link under that operation. This also
+    // keeps a click that follows the stop branch of a running update from
+    // starting a second update inside the first.
     const bool idle = btnSimpleAuto_->text() == QLatin1String("Start");
-    if (idle && (context_.devicePages.tableReadRunning || ispPage_->OperationRunning()))
+    if (idle && context_.devicePages.linkLock.IsHeld())
         return;
     SequenceRunningScope running(context_.shell.sequenceRunning);
     // Asked on every click, also on one during a run: that one takes the stop branch.
@@ -53,6 +55,11 @@ void TForm1::btnSimpleAutoClick() {
         btnSimpleAuto_->setText(QStringLiteral("Start"));
         return;
     }
+    const pages::LinkLease lease(context_.devicePages.linkLock);
+    RunOneButtonUpdate();
+}
+
+void TForm1::RunOneButtonUpdate() {
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
     context_.flash.sequenceFailed = false;

@@ -155,8 +155,9 @@ QWidget* BinFilePage::BuildTarget() {
 }
 
 bool BinFilePage::ImageInUse() const {
-    // An update run reads the firmware image between its requests.
-    return context_.shell.sequenceRunning;
+    // Update runs and the ISP page's loops read the firmware image between
+    // their requests.
+    return context_.shell.sequenceRunning || context_.devicePages.linkLock.IsHeld();
 }
 
 void BinFilePage::CurrentFileBitBtnClick() {

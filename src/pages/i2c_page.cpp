@@ -14,7 +14,6 @@
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "pages/string_grid.h"
-#include "pages/table_read_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -142,7 +141,7 @@ void I2cPage::btnReadMI2CClick() {
         return;
     }
     // Another table read holds the link open; opening it here would close it under that read.
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     ReadTable();
 }
@@ -150,7 +149,7 @@ void I2cPage::btnReadMI2CClick() {
 void I2cPage::ReadTable() {
     btnReadMI2C_->setText(kStopCaption);
     readRunning_ = true;
-    TableReadScope holdLink(context_.devicePages);
+    LinkLease holdLink(context_.devicePages.linkLock);
     context_.usbLink.OpenDevice();
     for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
         for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
@@ -167,7 +166,7 @@ void I2cPage::ReadTable() {
 }
 
 void I2cPage::StringGridMIICKeyDown(int key) {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     const std::uint8_t reg = CurrentRegister();
     std::uint8_t& value = i2cShadow_[reg];
@@ -192,7 +191,7 @@ void I2cPage::StringGridMIICKeyDown(int key) {
 }
 
 void I2cPage::StringGridMIICSelectCell(int col, int row) {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     const auto reg = static_cast<std::uint8_t>((row - 1) * 16 + (col - 1));
     grid_->HighlightHeaders(col, row);
@@ -207,7 +206,7 @@ void I2cPage::StringGridMIICSelectCell(int col, int row) {
 
 void I2cPage::chkMI2CBitMouseUp() {
     const std::uint8_t reg = CurrentRegister();
-    if (context_.devicePages.tableReadRunning) {
+    if (context_.devicePages.linkLock.IsHeld()) {
         bits_->Show(i2cShadow_[reg]);  // the click is refused, so the boxes go back
         return;
     }

@@ -203,7 +203,7 @@ QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& 
 }
 
 void InformationPage::btnUpdateStatusClick() {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     usb::QuorvexUsb& link = context_.usbLink;
     link.OpenDevice();
@@ -244,7 +244,7 @@ void InformationPage::ShowStatus() {
 }
 
 void InformationPage::btnHIDClick(const QObject& sender) {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     for (int k = 0; k < static_cast<int>(hidKeyCode.size()); ++k) {
         if (sender.objectName() != QStringLiteral("btnHID%1").arg(k))
@@ -308,7 +308,7 @@ int InformationPage::CollectBytes(const QScrollBar& bar, const QString& prefix,
 }
 
 bool InformationPage::CanUseI2c() const {
-    return context_.usbLink.IsFound() && !context_.devicePages.tableReadRunning;
+    return context_.usbLink.IsFound() && !context_.devicePages.linkLock.IsHeld();
 }
 
 void InformationPage::btnWriteSpecI2CClick() {

@@ -111,21 +111,14 @@ IspPageProgress& IspPage::ProgressLabels() {
 }
 
 bool IspPage::DeviceBusy() const {
-    return operationRunning_ || context_.shell.sequenceRunning ||
-           context_.devicePages.tableReadRunning;
+    return context_.shell.sequenceRunning || context_.devicePages.linkLock.IsHeld();
 }
 
 void IspPage::RunExclusive(const std::function<void()>& operation) {
     if (DeviceBusy())
         return;
-    operationRunning_ = true;
-    try {
-        operation();
-    } catch (...) {
-        operationRunning_ = false;
-        throw;
-    }
-    operationRunning_ = false;
+    const LinkLease lease(context_.devicePages.linkLock);
+    operation();
 }
 
 bool IspPage::WholeFlashSelected() const {

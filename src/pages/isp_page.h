@@ -72,8 +72,6 @@ public:
 
     // Whether the page believes the chip is in ISP mode (the Enter ISP button's state).
     bool IspActive() const { return IspActive_; }
-    // One of this page's device operations (or its "Auto" run) holds the link.
-    bool OperationRunning() const { return operationRunning_; }
 
 private:
     void ConnectFunctionTest();
@@ -96,7 +94,6 @@ private:
     std::function<void()> saveHandler_;
     FileChooser chooseFile_ = ChooseWithDialog;
     bool IspActive_ = false;
-    bool operationRunning_ = false;
 };
 
 }  // namespace pages

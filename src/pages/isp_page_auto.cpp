@@ -23,19 +23,17 @@ const QString kAutoCaption = QStringLiteral("Auto");
 const QString kStopCaption = QStringLiteral("Stop");
 
 // Marks a run as in progress for as long as it lasts: "Stop" on the button,
-// detection paused, the page's other device operations held off. Everything
-// goes back to idle however the run ends, an escaping error included.
+// detection paused, the device link held against every other operation.
+// Everything goes back to idle however the run ends, an escaping error included.
 class AutoRunScope {
 public:
-    AutoRunScope(QPushButton* button, bool& operationRunning, bool& sequenceRunning)
-        : button_(button), operationRunning_(operationRunning), sequenceRunning_(sequenceRunning) {
+    AutoRunScope(QPushButton* button, LinkLock& linkLock, bool& sequenceRunning)
+        : button_(button), lease_(linkLock), sequenceRunning_(sequenceRunning) {
         sequenceRunning_ = true;
-        operationRunning_ = true;
         button_->setText(kStopCaption);
     }
     ~AutoRunScope() {
         button_->setText(kAutoCaption);
-        operationRunning_ = false;
         sequenceRunning_ = false;
     }
     AutoRunScope(const AutoRunScope&) = delete;
@@ -43,7 +41,7 @@ public:
 
 private:
     QPushButton* button_;
-    bool& operationRunning_;
+    LinkLease lease_;
     bool& sequenceRunning_;
 };
 
@@ -77,7 +75,7 @@ void IspPage::btnUSBISPAutoClick() {
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
     context_.flash.sequenceFailed = false;
-    AutoRunScope scope(button, operationRunning_, context_.shell.sequenceRunning);
+    AutoRunScope scope(button, context_.devicePages.linkLock, context_.shell.sequenceRunning);
     IspPageAutoHost host(controls_, context_.firmwareImage, [this] { return ReloadForAutoRun(); });
     flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
 }

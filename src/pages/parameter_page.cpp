@@ -258,7 +258,7 @@ void ParameterPage::ShowSysSetting() {
 
 bool ParameterPage::DeviceBusy() const {
     // A register or I2C table read holds the link; the mailbox would close it under that read.
-    return context_.devicePages.tableReadRunning;
+    return context_.devicePages.linkLock.IsHeld();
 }
 
 void ParameterPage::btnReadParaClick() {

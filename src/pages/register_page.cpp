@@ -13,7 +13,6 @@
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "pages/string_grid.h"
-#include "pages/table_read_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -103,7 +102,7 @@ void RegisterPage::btnReadAllClick() {
         return;
     }
     // Another table read holds the link open; opening it here would close it under that read.
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     ReadBank();
 }
@@ -112,7 +111,7 @@ void RegisterPage::ReadBank() {
     btnReadAll_->setText(kStopCaption);
     readRunning_ = true;
     {
-        TableReadScope holdLink(context_.devicePages);
+        LinkLease holdLink(context_.devicePages.linkLock);
         context_.usbLink.OpenDevice();
         for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
             for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
@@ -130,7 +129,7 @@ void RegisterPage::ReadBank() {
 }
 
 void RegisterPage::RegStringGridKeyDown(int key) {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     const std::uint8_t address = CurrentAddress();
     std::uint8_t& value = Shadow(address);
@@ -152,7 +151,7 @@ void RegisterPage::RegStringGridKeyDown(int key) {
 }
 
 void RegisterPage::RegStringGridSelectCell(int col, int row) {
-    if (context_.devicePages.tableReadRunning)
+    if (context_.devicePages.linkLock.IsHeld())
         return;
     const auto address = static_cast<std::uint8_t>((row - 1) * 16 + (col - 1));
     grid_->HighlightHeaders(col, row);
@@ -167,7 +166,7 @@ void RegisterPage::RegStringGridSelectCell(int col, int row) {
 
 void RegisterPage::chkBit0MouseUp() {
     const std::uint8_t address = CurrentAddress();
-    if (context_.devicePages.tableReadRunning) {
+    if (context_.devicePages.linkLock.IsHeld()) {
         bits_->Show(Shadow(address));  // the click is refused, so the boxes go back
         return;
     }

@@ -115,11 +115,31 @@ TEST(Detection, StoppedStatesNeitherSearchNorChangeLabels) {
     EXPECT_EQ(rig.usbLink.MatchString(), match);
 }
 
-TEST(Detection, TicksDoNothingWhileASequenceRuns) {
+TEST(Detection, TicksDoNothingWhileASequenceOrAPageOperationHoldsTheLink) {
     FormRig rig;
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_TRUE(rig.usbLink.OpenDevice());
+    rig.Unplug();
+    rig.trace.Clear();
+    const QString shown = rig.Find<QLabel>("lblDetectDevice")->text();
     rig.shell.sequenceRunning = true;
     rig.Tick();
-    EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_0ea0&pid_6000"));
+    rig.shell.sequenceRunning = false;
+    {
+        const pages::LinkLease held(rig.devicePages.linkLock);
+        rig.Tick();
+        rig.shell.updateFinished = true;
+        rig.Tick();  // stopped detection closes the link, but not under an operation
+        EXPECT_TRUE(rig.usbLink.HasOpenHandle());
+        rig.shell.updateFinished = false;
+    }
+    EXPECT_TRUE(rig.trace.Lines().empty());
+    EXPECT_TRUE(rig.usbLink.IsFound());
+    EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_2fc6&pid_f066"));
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), shown);
+    rig.Tick();
+    EXPECT_FALSE(rig.usbLink.IsFound());
 }
 
 TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {

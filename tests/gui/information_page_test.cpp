@@ -239,7 +239,7 @@ TEST_F(InformationPageTest, WithoutADeviceTheI2cButtonsDoNothing) {
 }
 
 TEST_F(InformationPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
-    rig.devicePages.tableReadRunning = true;
+    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
     for (const char* name : {"btnUpdateStatus", "btnHID2", "btnWriteSpecI2C", "btnReadSpecI2C"})
         Click(name);
     EXPECT_TRUE(rig.trace.Lines().empty());

@@ -255,7 +255,7 @@ TEST_F(ParameterPageTest, AStringOfMoreThan31CharactersIsRefusedWithAMessage) {
 }
 
 TEST_F(ParameterPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
-    rig.devicePages.tableReadRunning = true;
+    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
     Click("btnSetPara");
     Click("btnReadPara");
     EnterIn("lbledSysVID", "1234");

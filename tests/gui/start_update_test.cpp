@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -80,6 +81,10 @@ TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
     run.Start()->click();
 
     EXPECT_EQ(run.boxes.Titles(), QStringList{"Warning"});
+    EXPECT_EQ(run.boxes.Texts().value(0),
+              "Firmware Update is a critical operation. Please make sure the power stays on and "
+              "do not disconnect the device before the update is complete. Would you like to "
+              "proceed?");
     EXPECT_EQ(run.boxes.Icons().value(0), QMessageBox::Warning);
     EXPECT_TRUE(run.FlashHoldsImage());
     EXPECT_TRUE(run.Traced(GetParam().protection));
@@ -165,11 +170,17 @@ TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
         run.boxes.Answer(QMessageBox::Ok);
         run.Start()->click();
         captionAfterInnerClick = run.Start()->text();
+        // The caption reads "Start" again, but the run still holds the link:
+        // a further click must not start a second update inside the first.
+        run.Start()->click();
     });
     run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
     run.Start()->click();
     EXPECT_EQ(run.boxes.Titles().size(), 2);
     EXPECT_EQ(captionAfterInnerClick, "Start");
+    EXPECT_EQ(std::count(run.rig->trace.Lines().begin(), run.rig->trace.Lines().end(),
+                         "43 84 3b92 4e71 0 - ok"),
+              1);
     EXPECT_TRUE(run.FlashHoldsImage());
     EXPECT_EQ(run.Start()->text(), "Finish");
 }
@@ -189,12 +200,27 @@ namespace {
 
 TEST(StartUpdateGuard, DoesNothingWhileAPageOperationHoldsTheLink) {
     Update run(sim::FlashModel::W25q80, 0x1000);
-    run.rig->devicePages.tableReadRunning = true;
+    const pages::LinkLease heldElsewhere(run.rig->devicePages.linkLock);
     run.rig->trace.Clear();
     run.Start()->click();  // no box is answered: none may appear
     EXPECT_TRUE(run.boxes.Titles().isEmpty());
     EXPECT_TRUE(run.rig->trace.Lines().empty());
     EXPECT_EQ(run.Start()->text(), "Start");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartUpdateGuard, TheWindowStaysOpenWhileAnOperationHoldsTheLink) {
+    Update run(sim::FlashModel::W25q80, 0x1000);
+    {
+        const pages::LinkLease held(run.rig->devicePages.linkLock);
+        run.rig->Form().show();
+        EXPECT_FALSE(run.rig->Form().close());
+        EXPECT_TRUE(run.rig->Form().isVisible());
+    }
+    EXPECT_TRUE(run.rig->Form().close());
 }
 
 }  // namespace
