@@ -89,6 +89,8 @@ usb::DeviceBackend::OpenResult SimBackend::Open(const std::string& path) {
                 continue;
             if (usb::MakeInterfacePath(id.vid, id.pid, slot.location, *cls) != path)
                 continue;
+            if (refuseOpens_)
+                return OpenResult{usb::OpenStatus::PermissionDenied, 0};
             const HandleId handleId = nextHandle_++;
             handles_.push_back(
                 Handle{handleId, slot.plugId, slot.device->Enumeration(), slot.device.get()});

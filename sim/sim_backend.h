@@ -72,6 +72,10 @@ public:
 
     int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
 
+    // Opens of present devices are refused for lack of permission, as on a
+    // machine without the udev rule.
+    void SetOpensRefused(bool refused) { refuseOpens_ = refused; }
+
     // usb::DeviceBackend
     std::optional<std::vector<std::string>> ListInterfacePaths(
         const usb::Guid& interfaceClass) override;
@@ -116,6 +120,7 @@ private:
 
     RequestCounters counters_;
     bool logging_ = false;
+    bool refuseOpens_ = false;
     std::vector<LoggedRequest> log_;
 };
 

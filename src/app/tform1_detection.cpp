@@ -80,6 +80,13 @@ void TForm1::ShowDetectionOutcome() {
         btnSimpleAuto_->setEnabled(false);
         return;
     }
+    // A device the user may not open is found all the same; say why nothing
+    // will work rather than let "Start" fail half-way.
+    const bool permissionDenied = link.LastOpenStatus() == usb::OpenStatus::PermissionDenied;
+    if (permissionDenied) {
+        SetProcStatus(QString::fromStdString(usb::UserMessageFor(link.LastOpenStatus())), 12,
+                      Qt::red);
+    }
     if (!link.UsesAudioDriver()) {
         lblDetectDevice_->setText(shell.ispToggle
                                       ? QStringLiteral("Firmware update device 2FC6 is exist")
@@ -88,9 +95,9 @@ void TForm1::ShowDetectionOutcome() {
     }
     lblDetectDevice_->setText(QStringLiteral("Find Device ") +
                               FromView(app::productTable[shell.productIndex].displayName));
-    if (link.LastOpenStatus() == usb::OpenStatus::PermissionDenied) {
-        SetProcStatus(QString::fromStdString(usb::UserMessageFor(link.LastOpenStatus())), 12,
-                      Qt::red);
+    if (permissionDenied) {
+        btnSimpleAuto_->setEnabled(false);
+        return;
     }
     if (!shell.fileReady)
         ReadProgramFile1();

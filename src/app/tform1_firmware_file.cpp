@@ -51,6 +51,9 @@ void TForm1::ReadProgramFile1() {
             return;
         case image::LoadStatus::NotOpened:
         case image::LoadStatus::NotRecognised:
+            // A refused file that has since gone leaves no red mark behind.
+            SetIndicatorColour(palette().color(QPalette::Button));
+            lblUpdaeFileStatus_->setToolTip(QString());
             lblUpdaeFileStatus_->setText(QStringLiteral("No Updated File !"));
             return;
     }

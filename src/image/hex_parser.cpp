@@ -47,6 +47,11 @@ bool HexParser::Parse(std::string_view text) {
         error_ = "the file holds no Intel HEX records";
         return false;
     }
+    // Loading it would make an update erase the flash and write nothing back.
+    if (endMark_ == 0) {
+        error_ = "the file holds no data";
+        return false;
+    }
     return true;
 }
 

@@ -142,6 +142,19 @@ TEST(Detection, TicksDoNothingWhileASequenceOrAPageOperationHoldsTheLink) {
     EXPECT_FALSE(rig.usbLink.IsFound());
 }
 
+TEST(Detection, ADeviceThatMayNotBeOpenedIsReportedAndStartStaysOff) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
+    rig.bus.SetOpensRefused(true);
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F066");
+    const QString status = rig.Find<QLabel>("lblISPProcStatus")->text();
+    EXPECT_TRUE(status.contains("udev")) << status.toStdString();
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    EXPECT_FALSE(rig.shell.fileReady);
+}
+
 TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
     FormRig rig;
     rig.Find<QCheckBox>("chkDetectUSB")->setChecked(false);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -58,6 +60,23 @@ TEST(UpdateFile, DamagedFileNeverReachesTheImageAndStartStaysOff) {
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_TRUE(std::equal(before.begin(), before.end(), rig.firmwareImage.Bytes().begin()));
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 0u);
+    EXPECT_EQ(rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window), QColor(Qt::red));
+
+    QFile::remove(QDir(rig.WorkDir()).filePath("PaleReed_f066.hex"));
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(), "No Updated File !");
+    EXPECT_EQ(rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window),
+              rig.Form().palette().color(QPalette::Button));
+}
+
+TEST(UpdateFile, AFileWithoutDataIsRefused) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", ":00000001FF\r\n");
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().contains("holds no data"));
 }
 
 }  // namespace

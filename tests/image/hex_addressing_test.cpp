@@ -83,8 +83,6 @@ TEST(HexAddressing, BaseRecordsStoreNothing) {
         const auto image = Loaded(text);
         EXPECT_TRUE(image_test::HoldsExactly(image, Bytes{0x12, 0x34})) << text;
     }
-    const auto onlyBases = Loaded(base + SegmentBaseLine(0x0000));
-    EXPECT_TRUE(image_test::HoldsExactly(onlyBases, {}));
 }
 
 TEST(HexAddressing, LastByteOfTheImageIsWithinReach) {

@@ -73,7 +73,10 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"DigitsAfterTheChecksum", ":0400000001020304F2AB\r\n",
                   "line 1, column 20: text outside a record"},
         FaultCase{"NoRecordsAtAll", " \r\n\r\n", "holds no Intel HEX records"},
-        FaultCase{"EmptyFile", "", "holds no Intel HEX records"}),
+        FaultCase{"EmptyFile", "", "holds no Intel HEX records"},
+        FaultCase{"OnlyTheEndRecord", std::string(kEndOfFile), "holds no data"},
+        FaultCase{"OnlyAnAddressRecord",
+                  image_test::LinearBaseLine(0x0001) + std::string(kEndOfFile), "holds no data"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(

@@ -92,14 +92,6 @@ TEST(LoadHexFile, LengthIsHighestAddressWrittenPlusOne) {
     EXPECT_EQ(result.checksum, image::Checksum16(expected));
 }
 
-TEST(LoadHexFile, OnlyAnEndOfFileRecordLoadsAnEmptyImage) {
-    FirmwareImage image = image_test::PatternedImage();
-    const auto result = LoadHexText(image, kEndOfFile);
-    ASSERT_TRUE(result.Loaded()) << result.message;
-    EXPECT_EQ(result.checksum, 0);
-    EXPECT_TRUE(HoldsExactly(image, {}));
-}
-
 TEST(LoadHexFile, MissingFileLeavesTheImageAlone) {
     FirmwareImage image = image_test::PatternedImage(77);
     const FirmwareImage before = image;
