@@ -6,9 +6,7 @@
 
 #include "app/launch_options.h"
 #include "app/tform1.h"
-#include "flash/flash_state.h"
-#include "image/firmware_image.h"
-#include "pages/page_context.h"
+#include "pages/program_values.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
 #include "usb/clock.h"
@@ -52,14 +50,9 @@ int RunTool(QApplication& application) {
         trace = std::make_unique<usb::FileTrace>(options->traceFile.toStdString());
         usbLink.SetTrace(trace.get());
     }
-    image::FirmwareImage firmwareImage;
-    flash::FlashState flashState;
-    pages::ShellState shell;
-    pages::ProgramFileState programFile;
-    pages::DevicePageState devicePages;
-    pages::PageContext context{usbLink, firmwareImage, flashState, shell, programFile, devicePages};
+    pages::ProgramValues values(usbLink);
 
-    TForm1 form(context, TForm1::Options{0, options->engineering});
+    TForm1 form(values.context, TForm1::Options{0, options->engineering});
     form.show();
     application.exec();
     usbLink.SetTrace(nullptr);

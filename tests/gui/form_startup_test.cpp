@@ -15,10 +15,13 @@ namespace {
 using gui_test::FormRig;
 
 TEST(FormStartup, WindowSizeFollowsTheTextScaling) {
-    EXPECT_EQ(FormRig(96).Form().size(), QSize(606, 200));
-    EXPECT_EQ(FormRig(119).Form().size(), QSize(606, 200));
-    EXPECT_EQ(FormRig(120).Form().size(), QSize(746, 340));
-    EXPECT_EQ(FormRig(144).Form().size(), QSize(746, 340));
+    for (const auto& [dpi, size, pagesHeight] :
+         {std::tuple{96, QSize(606, 200), 100}, std::tuple{119, QSize(606, 200), 100},
+          std::tuple{120, QSize(746, 340), 240}, std::tuple{144, QSize(746, 340), 240}}) {
+        FormRig rig(dpi);
+        EXPECT_EQ(rig.Form().size(), size) << dpi;
+        EXPECT_EQ(rig.Find<QTabWidget>("MainPageControl")->maximumHeight(), pagesHeight) << dpi;
+    }
 }
 
 TEST(FormStartup, OpensInTheCompactLayoutWithOnlyTheDevicePanel) {
