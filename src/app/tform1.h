@@ -62,6 +62,10 @@ protected:
 private:
     void FormCreate();
     void BuildDevicePanel();
+    void CreateStatusControls();
+    void CreateUpdateControls();
+    void CreateDetectionControls();
+    void LayOutDevicePanel();
     void BuildPages();
     void ApplyWindowSize(int extra);
     void SearchNextDevice();
@@ -74,7 +78,7 @@ private:
     Options options_;
     int extra_ = 0;
 
-    // Device panel.
+    // The device panel, the only part of the window the end user sees.
     QFrame* pnlUSB_ = nullptr;
     QFrame* pnlUSBExist_ = nullptr;
     QLabel* lblDetectDevice_ = nullptr;
@@ -86,7 +90,7 @@ private:
     pages::LabeledEdit* lbledtVID_ = nullptr;
     pages::LabeledEdit* lbledtPID_ = nullptr;
 
-    // Maintenance pages.
+    // The maintenance pages, shown only to engineers.
     QTabWidget* MainPageControl_ = nullptr;
     pages::RegisterPage* registerPage_ = nullptr;
     pages::I2cPage* i2cPage_ = nullptr;

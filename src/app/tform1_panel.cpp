@@ -1,0 +1,113 @@
+// The device panel: what was found, whether its update file is ready, the
+// update's progress and result, and the "Start" button.
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/tform1.h"
+#include "pages/handler_guard.h"
+#include "pages/labeled_edit.h"
+
+namespace {
+
+constexpr int kPanelHeight = 120;
+
+QLabel* MakeLabel(const char* name, const QString& text, int pointSize, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    label->setFont(font);
+    return label;
+}
+
+}  // namespace
+
+void TForm1::BuildDevicePanel() {
+    pnlUSB_ = new QFrame(this);
+    pnlUSB_->setObjectName(QStringLiteral("pnlUSB"));
+    pnlUSB_->setFrameShape(QFrame::NoFrame);
+    pnlUSB_->setMinimumHeight(kPanelHeight);
+    CreateStatusControls();
+    CreateUpdateControls();
+    CreateDetectionControls();
+    LayOutDevicePanel();
+}
+
+void TForm1::CreateStatusControls() {
+    pnlUSBExist_ = new QFrame(pnlUSB_);
+    pnlUSBExist_->setObjectName(QStringLiteral("pnlUSBExist"));
+    pnlUSBExist_->setFrameShape(QFrame::Box);
+    pnlUSBExist_->setLineWidth(1);
+    pnlUSBExist_->setFixedSize(22, 22);
+    pnlUSBExist_->setAutoFillBackground(true);
+
+    lblDetectDevice_ =
+        MakeLabel("lblDetectDevice", QStringLiteral("No device is available"), 12, pnlUSB_);
+    lblUpdaeFileStatus_ =
+        MakeLabel("lblUpdaeFileStatus", QStringLiteral("No Updated File !"), 12, pnlUSB_);
+    lblUpdaeFileStatus_->setWordWrap(true);
+    lblISPProcStatus_ =
+        MakeLabel("lblISPProcStatus", QStringLiteral("Abort Firmware update process"), 16, pnlUSB_);
+    lblISPProcStatus_->setWordWrap(true);
+}
+
+void TForm1::CreateUpdateControls() {
+    // Not a control of the classic panel: the share of the whole update done,
+    // shown only while "Start" runs.
+    barUpdateProgress_ = new QProgressBar(pnlUSB_);
+    barUpdateProgress_->setObjectName(QStringLiteral("barUpdateProgress"));
+    barUpdateProgress_->setRange(0, 1000);
+    barUpdateProgress_->setTextVisible(true);
+    barUpdateProgress_->hide();
+
+    btnSimpleAuto_ = new QPushButton(QStringLiteral("Start"), pnlUSB_);
+    btnSimpleAuto_->setObjectName(QStringLiteral("btnSimpleAuto"));
+    btnSimpleAuto_->setEnabled(false);
+    btnSimpleAuto_->setMinimumSize(96, 34);
+    connect(btnSimpleAuto_, &QPushButton::clicked, this,
+            pages::Guarded([this] { btnSimpleAutoClick(); }));
+}
+
+void TForm1::CreateDetectionControls() {
+    chkDetectUSB_ = new QCheckBox(QStringLiteral("Detect Device"), pnlUSB_);
+    chkDetectUSB_->setObjectName(QStringLiteral("chkDetectUSB"));
+    connect(chkDetectUSB_, &QCheckBox::toggled, this,
+            pages::Guarded([this](bool) { chkDetectUSBClick(); }));
+    lbledtVID_ = new pages::LabeledEdit(QStringLiteral("lbledtVID"), QStringLiteral("VID:"),
+                                        QStringLiteral("2fc6"), pnlUSB_);
+    lbledtPID_ = new pages::LabeledEdit(QStringLiteral("lbledtPID"), QStringLiteral("PID:"),
+                                        QStringLiteral("6012"), pnlUSB_);
+    for (pages::LabeledEdit* edit : {lbledtVID_, lbledtPID_}) {
+        edit->hide();
+        connect(edit, &pages::LabeledEdit::keyDown, this,
+                pages::Guarded([this, edit](int key) { lbledtVIDPIDKeyDown(edit, key); }));
+    }
+}
+
+void TForm1::LayOutDevicePanel() {
+    // Indicator at the panel's top left (20, 8); texts beside it; the update
+    // row at the bottom; the detection switch, shown to engineers, below it.
+    auto* grid = new QGridLayout(pnlUSB_);
+    grid->setContentsMargins(20, 8, 16, 10);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(6);
+    grid->addWidget(pnlUSBExist_, 0, 0, Qt::AlignTop);
+    grid->addWidget(lblDetectDevice_, 0, 1, 1, 2);
+    grid->addWidget(lblUpdaeFileStatus_, 1, 1, 1, 2);
+    grid->addWidget(lblISPProcStatus_, 2, 1, 1, 2);
+    grid->addWidget(barUpdateProgress_, 3, 1);
+    grid->addWidget(btnSimpleAuto_, 3, 2, Qt::AlignRight | Qt::AlignBottom);
+    auto* detectRow = new QHBoxLayout;
+    detectRow->addWidget(chkDetectUSB_);
+    detectRow->addWidget(lbledtVID_);
+    detectRow->addWidget(lbledtPID_);
+    detectRow->addStretch(1);
+    grid->addLayout(detectRow, 4, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+}
