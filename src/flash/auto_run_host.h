@@ -32,7 +32,8 @@ public:
     virtual ImageView Image() = 0;
     virtual bool IsWholeFlashSelected() = 0;  // rbnRange0 ("All")
     // The "Assign Range" edits in KB. A text that is not a decimal number
-    // throws the window's conversion error; the run has sent nothing by then.
+    // throws the window's conversion error, and a number outside the flash an
+    // error of its own; the run has sent nothing by then.
     virtual std::uint32_t RangeStartKb() = 0;
     virtual std::uint32_t RangeSizeKb() = 0;
 };

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 #include <utility>
 
 #include "chip/registers.h"
@@ -20,7 +19,7 @@ namespace flash {
 
 namespace {
 
-constexpr std::uint32_t kBytesPerKb = 1024;
+constexpr std::uint64_t kBytesPerKb = 1024;
 
 constexpr std::array<std::pair<AutoOption, UpdateStep>, 3> kLoopSteps = {{
     {AutoOption::Blank, UpdateStep::BlankCheck},
@@ -28,22 +27,14 @@ constexpr std::array<std::pair<AutoOption, UpdateStep>, 3> kLoopSteps = {{
     {AutoOption::Verify, UpdateStep::Verify},
 }};
 
-// "Auto" shows its steps where the loops show theirs.
-class IspPageSteps final : public StepReporter {
-public:
-    explicit IspPageSteps(FlashProgress& progress) : progress_(progress) {}
-    void ShowStep(std::string_view text) override { progress_.SetStepText(text); }
-
-private:
-    FlashProgress& progress_;
-};
-
-// "Assign Range" takes the edits anew and places the image at RangeStart.
+// "Assign Range" takes the edits anew and places the image at RangeStart. In
+// 64 bits, so that no KB value wraps round to a small address; what lies
+// beyond the flash is refused by the erase and the loops.
 OperationRange ResolveRange(FlashState& state, AutoRunHost& host, std::uint32_t imageLength) {
     if (host.IsWholeFlashSelected())
         return OperationRangeFor(true, 0, imageLength);
-    state.rangeStart = host.RangeStartKb() * kBytesPerKb;
-    state.rangeSize = host.RangeSizeKb() * kBytesPerKb;
+    state.rangeStart = std::uint64_t{host.RangeStartKb()} * kBytesPerKb;
+    state.rangeSize = std::uint64_t{host.RangeSizeKb()} * kBytesPerKb;
     return OperationRangeFor(false, state.rangeStart, imageLength);
 }
 
@@ -77,7 +68,8 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::Erase))
         ClearAndErase(link, state, host, progress);
     link.OpenDevice();  // the erase closed it, or it is reopened all the same
-    IspPageSteps steps(progress);
+    // "Auto" shows its steps where the loops show theirs.
+    ProgressStepReporter steps(progress);
     const LoopRun run{link, image, range, state, steps, progress};
     for (const auto& [option, step] : kLoopSteps) {
         if (host.IsTicked(option))

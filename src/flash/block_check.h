@@ -2,7 +2,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
+
+#include "flash/block_retry.h"
 
 namespace usb {
 class QuorvexUsb;
@@ -16,11 +17,10 @@ class FlashProgress;
 // should hold, and the texts that name the loop.
 struct BlockCheck {
     std::function<std::uint8_t(std::uint64_t address)> expected;
-    std::string addressPrefix;  // progress text before hex6 of the block address
-    std::string failurePrefix;  // failure text before hex6 of the failing address
+    BlockTexts texts;
 };
 
-bool CheckBlocks(usb::QuorvexUsb& link, const BlockCheck& check, std::uint32_t first,
-                 std::uint32_t last, FlashProgress& progress);
+bool CheckBlocks(usb::QuorvexUsb& link, const BlockCheck& check, std::uint64_t first,
+                 std::uint64_t last, FlashProgress& progress);
 
 }  // namespace flash

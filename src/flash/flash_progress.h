@@ -27,4 +27,14 @@ public:
     virtual void ShowStep(std::string_view text) = 0;
 };
 
+// Steps shown where the ISP page shows them: on the progress's own step label.
+class ProgressStepReporter final : public StepReporter {
+public:
+    explicit ProgressStepReporter(FlashProgress& progress) : progress_(progress) {}
+    void ShowStep(std::string_view text) override { progress_.SetStepText(text); }
+
+private:
+    FlashProgress& progress_;
+};
+
 }  // namespace flash

@@ -13,8 +13,10 @@ namespace flash {
 struct FlashState {
     chip::ChipIdBytes chipId{};  // last identification read; zeros until one succeeds
     FlashProfile profile;        // page size 0 until a chip ID has been read for it
-    std::uint32_t rangeStart = 0;
-    std::uint32_t rangeSize = 0x8000;  // bounds only the sector erase
+    // Bytes; wide enough that no start, size or start + size wraps, whatever
+    // the edits held.
+    std::uint64_t rangeStart = 0;
+    std::uint64_t rangeSize = 0x8000;  // bounds only the sector erase
     // Set by the first failing step of a run; gates its later loop steps.
     bool sequenceFailed = false;
 };

@@ -6,7 +6,7 @@ namespace {
 constexpr std::uint8_t kErased = 0xFF;
 }
 
-std::uint8_t ImageByteAt(std::span<const std::uint8_t> bytes, std::uint32_t imageBase,
+std::uint8_t ImageByteAt(std::span<const std::uint8_t> bytes, std::uint64_t imageBase,
                          std::uint64_t flashAddress) {
     if (flashAddress < imageBase)
         return kErased;

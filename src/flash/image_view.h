@@ -19,7 +19,7 @@ struct ImageView {
 // `imageBase`. Positions outside the buffer count as erased flash, so a range
 // that runs past the image (the included last address of a full-size image,
 // or a base above the address) never reads outside it.
-std::uint8_t ImageByteAt(std::span<const std::uint8_t> bytes, std::uint32_t imageBase,
+std::uint8_t ImageByteAt(std::span<const std::uint8_t> bytes, std::uint64_t imageBase,
                          std::uint64_t flashAddress);
 
 }  // namespace flash

@@ -3,9 +3,10 @@
 #include <cstdint>
 
 #include "chip/flash_commands.h"
+#include "flash/flash_erase.h"
 #include "flash/flash_progress.h"
+#include "flash/flash_space.h"
 #include "flash/flash_state.h"
-#include "flash/flash_status.h"
 #include "flash/flash_texts.h"
 #include "usb/quorvex_usb.h"
 
@@ -14,39 +15,25 @@ namespace flash {
 namespace {
 
 constexpr std::uint32_t kSectorSize = 4096;
-// The erase instruction needs a moment before its first status poll.
-constexpr std::uint32_t kEraseSettleMs = 10;
-
-bool EraseWholeChip(usb::QuorvexUsb& link, FlashProgress& progress) {
-    progress.SetStepText(EraseAllText(0));
-    chip::FlashWriteEnable(link);
-    chip::FlashEraseChip(link);
-    link.SleepMs(kEraseSettleMs);
-    return PollEraseDone(link, progress, [&progress](int poll, std::uint8_t status) {
-        progress.SetStepText(EraseAllText(poll));
-        progress.SetStatusRegisterText(StatusRegisterText(status));
-    });
-}
 
 bool EraseSector(usb::QuorvexUsb& link, std::uint32_t address, FlashProgress& progress) {
-    chip::FlashWriteEnable(link);
-    chip::FlashEraseSector(link, address);
-    link.SleepMs(kEraseSettleMs);
-    return PollEraseDone(link, progress, [&progress, address](int, std::uint8_t status) {
-        progress.SetStepText(SectorEraseText(address));
-        progress.SetStatusRegisterText(StatusRegisterText(status));
-    });
+    return EraseAndWait(
+        link, [&link, address] { chip::FlashEraseSector(link, address); }, progress,
+        [&progress, address](int, std::uint8_t status) {
+            progress.SetStepText(SectorEraseText(address));
+            progress.SetStatusRegisterText(StatusRegisterText(status));
+        });
 }
 
 // Every sector is tried even after one timed out, so the flash ends up as
 // erased as it can be; the range still counts as failed.
 bool EraseSectors(usb::QuorvexUsb& link, const FlashState& state, FlashProgress& progress) {
-    progress.SetStepText("Flash Sector Erase");
     if (state.rangeSize == 0) {
         progress.SetStepText("Flash Sector Erase: empty range, nothing erased");
         return true;
     }
-    const std::uint64_t end = std::uint64_t{state.rangeStart} + state.rangeSize;
+    progress.SetStepText("Flash Sector Erase");
+    const std::uint64_t end = state.rangeStart + state.rangeSize;
     bool allDone = true;
     for (std::uint64_t a = state.rangeStart; a < end; a += kSectorSize) {
         if (!EraseSector(link, static_cast<std::uint32_t>(a), progress))
@@ -59,9 +46,23 @@ bool EraseSectors(usb::QuorvexUsb& link, const FlashState& state, FlashProgress&
 
 bool EraseFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
                 FlashProgress& progress) {
+    // A range past the flash would have its sector addresses cut to 24 bits
+    // and erase the boot area; it fails the step before the device is touched.
+    if (scope == EraseScope::AccessRange &&
+        !RangeInsideFlash(state.rangeStart + state.rangeSize, progress)) {
+        state.sequenceFailed = true;
+        return false;
+    }
     link.OpenDevice();
-    const bool done = scope == EraseScope::WholeChip ? EraseWholeChip(link, progress)
-                                                     : EraseSectors(link, state, progress);
+    bool done = false;
+    if (scope == EraseScope::WholeChip) {
+        ProgressStepReporter line(progress);
+        done = EraseWholeChip(link, line, progress, [&progress](int, std::uint8_t status) {
+            progress.SetStatusRegisterText(StatusRegisterText(status));
+        });
+    } else {
+        done = EraseSectors(link, state, progress);
+    }
     link.CloseDevice();
     if (!done) {
         progress.SetStepText("Erase Flash Fail");

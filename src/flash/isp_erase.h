@@ -17,7 +17,9 @@ enum class EraseScope {
 // The ISP page's erase (btnUSBEraseClick), also run by "Auto". Opens and
 // closes the device itself. A time-out on any erase, not only the last one,
 // shows "Erase Flash Fail", sets `sequenceFailed` and returns false. An empty
-// access range erases nothing, says so, and is not a failure.
+// access range erases nothing, says so, and is not a failure. An access range
+// that reaches past the flash is refused before the device is opened, with
+// `sequenceFailed` set.
 bool EraseFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
                 FlashProgress& progress);
 

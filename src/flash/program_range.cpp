@@ -7,6 +7,7 @@
 #include "chip/registers.h"
 #include "flash/flash_profile.h"
 #include "flash/flash_progress.h"
+#include "flash/flash_space.h"
 #include "flash/flash_status.h"
 #include "flash/flash_texts.h"
 #include "flash/range_share.h"
@@ -23,7 +24,7 @@ constexpr std::uint32_t kReadyPauseMs = 1;
 // The pages of one run: where the image bytes come from and how big a page is.
 struct PageSource {
     const ImageView& image;
-    std::uint32_t imageBase;
+    std::uint64_t imageBase;
     std::uint16_t pageSize;
 };
 
@@ -46,8 +47,8 @@ void ShowPage(FlashProgress& progress, std::uint64_t first, std::uint64_t end, s
 
 // The AAI flash takes write enable for every page, written or not, and ends
 // each page's word sequence with write disable.
-bool ProgramWords(usb::QuorvexUsb& link, const PageSource& source, std::uint32_t first,
-                  std::uint32_t end, FlashProgress& progress) {
+bool ProgramWords(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t first,
+                  std::uint64_t end, FlashProgress& progress) {
     const bool ready = WaitNotBusy(link);
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
@@ -73,8 +74,8 @@ void AwaitPageTaken(usb::QuorvexUsb& link) {
     }
 }
 
-bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint32_t first,
-                  std::uint32_t end, FlashProgress& progress) {
+bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t first,
+                  std::uint64_t end, FlashProgress& progress) {
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
         if (!CopyPage(source, a, page))
@@ -92,9 +93,11 @@ bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint32_t
 
 }  // namespace
 
-bool ProgramRange(usb::QuorvexUsb& link, const ImageView& image, std::uint32_t imageBase,
-                  const FlashProfile& profile, std::uint32_t first, std::uint32_t end,
+bool ProgramRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
+                  const FlashProfile& profile, std::uint64_t first, std::uint64_t end,
                   FlashProgress& progress) {
+    if (!RangeInsideFlash(end, progress))
+        return false;
     if (profile.pageSize == 0 || profile.pageSize > kMaxPageSize)
         return false;
     const PageSource source{image, imageBase, profile.pageSize};

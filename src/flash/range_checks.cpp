@@ -8,18 +8,18 @@ namespace {
 constexpr std::uint8_t kErased = 0xFF;
 }
 
-bool BlankCheckRange(usb::QuorvexUsb& link, std::uint32_t first, std::uint32_t last,
+bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t last,
                      FlashProgress& progress) {
-    const BlockCheck check{[](std::uint64_t) { return kErased; }, "Blanking Addr: 0x",
-                           "Blanking Fail at 0x"};
+    const BlockCheck check{[](std::uint64_t) { return kErased; },
+                           {"Blanking Addr: 0x", "Blanking Fail at 0x"}};
     return CheckBlocks(link, check, first, last, progress);
 }
 
-bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint32_t imageBase,
-                 std::uint32_t first, std::uint32_t last, FlashProgress& progress) {
+bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
+                 std::uint64_t first, std::uint64_t last, FlashProgress& progress) {
     const BlockCheck check{
         [&image, imageBase](std::uint64_t a) { return ImageByteAt(image.bytes, imageBase, a); },
-        "Verifying Addr: 0x", "Verifying Fail at 0x"};
+        {"Verifying Addr: 0x", "Verifying Fail at 0x"}};
     return CheckBlocks(link, check, first, last, progress);
 }
 

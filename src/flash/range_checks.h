@@ -15,15 +15,16 @@ class FlashProgress;
 // Both loops read 64-byte blocks from `first` to `last`, `last` included, on
 // an open device. A block that fails three attempts in a row (unreadable, or
 // a byte that differs) ends the loop with the failure text and false; any
-// passing attempt starts the count again.
+// passing attempt starts the count again. A `last` beyond the flash is
+// refused before the first read.
 
 // Every byte must read 0xFF. Failure: "Blanking Fail at 0x" and the address.
-bool BlankCheckRange(usb::QuorvexUsb& link, std::uint32_t first, std::uint32_t last,
+bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t last,
                      FlashProgress& progress);
 
 // Flash address a must hold the image byte at position a - `imageBase`.
 // Failure: "Verifying Fail at 0x" and the address.
-bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint32_t imageBase,
-                 std::uint32_t first, std::uint32_t last, FlashProgress& progress);
+bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
+                 std::uint64_t first, std::uint64_t last, FlashProgress& progress);
 
 }  // namespace flash

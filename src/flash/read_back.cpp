@@ -3,20 +3,16 @@
 #include <algorithm>
 
 #include "chip/flash_commands.h"
-#include "flash/flash_progress.h"
-#include "flash/flash_texts.h"
-#include "flash/range_share.h"
+#include "flash/block_retry.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
 
 namespace {
 
-constexpr std::uint32_t kBlockSize = 64;
-constexpr int kAttemptsBeforeGivingUp = 3;
 constexpr std::uint8_t kNotReadFiller = 0x5A;
 
-using Block = std::array<std::uint8_t, kBlockSize>;
+using Block = std::array<std::uint8_t, kReadBlockSize>;
 
 void FillNotRead(ReadBackBuffer& buffer, std::uint64_t first, std::uint64_t last) {
     const std::uint64_t end = std::min<std::uint64_t>(last + 1, buffer.size());
@@ -27,11 +23,11 @@ void FillNotRead(ReadBackBuffer& buffer, std::uint64_t first, std::uint64_t last
 void Keep(ReadBackBuffer& buffer, std::uint64_t a, const Block& block) {
     if (a >= buffer.size())
         return;
-    const std::size_t count = std::min<std::uint64_t>(kBlockSize, buffer.size() - a);
+    const std::size_t count = std::min<std::uint64_t>(kReadBlockSize, buffer.size() - a);
     std::copy_n(block.begin(), count, buffer.begin() + a);
 }
 
-// Offset of the first byte where the second read differs, or kBlockSize.
+// Offset of the first byte where the second read differs, or kReadBlockSize.
 std::uint32_t FirstDifference(const Block& kept, const Block& again) {
     const auto diff = std::mismatch(kept.begin(), kept.end(), again.begin());
     return static_cast<std::uint32_t>(diff.first - kept.begin());
@@ -39,38 +35,22 @@ std::uint32_t FirstDifference(const Block& kept, const Block& again) {
 
 }  // namespace
 
-bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint32_t first,
-                   std::uint32_t last, FlashProgress& progress) {
+bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint64_t first,
+                   std::uint64_t last, FlashProgress& progress) {
     FillNotRead(buffer, first, last);
-    int fails = 0;
-    std::uint32_t offset = 0;
-    std::uint64_t a = first;
-    while (a <= last) {
+    const BlockAttempt attempt = [&](std::uint64_t a,
+                                     std::uint64_t) -> std::optional<std::uint32_t> {
         const auto address = static_cast<std::uint32_t>(a);
         Block kept{};
-        if (chip::FlashReadBlock(link, address, kBlockSize, kept.data())) {
-            Keep(buffer, a, kept);
-            Block again = kept;  // the second read lands on top of the first
-            chip::FlashReadBlock(link, address, kBlockSize, again.data());
-            offset = FirstDifference(kept, again);
-            fails = offset < kBlockSize ? fails + 1 : 0;
-            progress.SetAddressText("Verifying Addr: 0x" + Hex6(address));
-            progress.SetShareDone(RangeShare(first, last, a));
-            progress.PumpEvents();
-        } else {
-            ++fails;
-        }
-        if (fails >= kAttemptsBeforeGivingUp) {
-            progress.SetStepText("Verifying Fail at 0x" + Hex6(address + offset));
-            return false;
-        }
-        if (fails == 0) {
-            a += kBlockSize;
-            offset = 0;
-        }
-    }
-    progress.SetShareDone(1.0);
-    return true;
+        if (!chip::FlashReadBlock(link, address, kReadBlockSize, kept.data()))
+            return std::nullopt;
+        Keep(buffer, a, kept);
+        Block again = kept;  // the second read lands on top of the first
+        chip::FlashReadBlock(link, address, kReadBlockSize, again.data());
+        return FirstDifference(kept, again);
+    };
+    return RetryBlocks(first, last, {"Verifying Addr: 0x", "Verifying Fail at 0x"}, attempt,
+                       progress);
 }
 
 }  // namespace flash

@@ -24,8 +24,9 @@ inline constexpr std::uint32_t kReadFlashLast = 0x8000;
 // device, reading every block twice; two reads that disagree count as a failed
 // attempt, three in a row end the loop with "Verifying Fail at 0x" and the
 // address. Positions not reached keep the filler 0x5A; blocks that reach past
-// the buffer are read but not kept beyond it.
-bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint32_t first,
-                   std::uint32_t last, FlashProgress& progress);
+// the buffer are read but not kept beyond it. A range beyond the flash is
+// refused before the first read.
+bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint64_t first,
+                   std::uint64_t last, FlashProgress& progress);
 
 }  // namespace flash

@@ -3,13 +3,12 @@
 #include <array>
 #include <cstdint>
 
-#include "chip/flash_commands.h"
 #include "chip/registers.h"
+#include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
 #include "flash/flash_status.h"
-#include "flash/flash_texts.h"
 #include "flash/loop_steps.h"
 #include "flash/weighted_progress.h"
 #include "usb/quorvex_usb.h"
@@ -18,7 +17,6 @@ namespace flash {
 
 namespace {
 
-constexpr std::uint32_t kEraseSettleMs = 10;
 // The bar creeps towards 90 % of the erase's share while the poll runs, since
 // how long a chip erase takes depends on the part.
 constexpr double kEraseRampPolls = 50.0;
@@ -36,18 +34,15 @@ void EnterIspAndIdentify(usb::QuorvexUsb& link, FlashState& state, StepReporter&
     IdentifyFlash(link, state);
 }
 
-bool EraseWholeChip(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& progress) {
-    panel.ShowStep(EraseAllText(0));
-    chip::FlashWriteEnable(link);
-    chip::FlashEraseChip(link);
-    link.SleepMs(kEraseSettleMs);
-    return PollEraseDone(link, progress, [&panel, &progress](int poll, std::uint8_t) {
-        panel.ShowStep(EraseAllText(poll));
+// "Start" shows the dots on the panel line and moves its bar; the ISP page's
+// status register label is not the end user's.
+bool EraseForStart(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& progress) {
+    return EraseWholeChip(link, panel, progress, [&progress](int poll, std::uint8_t) {
         progress.SetShareDone(kEraseRampCeiling * poll / (poll + kEraseRampPolls));
     });
 }
 
-void LeaveIsp(usb::QuorvexUsb& link, const FlashState& state) {
+void ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state) {
     WriteProtection(link, state.profile);
     chip::IspMode(link, false);
     link.CloseDevice();
@@ -63,7 +58,7 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
     EnterIspAndIdentify(link, state, panel, weighted);
     panel.ShowStep("Clear Status register");
     ClearStatusRegister(link);
-    if (!EraseWholeChip(link, panel, weighted)) {
+    if (!EraseForStart(link, panel, weighted)) {
         panel.ShowStep(StepStatusText(UpdateStep::Erase));
         state.sequenceFailed = true;
         result.failedStep = UpdateStep::Erase;
@@ -76,7 +71,7 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
         if (RunLoopStep(run, step) == StepOutcome::Failed)
             result.failedStep = step;
     }
-    LeaveIsp(link, state);
+    ProtectAndLeaveIsp(link, state);
     result.succeeded = !state.sequenceFailed;
     if (result.succeeded) {
         result.failedStep.reset();

@@ -14,20 +14,19 @@
 #include "image/firmware_file.h"
 #include "image/table_marker.h"
 #include "pages/handler_guard.h"
+#include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
-#include "pages/page_fonts.h"
+#include "pages/named_widgets.h"
 
 namespace pages {
 
 namespace {
 
 constexpr int kHeadingPoints = 12;
+constexpr int kIdCharacters = 6;
 
-QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
+const QString kLoadReady = QStringLiteral("Load file ready");
+const QString kLoadInvalid = QStringLiteral("Load file is invalid for modify");
 
 // A path label gives way to the layout instead of widening the window; the
 // whole path stays readable in its tool tip.
@@ -38,10 +37,11 @@ QLabel* PathLabel(const QString& name, QWidget* parent) {
     return label;
 }
 
-QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
+// A file that was there to load but did not load; a name of no known kind is
+// not one, since nothing was tried.
+bool LoadFailed(const image::LoadResult& result) {
+    return result.status == image::LoadStatus::NotOpened ||
+           result.status == image::LoadStatus::Refused;
 }
 
 void ShowPath(QLabel& label, const QString& path) {
@@ -54,16 +54,17 @@ void ShowPath(QLabel& label, const QString& path) {
 BinFilePage::BinFilePage(PageContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
-      currentFileBitBtn_(
-          Button(QStringLiteral("CurrentFileBitBtn"), QStringLiteral("Current File"), this)),
+      currentFileBitBtn_(Named<QPushButton>(QStringLiteral("CurrentFileBitBtn"),
+                                            QStringLiteral("Current File"), this)),
       lblCurrentFilePath_(PathLabel(QStringLiteral("lblCurrentFilePath"), this)),
-      btnCheck_(Button(QStringLiteral("btnCheck"), QStringLiteral("Check"), this)),
+      btnCheck_(Named<QPushButton>(QStringLiteral("btnCheck"), QStringLiteral("Check"), this)),
       lblStatusReport_(NamedLabel(QStringLiteral("lblStatusReport"), QString(), this)),
       lblSaveDone_(NamedLabel(QStringLiteral("lblSaveDone"), QString(), this)),
       groupBox9_(new QGroupBox(QStringLiteral("User information New Setting "), this)),
-      btnSaveBitBin_(Button(QStringLiteral("btnSaveBitBin"), QStringLiteral("New File"), this)),
+      btnSaveBitBin_(
+          Named<QPushButton>(QStringLiteral("btnSaveBitBin"), QStringLiteral("New File"), this)),
       lblSaveBinPath_(PathLabel(QStringLiteral("lblSaveBinPath"), this)),
-      btnSaveBin_(Button(QStringLiteral("btnSaveBin"), QStringLiteral(" Save"), this)) {
+      btnSaveBin_(Named<QPushButton>(QStringLiteral("btnSaveBin"), QStringLiteral(" Save"), this)) {
     setObjectName(QStringLiteral("BinFile"));
     setWindowTitle(QStringLiteral("Gen. Bin File"));
     currentFileBitBtn_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -72,10 +73,9 @@ BinFilePage::BinFilePage(PageContext& context, QWidget* parent)
     btnSaveBitBin_->setEnabled(false);
     btnSaveBin_->setEnabled(false);
 
-    QLabel* heading =
-        NamedLabel(QStringLiteral("Label13"),
-                   QStringLiteral("Modify User parameter and save to new Binary File"), this);
-    heading->setFont(SizedFont(font(), kHeadingPoints));
+    QLabel* heading = NamedLabel(
+        QStringLiteral("Label13"),
+        QStringLiteral("Modify User parameter and save to new Binary File"), this, kHeadingPoints);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addWidget(BuildSource());
@@ -114,17 +114,7 @@ QWidget* BinFilePage::BuildNewSetting() {
         new LabeledEdit(QStringLiteral("labedtNewVID"), QStringLiteral("VID:"), "2FC6", this);
     auto* pid =
         new LabeledEdit(QStringLiteral("labedtNewPID"), QStringLiteral("PID:"), "6012", this);
-    for (LabeledEdit* id : {vid, pid}) {
-        id->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        id->edit()->setFont(FixedPitchFont());
-        id->edit()->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("000000") + 12);
-    }
-    auto* ids = new QHBoxLayout;
-    ids->addWidget(vid);
-    ids->addSpacing(16);
-    ids->addWidget(pid);
-    ids->addStretch();
-    grid->addLayout(ids, 0, 0, 1, 2);
+    grid->addLayout(IdEditPair(*vid, *pid, kIdCharacters), 0, 0, 1, 2);
 
     const std::array<std::array<QString, 4>, 5> strings = {{
         {"Label9", "Manufacture:", "edtNewStr0", "Quorvex-inc"},
@@ -134,8 +124,7 @@ QWidget* BinFilePage::BuildNewSetting() {
         {"Label14", "Record Port:", "edtNewStr4", "Record Interface"},
     }};
     for (int i = 0; i < static_cast<int>(strings.size()); ++i) {
-        auto* edit = new QLineEdit(strings[i][3], this);
-        edit->setObjectName(strings[i][2]);
+        auto* edit = Named<QLineEdit>(strings[i][2], strings[i][3], this);
         QLabel* label = NamedLabel(strings[i][0], strings[i][1], this);
         label->setBuddy(edit);
         grid->addWidget(label, i + 1, 0);
@@ -167,26 +156,40 @@ void BinFilePage::CurrentFileBitBtnClick() {
     if (path.isEmpty())
         return;
     modifyFilePath_ = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    ReadModifyFile();
+    const image::LoadResult result = ReadModifyFile();
+    lblStatusReport_->setToolTip(QString::fromStdString(result.message));
+    if (LoadFailed(result)) {
+        lblStatusReport_->setText(kLoadInvalid);
+        return;
+    }
     if (FindTableMarker()) {
         groupBox9_->setEnabled(true);
         btnSaveBitBin_->setEnabled(true);
-        lblStatusReport_->setText(QStringLiteral("Load file ready"));
+        lblStatusReport_->setText(kLoadReady);
     } else {
-        lblStatusReport_->setText(QStringLiteral("Load file is invalid for modify"));
+        lblStatusReport_->setText(kLoadInvalid);
     }
 }
 
-void BinFilePage::ReadModifyFile() {
+image::LoadResult BinFilePage::ReadModifyFile() {
     ShowPath(*lblCurrentFilePath_, modifyFilePath_);
+    btnCheck_->setEnabled(true);
     // The load replaces the image the flash operations use; its checksum is not shown here.
-    image::LoadFirmwareFile(context_.firmwareImage,
-                            QFile::encodeName(modifyFilePath_).toStdString());
+    const image::LoadResult result = image::LoadFirmwareFile(
+        context_.firmwareImage, QFile::encodeName(modifyFilePath_).toStdString());
+    if (LoadFailed(result)) {
+        // The image still holds the earlier file: nothing of it may pass for
+        // this one, not even to a later "Check".
+        modifyLength_ = 0;
+        tableOffset_ = 0;
+        return result;
+    }
+    // A name of no known kind loaded nothing, so this is the earlier image once more.
     const std::uint32_t length = context_.firmwareImage.ImageLength();
     const auto loaded = context_.firmwareImage.Bytes().first(length);
     std::copy(loaded.begin(), loaded.end(), modifyImage_.Bytes().begin());
     modifyLength_ = length;
-    btnCheck_->setEnabled(true);
+    return result;
 }
 
 bool BinFilePage::FindTableMarker() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "image/firmware_image.h"
+#include "image/load_result.h"
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
 
@@ -26,13 +27,16 @@ public:
     // The file dialogs; tests answer them without a modal dialog.
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
-    // Handlers. btnSaveBinClick is also the start-up hook and the ISP page's " Save".
     void CurrentFileBitBtnClick();
     void btnCheckClick();
     void btnSaveBitBinClick();
+    // Also the start-up hook and the ISP page's " Save".
     void btnSaveBinClick();
-    // Steps of the handlers above.
-    void ReadModifyFile();
+
+    // Loads the chosen file into the firmware image and the working copy. A
+    // file that cannot be opened or is refused leaves nothing to search: the
+    // working copy's length becomes 0.
+    image::LoadResult ReadModifyFile();
     bool FindTableMarker();
 
     const image::FirmwareImage& ModifyImage() const { return modifyImage_; }

@@ -12,8 +12,8 @@
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/i2c_page.h"
-#include "pages/integer_text.h"
 #include "pages/labeled_edit.h"
+#include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "pages/status_texts.h"
@@ -24,7 +24,6 @@ namespace pages {
 namespace {
 
 constexpr int kStatusPoints = 14;
-constexpr int kMaxBytes = 5;
 const QString kCommandPrefix = QStringLiteral("edtI2Ccmd");
 const QString kDataPrefix = QStringLiteral("edtI2Cdat");
 
@@ -41,12 +40,6 @@ constexpr std::array<const char*, 5> kHidCaptions = {"HID Prev", "HID Vol -", "H
 constexpr int kHidPolls = 10;
 constexpr std::uint32_t kHidPollPauseMs = 10;
 
-QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
 }  // namespace
 
 InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget* parent)
@@ -55,14 +48,12 @@ InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget
       i2cPage_(i2cPage),
       lblConnect_(nullptr),
       lblMute_(nullptr),
-      edtMI2CAddr1_(new QLineEdit(QStringLiteral("60"), this)),
-      srblen0_(new QScrollBar(Qt::Horizontal, this)),
-      srblen1_(new QScrollBar(Qt::Horizontal, this)),
+      edtMI2CAddr1_(Named<QLineEdit>(QStringLiteral("edtMI2CAddr1"), QStringLiteral("60"), this)),
+      srblen0_(Named<QScrollBar>(QStringLiteral("srblen0"), Qt::Horizontal, this)),
+      srblen1_(Named<QScrollBar>(QStringLiteral("srblen1"), Qt::Horizontal, this)),
       lbllencmd_(NamedLabel(QStringLiteral("lbllencmd"), QStringLiteral("1"), this)),
       lbllendat_(NamedLabel(QStringLiteral("lbllendat"), QStringLiteral("1"), this)) {
     setObjectName(QStringLiteral("Information"));
-    srblen0_->setObjectName(QStringLiteral("srblen0"));
-    srblen1_->setObjectName(QStringLiteral("srblen1"));
     setWindowTitle(QStringLiteral("Information"));
     auto* top = new QHBoxLayout;
     top->addWidget(BuildStatus(), 1);
@@ -81,7 +72,16 @@ InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget
 
 QLabel* InformationPage::StatusLabel(const QString& name, const QString& text) {
     QLabel* label = NamedLabel(name, text, this);
-    label->setFont(SizedFont(font(), kStatusPoints, true));
+    label->setFont(SizedFont(label->font(), kStatusPoints, true));
+    return label;
+}
+
+// The captions in front of the length bars and the byte rows share one width,
+// so the bars and the edits start in one column.
+QLabel* InformationPage::RowLabel(const QString& name, const QString& caption) {
+    QLabel* label = NamedLabel(name, caption, this);
+    label->setMinimumWidth(
+        QFontMetrics(font()).horizontalAdvance(QStringLiteral("Command Len.  ")));
     return label;
 }
 
@@ -95,9 +95,9 @@ QWidget* InformationPage::BuildStatus() {
         StatusLabel(QStringLiteral("lblCurrentFreq0"), QStringLiteral("Input Freq:  ")),
         StatusLabel(QStringLiteral("lblCurrentFreq1"), QStringLiteral("176.4KHz"))};
     // The rate texts are right-aligned with blanks; a fixed pitch keeps them so.
-    formatAndRate_[3]->setFont(FixedPitchFont(kStatusPoints - FixedPitchFont().pointSize(), true));
-    auto* button = new QPushButton(QStringLiteral("Update"), this);
-    button->setObjectName(QStringLiteral("btnUpdateStatus"));
+    formatAndRate_[3]->setFont(FixedPitchFont(kStatusPoints, true));
+    auto* button =
+        Named<QPushButton>(QStringLiteral("btnUpdateStatus"), QStringLiteral("Update"), this);
     connect(button, &QPushButton::clicked, this, Guarded([this] { btnUpdateStatusClick(); }));
 
     auto* grid = new QGridLayout(box);
@@ -116,8 +116,8 @@ QWidget* InformationPage::BuildHidKeys() {
     auto* box = new QGroupBox(QStringLiteral("HID keys"), this);
     auto* column = new QVBoxLayout(box);
     for (int k = 0; k < static_cast<int>(kHidCaptions.size()); ++k) {
-        auto* button = new QPushButton(QString::fromLatin1(kHidCaptions[k]), this);
-        button->setObjectName(QStringLiteral("btnHID%1").arg(k));
+        auto* button = Named<QPushButton>(QStringLiteral("btnHID%1").arg(k),
+                                          QString::fromLatin1(kHidCaptions[k]), this);
         connect(button, &QPushButton::clicked, this,
                 Guarded([this, button] { btnHIDClick(*button); }));
         column->addWidget(button);
@@ -127,13 +127,11 @@ QWidget* InformationPage::BuildHidKeys() {
 }
 
 QWidget* InformationPage::BuildSpecialI2c() {
-    auto* box = new QGroupBox(QStringLiteral("Special I2C access"), this);
-    box->setObjectName(QStringLiteral("GroupBox7"));
+    auto* box =
+        Named<QGroupBox>(QStringLiteral("GroupBox7"), QStringLiteral("Special I2C access"), this);
     auto* layout = new QVBoxLayout(box);
 
-    edtMI2CAddr1_->setObjectName(QStringLiteral("edtMI2CAddr1"));
-    edtMI2CAddr1_->setFont(FixedPitchFont());
-    edtMI2CAddr1_->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("0000") + 12);
+    FitFixedPitch(*edtMI2CAddr1_, 4);
     auto* address = new QHBoxLayout;
     address->addWidget(
         NamedLabel(QStringLiteral("Label16"), QStringLiteral("Slave Address: 0x"), this));
@@ -150,10 +148,9 @@ QWidget* InformationPage::BuildSpecialI2c() {
         BuildByteRow(QStringLiteral("Add"), QStringLiteral("Command"), kCommandPrefix));
     layout->addLayout(BuildByteRow(QStringLiteral("Label22"), QStringLiteral("Data"), kDataPrefix));
 
-    auto* write = new QPushButton(QStringLiteral("Write"), this);
-    write->setObjectName(QStringLiteral("btnWriteSpecI2C"));
-    auto* read = new QPushButton(QStringLiteral("Read"), this);
-    read->setObjectName(QStringLiteral("btnReadSpecI2C"));
+    auto* write =
+        Named<QPushButton>(QStringLiteral("btnWriteSpecI2C"), QStringLiteral("Write"), this);
+    auto* read = Named<QPushButton>(QStringLiteral("btnReadSpecI2C"), QStringLiteral("Read"), this);
     connect(write, &QPushButton::clicked, this, Guarded([this] { btnWriteSpecI2CClick(); }));
     connect(read, &QPushButton::clicked, this, Guarded([this] { btnReadSpecI2CClick(); }));
     auto* buttons = new QHBoxLayout;
@@ -170,13 +167,10 @@ QLayout* InformationPage::BuildLengthRow(const QString& labelName, const QString
     bar->setPageStep(1);
     bar->setValue(1);
     bar->setFixedWidth(160);
-    value->setFont(FixedPitchFont(0, true));
+    value->setFont(FixedPitchFont(kFixedPitchPoints, true));
     value->setMinimumWidth(QFontMetrics(value->font()).horizontalAdvance("00"));
     auto* layout = new QHBoxLayout;
-    QLabel* label = NamedLabel(labelName, caption, this);
-    label->setMinimumWidth(
-        QFontMetrics(font()).horizontalAdvance(QStringLiteral("Command Len.  ")));
-    layout->addWidget(label);
+    layout->addWidget(RowLabel(labelName, caption));
     layout->addWidget(bar);
     layout->addWidget(value);
     layout->addStretch();
@@ -186,15 +180,10 @@ QLayout* InformationPage::BuildLengthRow(const QString& labelName, const QString
 QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& caption,
                                        const QString& editPrefix) {
     auto* layout = new QHBoxLayout;
-    QLabel* label = NamedLabel(labelName, caption, this);
-    label->setMinimumWidth(
-        QFontMetrics(font()).horizontalAdvance(QStringLiteral("Command Len.  ")));
-    layout->addWidget(label);
+    layout->addWidget(RowLabel(labelName, caption));
     for (int i = 0; i < kMaxBytes; ++i) {
-        auto* edit = new QLineEdit(QStringLiteral("00"), this);
-        edit->setObjectName(editPrefix + QString::number(i));
-        edit->setFont(FixedPitchFont());
-        edit->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("000") + 12);
+        auto* edit = Named<QLineEdit>(editPrefix + QString::number(i), QStringLiteral("00"), this);
+        FitFixedPitch(*edit, 3);
         edit->setEnabled(i == 0);
         layout->addWidget(edit);
     }
@@ -289,22 +278,22 @@ QLineEdit* InformationPage::ByteEdit(const QString& prefix, int i) const {
 void InformationPage::edtMI2CAddr1KeyDown(int key) {
     if (!IsEnterKey(key))
         return;
-    context_.devicePages.i2cSlaveAddr =
-        static_cast<std::uint8_t>(HexTextToInt(edtMI2CAddr1_->text()));
-    i2cPage_.ShowSlaveAddress(context_.devicePages.i2cSlaveAddr);
+    // The edit keeps its text as typed; the I2C page shows the address taken over.
+    i2cPage_.TakeSlaveAddress(edtMI2CAddr1_->text());
 }
 
 // The first two characters of each enabled edit, read as hexadecimal digits;
 // anything else, a missing character included, counts as 0.
-int InformationPage::CollectBytes(const QScrollBar& bar, const QString& prefix,
-                                  std::uint8_t* bytes) const {
-    const int count = bar.value();
-    for (int i = 0; i < count; ++i) {
+InformationPage::TypedBytes InformationPage::CollectBytes(const QScrollBar& bar,
+                                                          const QString& prefix) const {
+    TypedBytes typed;
+    typed.count = static_cast<std::uint8_t>(bar.value());
+    for (int i = 0; i < typed.count; ++i) {
         const QByteArray text = ByteEdit(prefix, i)->text().toLatin1();
         const char digits[2] = {text.size() > 0 ? text[0] : '\0', text.size() > 1 ? text[1] : '\0'};
-        bytes[i] = static_cast<std::uint8_t>(image::HexToInt(digits, 2));
+        typed.bytes[i] = static_cast<std::uint8_t>(image::HexToInt(digits, 2));
     }
-    return count;
+    return typed;
 }
 
 bool InformationPage::CanUseI2c() const {
@@ -314,28 +303,23 @@ bool InformationPage::CanUseI2c() const {
 void InformationPage::btnWriteSpecI2CClick() {
     if (!CanUseI2c())
         return;
-    std::array<std::uint8_t, kMaxBytes> commands{};
-    std::array<std::uint8_t, kMaxBytes> data{};
-    const int c = CollectBytes(*srblen0_, kCommandPrefix, commands.data());
-    const int d = CollectBytes(*srblen1_, kDataPrefix, data.data());
+    const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
+    const TypedBytes data = CollectBytes(*srblen1_, kDataPrefix);
     context_.usbLink.OpenDevice();
-    chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
-                      static_cast<std::uint8_t>(c), commands.data(), static_cast<std::uint8_t>(d),
-                      data.data());
+    chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr, commands.count,
+                      commands.bytes.data(), data.count, data.bytes.data());
     context_.usbLink.CloseDevice();
 }
 
 void InformationPage::btnReadSpecI2CClick() {
     if (!CanUseI2c())
         return;
-    std::array<std::uint8_t, kMaxBytes> commands{};
+    const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
+    const auto d = static_cast<std::uint8_t>(srblen1_->value());
     std::array<std::uint8_t, kMaxBytes> reply{};
-    const int c = CollectBytes(*srblen0_, kCommandPrefix, commands.data());
-    const int d = srblen1_->value();
     context_.usbLink.OpenDevice();
     const bool answered = chip::I2cReadCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
-                                           static_cast<std::uint8_t>(c), commands.data(),
-                                           static_cast<std::uint8_t>(d), reply.data());
+                                           commands.count, commands.bytes.data(), d, reply.data());
     // Without an answer the edits keep what they showed: zeros would pass for data.
     if (answered) {
         for (int i = 0; i < d; ++i)

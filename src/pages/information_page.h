@@ -13,11 +13,11 @@
 
 namespace pages {
 
+class I2cPage;
+
 // The "Information" page: the product's connection, mute, input format and
 // sample rate on request, its five HID media keys, and one free-form I2C
 // transaction of up to five command and five data bytes.
-class I2cPage;
-
 class InformationPage : public QWidget {
     Q_OBJECT
 
@@ -26,7 +26,6 @@ public:
     // and shows an address taken over here in that page's address edit.
     InformationPage(PageContext& context, I2cPage& i2cPage, QWidget* parent = nullptr);
 
-    // Handlers.
     void btnUpdateStatusClick();
     void btnHIDClick(const QObject& sender);
     void srblen0Change();
@@ -38,6 +37,13 @@ public:
     const std::array<std::uint8_t, 3>& StatusBytes() const { return statusBytes_; }
 
 private:
+    static constexpr int kMaxBytes = 5;
+    // The first bytes of a row of byte edits, as many as its length bar says.
+    struct TypedBytes {
+        std::array<std::uint8_t, kMaxBytes> bytes{};
+        std::uint8_t count = 0;
+    };
+
     QWidget* BuildStatus();
     QWidget* BuildHidKeys();
     QWidget* BuildSpecialI2c();
@@ -46,10 +52,11 @@ private:
     QLayout* BuildByteRow(const QString& labelName, const QString& caption,
                           const QString& editPrefix);
     QLabel* StatusLabel(const QString& name, const QString& text);
+    QLabel* RowLabel(const QString& name, const QString& caption);
     void ShowStatus();
     void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
     QLineEdit* ByteEdit(const QString& prefix, int i) const;
-    int CollectBytes(const QScrollBar& bar, const QString& prefix, std::uint8_t* bytes) const;
+    TypedBytes CollectBytes(const QScrollBar& bar, const QString& prefix) const;
     bool CanUseI2c() const;
 
     PageContext& context_;

@@ -7,12 +7,11 @@
 
 #include "flash/auto_update.h"
 #include "flash/flash_state.h"
-#include "pages/integer_text.h"
 #include "pages/isp_page.h"
 #include "pages/isp_page_auto_host.h"
 #include "pages/isp_page_dialog.h"
 #include "pages/isp_page_progress.h"
-#include "pages/labeled_edit.h"
+#include "pages/isp_page_range_kb.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -69,8 +68,8 @@ void IspPage::btnUSBISPAutoClick() {
     }
     if (DeviceBusy())
         return;
-    // A range text that is not a number stops the click here, before the
-    // caption, the flags or the device have changed.
+    // A range text that is not a number, or a number outside the flash, stops
+    // the click here, before the caption, the flags or the device have changed.
     ValidateRangeEdits();
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
@@ -83,8 +82,8 @@ void IspPage::btnUSBISPAutoClick() {
 void IspPage::ValidateRangeEdits() const {
     if (controls_.rbnRange0->isChecked())
         return;
-    StrToInt(controls_.lbledISPStart->text());
-    StrToInt(controls_.lbledISPRange->text());
+    RangeStartKbOf(controls_);
+    RangeSizeKbOf(controls_);
 }
 
 // The combo box names the file the run loads, typed or picked from the list.

@@ -5,9 +5,8 @@
 #include <utility>
 
 #include "image/firmware_image.h"
-#include "pages/integer_text.h"
 #include "pages/isp_page_layout.h"
-#include "pages/labeled_edit.h"
+#include "pages/isp_page_range_kb.h"
 
 namespace pages {
 
@@ -51,14 +50,14 @@ bool IspPageAutoHost::IsWholeFlashSelected() {
     return controls_.rbnRange0->isChecked();
 }
 
-// The edits hold KB; negative numbers keep their 32-bit pattern, as the
-// range handler of the page reads them.
+// Read as the range handler of the page reads them; the user may have typed
+// while the reload's box was open, so they are checked again here.
 std::uint32_t IspPageAutoHost::RangeStartKb() {
-    return static_cast<std::uint32_t>(StrToInt(controls_.lbledISPStart->text()));
+    return RangeStartKbOf(controls_);
 }
 
 std::uint32_t IspPageAutoHost::RangeSizeKb() {
-    return static_cast<std::uint32_t>(StrToInt(controls_.lbledISPRange->text()));
+    return RangeSizeKbOf(controls_);
 }
 
 }  // namespace pages

@@ -13,6 +13,7 @@
 #include "pages/integer_text.h"
 #include "pages/isp_page.h"
 #include "pages/isp_page_progress.h"
+#include "pages/isp_page_range_kb.h"
 #include "pages/labeled_edit.h"
 #include "pages/page_keys.h"
 #include "usb/quorvex_usb.h"
@@ -21,7 +22,7 @@ namespace pages {
 
 namespace {
 
-constexpr std::uint32_t kBytesPerKb = 1024;
+constexpr std::uint64_t kBytesPerKb = 1024;
 // The size "All" leaves behind. Only the range erase reads it, and with "All"
 // the erase takes the whole chip instead.
 constexpr std::uint32_t kAllRangeSize = 0x8000;
@@ -128,8 +129,8 @@ void IspPage::rbnRangeClick() {
         return;
     }
     // One after the other: a bad size text still leaves the new start in place.
-    state.rangeStart = static_cast<std::uint32_t>(StrToInt(c.lbledISPStart->text())) * kBytesPerKb;
-    state.rangeSize = static_cast<std::uint32_t>(StrToInt(c.lbledISPRange->text())) * kBytesPerKb;
+    state.rangeStart = RangeStartKbOf(c) * kBytesPerKb;
+    state.rangeSize = RangeSizeKbOf(c) * kBytesPerKb;
 }
 
 // New range texts take effect at the next click on a range button.

@@ -31,9 +31,11 @@ bool IspPage::ReadProgramFile() {
     const image::LoadResult result = image::LoadFirmwareFile(
         context_.firmwareImage, QFile::encodeName(file.programFilePath).toStdString());
     controls_.lblUSBChecksum->setText(ChecksumText(result.checksum));
-    // A refused file never reaches the image, which keeps what it held; say
-    // why, since the label alone would only show a zero checksum.
-    if (result.status == image::LoadStatus::Refused) {
+    // A named file that did not load (it could not be opened, its name picks
+    // no loader, or its content was refused) never reaches the image, and
+    // "Auto" stops on it; say why, since the label alone would only show a
+    // zero checksum.
+    if (!result.Loaded()) {
         ShowIspDialog(QString::fromStdString(result.message));
     }
     file.programFileReady = true;

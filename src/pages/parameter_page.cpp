@@ -11,7 +11,9 @@
 #include "chip/param_commands.h"
 #include "chip/request_codes.h"
 #include "pages/handler_guard.h"
+#include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
+#include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "usb/quorvex_usb.h"
@@ -34,10 +36,15 @@ constexpr int kChunkSize = chip::kMailboxDataCount;
 // The firmware stores each chunk before it takes the next one.
 constexpr std::uint32_t kChunkPauseMs = 50;
 
+constexpr int kHeadingPoints = 10;
+
+// A group of radio buttons with the form's default checked. The default is set
+// only once the buttons are in their box: radio buttons exclude each other
+// among siblings, and as children of the page they would all be one group.
 QGroupBox* RadioGroup(const QString& name, const QString& title, QWidget* parent,
-                      std::initializer_list<QRadioButton*> buttons, bool across = false) {
-    auto* box = new QGroupBox(title, parent);
-    box->setObjectName(name);
+                      std::initializer_list<QRadioButton*> buttons, int checked,
+                      bool across = false) {
+    auto* box = Named<QGroupBox>(name, title, parent);
     QBoxLayout* layout = across ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
                                 : static_cast<QBoxLayout*>(new QVBoxLayout(box));
     for (QRadioButton* button : buttons) {
@@ -45,6 +52,7 @@ QGroupBox* RadioGroup(const QString& name, const QString& title, QWidget* parent
         layout->addWidget(button);
     }
     layout->addStretch();
+    buttons.begin()[checked]->setChecked(true);
     return box;
 }
 
@@ -57,17 +65,15 @@ bool Checked(const QWidget& page, const char* name) {
 ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
-      lblEepAvail_(new QLabel(QStringLiteral("EEPROM Exist"), this)),
-      btnReadPara_(new QPushButton(QStringLiteral("Read back"), this)),
-      btnSetPara_(new QPushButton(QStringLiteral("Set"), this)) {
+      lblEepAvail_(NamedLabel(QStringLiteral("lblEepAvail"), QStringLiteral("EEPROM Exist"), this)),
+      btnReadPara_(
+          Named<QPushButton>(QStringLiteral("btnReadPara"), QStringLiteral("Read back"), this)),
+      btnSetPara_(Named<QPushButton>(QStringLiteral("btnSetPara"), QStringLiteral("Set"), this)) {
     setObjectName(QStringLiteral("Parameter"));
     setWindowTitle(QStringLiteral("Parameter"));
-    lblEepAvail_->setObjectName(QStringLiteral("lblEepAvail"));
     QFont bold = lblEepAvail_->font();
     bold.setBold(true);
     lblEepAvail_->setFont(bold);
-    btnReadPara_->setObjectName(QStringLiteral("btnReadPara"));
-    btnSetPara_->setObjectName(QStringLiteral("btnSetPara"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildOptions());
@@ -78,15 +84,11 @@ ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
 }
 
 QRadioButton* ParameterPage::Radio(const QString& name, const QString& text) {
-    auto* button = new QRadioButton(text, this);
-    button->setObjectName(name);
-    return button;
+    return Named<QRadioButton>(name, text, this);
 }
 
 QCheckBox* ParameterPage::Check(const QString& name, const QString& text) {
-    auto* box = new QCheckBox(text, this);
-    box->setObjectName(name);
-    return box;
+    return Named<QCheckBox>(name, text, this);
 }
 
 LabeledEdit* ParameterPage::Edit(const QString& name, const QString& caption, const QString& text) {
@@ -97,37 +99,32 @@ LabeledEdit* ParameterPage::Edit(const QString& name, const QString& caption, co
 QWidget* ParameterPage::BuildOptions() {
     auto* options = new QGroupBox(this);
     auto* grid = new QGridLayout(options);
-    auto* heading = new QLabel(QStringLiteral("System General Setting"), this);
-    heading->setObjectName(QStringLiteral("Label8"));
-    heading->setFont(SizedFont(font(), font().pointSize() + 2, true));
+    QLabel* heading =
+        NamedLabel(QStringLiteral("Label8"), QStringLiteral("System General Setting"), this);
+    heading->setFont(SizedFont(heading->font(), kHeadingPoints, true));
     grid->addWidget(heading, 0, 0, 1, 2);
     grid->addWidget(lblEepAvail_, 0, 2, 1, 2, Qt::AlignRight);
 
-    QRadioButton* dsd = Radio(QStringLiteral("rbnDSDOut0"), QStringLiteral("DSD"));
-    QRadioButton* i2s32 = Radio(QStringLiteral("rbnI2Slen0"), QStringLiteral("32 bit"));
-    QRadioButton* spdif24 = Radio(QStringLiteral("rbnSPDIFlen1"), QStringLiteral("24 bit"));
-    QRadioButton* standard = Radio(QStringLiteral("rbnI2SFormat0"), QStringLiteral("Standard"));
-    QRadioButton* mclk128 = Radio(QStringLiteral("rbnMCLKOutFreq0"), QStringLiteral("128 Fs"));
-    for (QRadioButton* button : {dsd, i2s32, spdif24, standard, mclk128})
-        button->setChecked(true);
-
-    grid->addWidget(RadioGroup(QStringLiteral("GroupBox3"), QStringLiteral("I2S Output length"),
-                               this, {i2s32, Radio("rbnI2Slen1", "24 bit")}),
-                    1, 0);
-    grid->addWidget(RadioGroup(QStringLiteral("GroupBox4"), QStringLiteral("SPDIF Output length"),
-                               this, {Radio("rbnSPDIFlen0", "32 bit"), spdif24}),
-                    1, 1);
-    grid->addWidget(RadioGroup(QStringLiteral("GroupBox6"), QStringLiteral("I2S Format "), this,
-                               {standard, Radio("rbnI2SFormat1", "Left Justify")}),
-                    1, 2);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("GroupBox3"), QStringLiteral("I2S Output length"), this,
+                   {Radio("rbnI2Slen0", "32 bit"), Radio("rbnI2Slen1", "24 bit")}, 0),
+        1, 0);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("GroupBox4"), QStringLiteral("SPDIF Output length"), this,
+                   {Radio("rbnSPDIFlen0", "32 bit"), Radio("rbnSPDIFlen1", "24 bit")}, 1),
+        1, 1);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("GroupBox6"), QStringLiteral("I2S Format "), this,
+                   {Radio("rbnI2SFormat0", "Standard"), Radio("rbnI2SFormat1", "Left Justify")}, 0),
+        1, 2);
     grid->addWidget(RadioGroup(QStringLiteral("GroupBox2"), QStringLiteral("Output when  DSD in"),
-                               this, {dsd, Radio("rbnDSDOut1", "DoP")}),
+                               this, {Radio("rbnDSDOut0", "DSD"), Radio("rbnDSDOut1", "DoP")}, 0),
                     1, 3);
     grid->addWidget(
         RadioGroup(QStringLiteral("GroupBox5"), QStringLiteral("I2S MCLK Output Frequency"), this,
-                   {mclk128, Radio("rbnMCLKOutFreq1", "256 Fs"), Radio("rbnMCLKOutFreq2", "512 Fs"),
-                    Radio("rbnMCLKOutFreq3", "1024 Fs")},
-                   true),
+                   {Radio("rbnMCLKOutFreq0", "128 Fs"), Radio("rbnMCLKOutFreq1", "256 Fs"),
+                    Radio("rbnMCLKOutFreq2", "512 Fs"), Radio("rbnMCLKOutFreq3", "1024 Fs")},
+                   0, true),
         2, 0, 1, 4);
 
     AddSwitchesAndButtons(*grid);
@@ -162,24 +159,15 @@ QWidget* ParameterPage::BuildIdentity() {
     auto* grid = new QGridLayout(identity);
     LabeledEdit* vid = Edit(QStringLiteral("lbledSysVID"), QStringLiteral("VID:"), "2fc0");
     LabeledEdit* pid = Edit(QStringLiteral("lbledSysPID"), QStringLiteral("PID:"), "6012");
-    for (LabeledEdit* id : {vid, pid}) {
-        id->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        // Four characters go to the device; the edit holds no more than that.
-        id->edit()->setMaxLength(kIdLength);
-        id->edit()->setFont(FixedPitchFont());
-        id->edit()->setFixedWidth(QFontMetrics(FixedPitchFont()).horizontalAdvance("00000") + 12);
-    }
-    auto* ids = new QHBoxLayout;
-    ids->addWidget(vid);
-    ids->addSpacing(16);
-    ids->addWidget(pid);
-    ids->addStretch();
-    grid->addLayout(ids, 0, 0, 1, 2);
+    // Four characters go to the device; the edits hold no more than that.
+    vid->edit()->setMaxLength(kIdLength);
+    pid->edit()->setMaxLength(kIdLength);
+    grid->addLayout(IdEditPair(*vid, *pid, kIdLength + 1), 0, 0, 1, 2);
 
-    auto* heading =
-        new QLabel(QStringLiteral("Prodcut Information String (Max. 31 character)"), this);
-    heading->setObjectName(QStringLiteral("Label2"));
-    grid->addWidget(heading, 1, 0, 1, 2);
+    grid->addWidget(
+        NamedLabel(QStringLiteral("Label2"),
+                   QStringLiteral("Prodcut Information String (Max. 31 character)"), this),
+        1, 0, 1, 2);
     const std::array<std::array<QString, 4>, 3> strings = {{
         {"lbledSysStr1", "String 1:", "Quorvex-inc", "(Manufacturer)"},
         {"lbledSysStr2", "String 2:", "Quorvex-inc UAC2 22", "(Model Name)"},

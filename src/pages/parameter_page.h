@@ -29,7 +29,6 @@ public:
     // Shows sysSetting on the option controls; also the start-up hook.
     void ShowSysSetting();
 
-    // Handlers.
     void btnReadParaClick();
     void btnSetParaClick();
     void lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key);

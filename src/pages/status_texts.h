@@ -14,7 +14,8 @@ inline constexpr std::array<const char*, 32> rateText = {
     " DSD  64", " DSD 128", " DSD 256", " DSD 512", "        ", "        ", "        ", "        ",
 };
 
-// The device status texts of the Information page.
+// What the status labels say for the device's state; "USB connected" is also
+// the connection label's text before the first update.
 inline constexpr const char* kUsbConnectedText = "USB connected";
 inline constexpr const char* kUsbDisconnectedText = "USB Disconnected";
 inline constexpr const char* kPlayingText = "Playing";

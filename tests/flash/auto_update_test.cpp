@@ -132,5 +132,49 @@ TEST_F(AutoUpdate, CheckBoxesAreReadWhenTheirStepComesUp) {
     EXPECT_EQ(recorder.Last("step"), "Programming Success");
 }
 
+// Ranges the edits could once wrap round to the boot area: each is refused
+// before a sector is erased or a block read or written, and the run still
+// protects the flash and leaves ISP mode.
+class AutoUpdateBeyondTheFlash : public AutoUpdate {
+protected:
+    AutoUpdateBeyondTheFlash() { host.wholeFlash = false; }
+
+    void ExpectNothingErasedReadOrWritten() {
+        const Lines& lines = rig.Lines();
+        EXPECT_EQ(CountStartingWith(lines, "43 80 0000 0001 4 20"), 0) << "sector erase";
+        EXPECT_EQ(CountStartingWith(lines, "43 81 0040"), 0) << "block read";
+        EXPECT_EQ(CountStartingWith(lines, "43 80 0000 0000 4 02"), 0) << "page program";
+        EXPECT_EQ(recorder.Last("step"), "Range reaches past the 16 MiB flash: nothing done");
+        EXPECT_TRUE(state.sequenceFailed);
+        EXPECT_EQ(rig.Instructions().back(), (std::vector<std::uint8_t>{0x01, 0xFF}));
+        EXPECT_EQ(CountStartingWith(lines, "43 85"), 1);
+    }
+};
+
+TEST_F(AutoUpdateBeyondTheFlash, AStartOfFourGibibytesDoesNotWrapToZero) {
+    host.startText = "4194304";
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(state.rangeStart, 0x100000000u);
+    ExpectNothingErasedReadOrWritten();
+}
+
+TEST_F(AutoUpdateBeyondTheFlash, ANegativeSizeQueuesNoSectorErase) {
+    host.sizeText = "-4";
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(state.rangeSize, std::uint64_t{0xFFFFFFFC} * 1024);
+    ExpectNothingErasedReadOrWritten();
+}
+
+TEST_F(AutoUpdateBeyondTheFlash, AnImagePastTheTopOfTheFlashIsNeitherCheckedNorWritten) {
+    host.TickOnly({AutoOption::Blank, AutoOption::Program, AutoOption::Verify, AutoOption::Protect,
+                   AutoOption::IspMode});
+    host.startText = "16384";  // the edits' limit; the image starts right past the flash
+    EXPECT_FALSE(Run());
+    ExpectNothingErasedReadOrWritten();
+    EXPECT_EQ(recorder.To("step"),
+              (std::vector<std::string>{"Enter ISP Mode", "Start Blanking Check",
+                                        "Range reaches past the 16 MiB flash: nothing done"}));
+}
+
 }  // namespace
 }  // namespace flash_test

@@ -8,8 +8,11 @@ namespace flash_test {
 
 namespace {
 
+// Like a real part, the flash ignores the address bits above its size.
 std::uint32_t AddressOf(std::span<const std::uint8_t> bytes) {
-    return (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+    const std::uint32_t address =
+        (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+    return address % FakeFlashRig::kMemorySize;
 }
 
 }  // namespace
@@ -77,7 +80,7 @@ void FakeFlashRig::Execute(const std::vector<std::uint8_t>& in) {
 
 void FakeFlashRig::Program(std::uint32_t address, std::span<const std::uint8_t> data) {
     for (std::size_t i = 0; i < data.size(); ++i)
-        memory_[address + i] &= data[i];
+        memory_[(address + i) % kMemorySize] &= data[i];
 }
 
 bool FakeFlashRig::PrepareReply(std::span<const std::uint8_t> bytes, std::uint16_t count) {
@@ -98,7 +101,8 @@ bool FakeFlashRig::PrepareReply(std::span<const std::uint8_t> bytes, std::uint16
             break;
         case chip::kFlashRead: {
             const std::uint32_t address = AddressOf(bytes);
-            std::copy_n(memory_.begin() + address, count, reply_.begin());
+            for (std::uint16_t i = 0; i < count; ++i)
+                reply_[i] = memory_[(address + i) % kMemorySize];
             if (readHook_)
                 replyFails_ = !readHook_(address, reply_);
             break;

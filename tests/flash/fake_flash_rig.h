@@ -20,7 +20,8 @@ namespace flash_test {
 // request sequences and retry rules. Status reads answer from a queue, then a
 // default; reads come from `Memory()` through an optional hook that may
 // corrupt or fail them; writes and erases change the memory plainly, without
-// timing. Every request and pause after set-up lands in the trace.
+// timing. Addresses wrap at the memory's size, as a real part's do. Every
+// request and pause after set-up lands in the trace.
 class FakeFlashRig {
 public:
     static constexpr std::uint32_t kMemorySize = 0x100000;

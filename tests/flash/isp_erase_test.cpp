@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "fake_flash_rig.h"
 #include "flash/flash_state.h"
 #include "progress_recorder.h"
@@ -12,7 +16,7 @@ namespace {
 
 using Instructions = std::vector<std::vector<std::uint8_t>>;
 
-flash::FlashState RangeState(std::uint32_t start, std::uint32_t size) {
+flash::FlashState RangeState(std::uint64_t start, std::uint64_t size) {
     flash::FlashState state;
     state.rangeStart = start;
     state.rangeSize = size;
@@ -101,7 +105,38 @@ TEST(SectorErase, EmptyRangeErasesNothingAndIsNoFailure) {
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
     EXPECT_TRUE(TraceIs(rig.Lines(), {"open ok", "close"}));
     EXPECT_FALSE(state.sequenceFailed);
-    EXPECT_EQ(progress.Last("step"), "Flash Sector Erase: empty range, nothing erased");
+    EXPECT_EQ(progress.To("step"),
+              std::vector<std::string>{"Flash Sector Erase: empty range, nothing erased"});
+}
+
+TEST(SectorErase, ARangeBeyondTheFlashFailsBeforeTheDeviceIsOpened) {
+    constexpr std::uint64_t kMinus4Kb = std::uint64_t{0xFFFFFFFC} * 1024;  // "-4" once wrapped
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges = {
+        {0xFFF000, 0x2000},  // its second sector would be cut to 0x000000
+        {0x8000, kMinus4Kb},
+        {kMinus4Kb, 0x8000},
+    };
+    for (const auto& [start, size] : ranges) {
+        FakeFlashRig rig;
+        flash::FlashState state = RangeState(start, size);
+        ProgressRecorder progress;
+        EXPECT_FALSE(
+            flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+        EXPECT_TRUE(rig.Lines().empty()) << start << "+" << size;
+        EXPECT_TRUE(state.sequenceFailed);
+        EXPECT_EQ(progress.To("step"),
+                  std::vector<std::string>{"Range reaches past the 16 MiB flash: nothing done"});
+    }
+}
+
+TEST(SectorErase, ARangeEndingAtTheFlashEndErasesItsLastSectors) {
+    FakeFlashRig rig;
+    flash::FlashState state = RangeState(0xFFE000, 0x2000);
+    ProgressRecorder progress;
+    EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+    EXPECT_EQ(rig.Instructions(),
+              (Instructions{{0x06}, {0x20, 0xFF, 0xE0, 0x00}, {0x06}, {0x20, 0xFF, 0xF0, 0x00}}));
+    EXPECT_EQ(progress.Last("step"), "Flash Sector Erase: 0x FFF000");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ protected:
     }
 
     bool Program(const std::vector<std::uint8_t>& image, const flash::FlashProfile& profile,
-                 std::uint32_t base, std::uint32_t first, std::uint32_t end) {
+                 std::uint64_t base, std::uint64_t first, std::uint64_t end) {
         const flash::ImageView view{image, static_cast<std::uint32_t>(image.size())};
         return flash::ProgramRange(rig.Link(), view, base, profile, first, end, progress);
     }
@@ -105,6 +105,23 @@ TEST_F(ProgramRange, WordProgramOnABusyFlashStopsAtTheFirstPageToWrite) {
 TEST_F(ProgramRange, ProfileWithoutAPageSizeIsRefusedWithoutARequest) {
     EXPECT_FALSE(Program(Pattern(0x100), flash::FlashProfile{}, 0, 0, 0x100));
     EXPECT_TRUE(rig.Lines().empty());
+}
+
+TEST_F(ProgramRange, AnEndBeyondTheFlashIsRefusedWithoutARequest) {
+    EXPECT_FALSE(Program(Pattern(0x200), kPages256, 0xFFFF00, 0xFFFF00, 0x1000100));
+    EXPECT_FALSE(Program(Pattern(0x200), kWords, 0xFFFF00, 0xFFFF00, 0x1000100));
+    // 4 GiB on: in 32 bits these pages were written over the boot area.
+    EXPECT_FALSE(Program(Pattern(0x200), kPages256, 0x100000000, 0x100000000, 0x100000200));
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(progress.To("step"),
+              std::vector<std::string>(3, "Range reaches past the 16 MiB flash: nothing done"));
+}
+
+TEST_F(ProgramRange, TheLastPageOfTheFlashGoesToItsOwnAddress) {
+    const std::vector<std::uint8_t> image = Pattern(0x100);
+    EXPECT_TRUE(Program(image, kPages256, 0xFFFF00, 0xFFFF00, 0x1000000));
+    EXPECT_EQ(CountOf(rig.Lines(), "43 80 0000 0000 4 02ffff00 ok"), 1);
+    EXPECT_EQ(progress.To("addr"), std::vector<std::string>{"0xFFFF00"});
 }
 
 }  // namespace

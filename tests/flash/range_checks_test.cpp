@@ -118,5 +118,27 @@ TEST_F(RangeChecks, VerifyOfAFullSizeImageTakesTheAddressPastItAsErased) {
     EXPECT_EQ(progress.Last("step"), "Verifying Fail at 0x040000");
 }
 
+TEST_F(RangeChecks, ALastAddressBeyondTheFlashIsRefusedWithoutARequest) {
+    rig.ClearTrace();
+    const std::vector<std::uint8_t> image = Image(0x40);
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0xFFFF00, 0x1000001, progress));
+    EXPECT_FALSE(
+        flash::VerifyRange(rig.Link(), {image, 0x40}, 0x1000000, 0x1000000, 0x1000040, progress));
+    // 4 GiB on: in 32 bits this range was 0 .. 0x100, the boot area.
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0x100000000, 0x100000100, progress));
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(progress.To("step"),
+              std::vector<std::string>(3, "Range reaches past the 16 MiB flash: nothing done"));
+}
+
+TEST_F(RangeChecks, ALastAddressAtTheFlashEndReadsNothingPastIt) {
+    rig.ClearTrace();
+    EXPECT_TRUE(flash::BlankCheckRange(rig.Link(), 0xFFFF80, 0x1000000, progress));
+    EXPECT_EQ(CountStartingWith(rig.Lines(), "43 81 0040"), 2);
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0xFFFFC0)), 1);
+    EXPECT_EQ(CountOf(rig.Lines(), ReadOf(0x1000000)), 0) << "cut to 24 bits, this reads address 0";
+    EXPECT_EQ(progress.Last("addr"), "Blanking Addr: 0xFFFFC0");
+}
+
 }  // namespace
 }  // namespace flash_test

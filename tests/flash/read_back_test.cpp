@@ -66,5 +66,12 @@ TEST_F(ReadBack, RangeAtTheEndOfTheBufferKeepsWhatFits) {
     EXPECT_EQ((*buffer)[0x3FFFF], rig.Memory()[0x3FFFF]);
 }
 
+TEST_F(ReadBack, ARangeBeyondTheFlashIsRefusedWithoutARequest) {
+    rig.ClearTrace();
+    EXPECT_FALSE(flash::ReadBackRange(rig.Link(), *buffer, 0, 0x1000001, progress));
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(progress.Last("step"), "Range reaches past the 16 MiB flash: nothing done");
+}
+
 }  // namespace
 }  // namespace flash_test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "fake_flash_rig.h"
@@ -80,6 +81,24 @@ TEST_F(SimpleUpdate, ShareOfTheWholeUpdateRisesToOne) {
     EXPECT_DOUBLE_EQ(recorder.shares.front(), 0.0);
     EXPECT_DOUBLE_EQ(recorder.shares.back(), 1.0);
     EXPECT_TRUE(std::is_sorted(recorder.shares.begin(), recorder.shares.end()));
+}
+
+TEST_F(SimpleUpdate, EraseDotsGoToThePanelLineOnly) {
+    std::vector<std::uint8_t> statuses = {0x00, 0x00};  // the status clearing
+    statuses.insert(statuses.end(), 20, 0x01);          // erase polls 0 to 19 busy
+    rig.QueueStatus(statuses);
+    EXPECT_TRUE(Run().succeeded);
+    std::vector<std::string> dots;
+    for (const std::string& text : recorder.To("panel")) {
+        if (text.starts_with("Flash Erase All"))
+            dots.push_back(text);
+    }
+    std::vector<std::string> expected(1 + 20, "Flash Erase All ");
+    expected.push_back("Flash Erase All .");  // poll 20, the first not busy
+    EXPECT_EQ(dots, expected);
+    EXPECT_TRUE(recorder.To("sr").empty());
+    for (const std::string& text : recorder.To("step"))
+        EXPECT_FALSE(text.starts_with("Flash Erase All")) << text;
 }
 
 }  // namespace

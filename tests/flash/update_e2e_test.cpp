@@ -175,6 +175,18 @@ protected:
         EXPECT_EQ(rig.backend.OpenHandleCount(), 0);
     }
 
+    // From the verify step on, the byte at `address` reads wrong `times` times,
+    // after programming wrote it right.
+    void CorruptReadsOnceVerifyStarts(std::uint32_t address, std::uint32_t times) {
+        rig.recorder.onText = [this, address, times](const std::string& text) {
+            if (text != "panel: Start Verifying Check")
+                return;
+            sim::FaultPlan plan;
+            plan.corruptReads = sim::FaultPlan::CorruptReads{address, 0x01, times};
+            rig.backend.SetFaultPlan(plan);
+        };
+    }
+
     SimUpdateRig rig;
 };
 
@@ -203,13 +215,7 @@ TEST_P(UpdateFails, BlankCheckOnANonBlankByte) {
 }
 
 TEST_P(UpdateFails, VerifyOnThreeCorruptedReadsInARow) {
-    rig.recorder.onText = [this](const std::string& text) {
-        if (text != "panel: Start Verifying Check")
-            return;
-        sim::FaultPlan plan;
-        plan.corruptReads = sim::FaultPlan::CorruptReads{0x4321, 0x01, 3};
-        rig.backend.SetFaultPlan(plan);
-    };
+    CorruptReadsOnceVerifyStarts(0x4321, 3);
     const flash::UpdateResult result = rig.RunStart();
     EXPECT_EQ(result.failedStep, flash::UpdateStep::Verify);
     EXPECT_EQ(rig.recorder.Last("panel"), "Start Verifying Check");
@@ -219,13 +225,7 @@ TEST_P(UpdateFails, VerifyOnThreeCorruptedReadsInARow) {
 }
 
 TEST_P(UpdateFails, VerifyRecoversFromASingleCorruptedRead) {
-    rig.recorder.onText = [this](const std::string& text) {
-        if (text != "panel: Start Verifying Check")
-            return;
-        sim::FaultPlan plan;
-        plan.corruptReads = sim::FaultPlan::CorruptReads{0x4321, 0x01, 1};
-        rig.backend.SetFaultPlan(plan);
-    };
+    CorruptReadsOnceVerifyStarts(0x4321, 1);
     EXPECT_TRUE(rig.RunStart().succeeded);
     EXPECT_EQ(rig.recorder.Last("panel"), "Verifying Success");
 }

@@ -151,6 +151,47 @@ TEST_F(BinFilePageTest, AFileOfAnotherKindSearchesTheEarlierImage) {
     EXPECT_EQ(page.TableOffset(), 0x0600u);
 }
 
+TEST_F(BinFilePageTest, ARefusedHexFileIsInvalidAndTheEarlierImageIsNotSearched) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x0600}))));
+    ASSERT_EQ(Text("lblStatusReport"), "Load file ready");
+    ASSERT_TRUE(Find<QLabel>(page, "lblStatusReport")->toolTip().isEmpty());
+
+    const QString bad = Write("bad.hex", ":0400000001020304F1\r\n:00000001FF\r\n");
+    Load(bad);
+    EXPECT_EQ(Text("lblCurrentFilePath"), QDir::toNativeSeparators(bad));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+    EXPECT_TRUE(Find<QLabel>(page, "lblStatusReport")->toolTip().contains("is invalid"));
+    EXPECT_EQ(page.TableOffset(), 0u);
+    EXPECT_EQ(page.ModifyLength(), 0u);
+    // The loader left the earlier file in the image; "Check" does not find it there either.
+    EXPECT_EQ(rig.firmwareImage.Bytes()[0x0600], 'Q');
+    Click("btnCheck");
+    EXPECT_EQ(page.TableOffset(), 0u);
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+
+    Load(Write("again.hex", HexText(ImageWith("QVUSB_Table01", {0x0700}))));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file ready");
+    EXPECT_TRUE(Find<QLabel>(page, "lblStatusReport")->toolTip().isEmpty());
+}
+
+TEST_F(BinFilePageTest, ABinaryFileLargerThanTheImageIsInvalid) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x0600}))));
+    Load(Write("big.bin", QByteArray("QVUSB_Table01") + QByteArray(0x40000, '\0')));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+    EXPECT_TRUE(Find<QLabel>(page, "lblStatusReport")->toolTip().contains("262144"));
+    EXPECT_EQ(page.TableOffset(), 0u);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x2000u);
+}
+
+TEST_F(BinFilePageTest, AFileThatCannotBeOpenedIsInvalid) {
+    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x0600}))));
+    Load(QDir(dir.path()).filePath("missing.bin"));
+    EXPECT_EQ(Text("lblStatusReport"), "Load file is invalid for modify");
+    EXPECT_FALSE(Find<QLabel>(page, "lblStatusReport")->toolTip().isEmpty());
+    EXPECT_EQ(page.TableOffset(), 0u);
+    EXPECT_TRUE(Enabled("btnCheck"));
+}
+
 TEST_F(BinFilePageTest, ACancelledDialogChangesNothing) {
     Load(QString());
     EXPECT_EQ(Text("lblCurrentFilePath"), "...");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +121,15 @@ TEST_F(InformationPageTest, StatusDisplayFollowsConnectionMuteAndFormat) {
 TEST_F(InformationPageTest, ARateIndexWithoutTextShowsBlanks) {
     ShowStatus(0x0C, 0x01);
     EXPECT_EQ(Label("lblCurrentFreq1")->text(), "        ");
+}
+
+TEST_F(InformationPageTest, TheRateKeepsItsColumnsAtTheStatusSize) {
+    const QFont rate = Label("lblCurrentFreq1")->font();
+    EXPECT_EQ(rate.pointSize(), 14);
+    EXPECT_TRUE(rate.bold());
+    const QFontMetrics metrics(rate);
+    EXPECT_EQ(metrics.horizontalAdvance(' '), metrics.horizontalAdvance('K'));  // fixed pitch
+    EXPECT_EQ(Label("lblConnect")->font().pointSize(), 14);
 }
 
 // --- HID keys ---

@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +40,11 @@ QString Text(const IspRig& rig, const char* name) {
 }
 pages::LabeledEdit* Edit(const IspRig& rig, const char* name) {
     return rig.Find<pages::LabeledEdit>(name);
+}
+
+// A path in the rig's folder where no file is.
+QString AbsentFile(const IspRig& rig, const char* name) {
+    return QFileInfo(rig.WriteFile("present", {})).dir().filePath(name);
 }
 
 // The step texts with the erase dots folded into one entry and repeats dropped.
@@ -112,6 +119,34 @@ TEST(IspPageControls, AssignRangeEnablesTheEditsAndTakesTheirKilobytes) {
     EXPECT_TRUE(rig.Find<QWidget>("Label21")->isEnabled());
     EXPECT_EQ(rig.flashState.rangeStart, 0x8000u);
     EXPECT_EQ(rig.flashState.rangeSize, 0x4000u);
+}
+
+TEST(IspPageControls, AssignRangeRefusesKilobytesOutsideTheFlash) {
+    IspRig rig;
+    auto assign = [&rig](const char* start, const char* size) {
+        Edit(rig, "lbledISPStart")->setText(start);
+        Edit(rig, "lbledISPRange")->setText(size);
+        rig.Click("rbnRange1");
+    };
+    assign("-4", "32");
+    EXPECT_EQ(rig.flashState.rangeStart, 0u) << "a bad start changes nothing";
+    assign("16385", "32");
+    assign("16384", "-4");
+    EXPECT_EQ(rig.flashState.rangeStart, 0x1000000u) << "the start is taken before the size";
+    EXPECT_EQ(rig.flashState.rangeSize, 0x8000u);
+    assign("32", "4194304");  // 4 GiB, which wrapped to 0 bytes in 32 bits
+    assign("32", "3 2");
+    EXPECT_EQ(rig.handlerErrors, (QStringList{"Start Addr must be between 0 and 16384 KB",
+                                              "Start Addr must be between 0 and 16384 KB",
+                                              "Size must be between 0 and 16384 KB",
+                                              "Size must be between 0 and 16384 KB",
+                                              "'3 2' is not a valid integer value"}));
+    rig.handlerErrors.clear();
+    assign("0", "16384");
+    EXPECT_TRUE(rig.handlerErrors.isEmpty());
+    EXPECT_EQ(rig.flashState.rangeStart, 0u);
+    EXPECT_EQ(rig.flashState.rangeSize, 0x1000000u);
+    EXPECT_TRUE(rig.Lines().empty());
 }
 
 TEST(IspPageControls, CompactLayoutHidesAllButTheInstructionCodes) {
@@ -241,6 +276,28 @@ TEST(IspFunctionTest, AssignedRangeErasesEachSectorAfterWriteEnable) {
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Flash Sector Erase: 0x 00F000");
 }
 
+TEST(IspFunctionTest, RangeEraseReachingPastTheFlashSendsNothing) {
+    IspRig rig;
+    rig.PrepareBlankFlash();
+    Edit(rig, "lbledISPStart")->setText("16380");
+    Edit(rig, "lbledISPRange")->setText("8");  // its second sector would land on 0x000000
+    rig.Click("rbnRange1");
+    rig.Click("btnUSBErase");
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Range reaches past the 16 MiB flash: nothing done");
+    EXPECT_TRUE(rig.flashState.sequenceFailed);
+}
+
+TEST(IspFunctionTest, EmptyRangeEraseShowsOnlyThatNothingWasErased) {
+    IspRig rig;
+    rig.PrepareBlankFlash();
+    Edit(rig, "lbledISPRange")->setText("0");
+    rig.Click("rbnRange1");
+    rig.Click("btnUSBErase");
+    EXPECT_EQ(rig.stepTexts, QStringList{"Flash Sector Erase: empty range, nothing erased"});
+    EXPECT_EQ(rig.OpenCloseLines(), (std::vector<std::string>{"open ok", "close"}));
+}
+
 // ------------------------------------------------------------ range loops
 
 class IspRangeButtons : public testing::TestWithParam<FlashModel> {};
@@ -344,6 +401,33 @@ TEST(IspProgramFile, RefusedFileIsExplainedAndLeavesTheImageAlone) {
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.firmwareImage.Bytes().begin()));
 }
 
+TEST(IspProgramFile, FileThatCannotBeOpenedOrPicksNoLoaderIsExplained) {
+    IspRig rig;
+    const auto image = rig.LoadFirmware(0x100);
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    boxes.Answer(QMessageBox::Ok);
+    rig.programFile.programFilePath = AbsentFile(rig, "fw.hex");
+    EXPECT_FALSE(rig.Page().ReadProgramFile());
+    EXPECT_EQ(Text(rig, "lblUSBChecksum"), "Checksum : 0x0000");
+    EXPECT_TRUE(rig.programFile.programFileReady);
+    rig.programFile.programFilePath = rig.WriteFile("fw.txt", "text");
+    EXPECT_FALSE(rig.Page().ReadProgramFile());
+    rig.programFile.programFilePath =
+        rig.WriteFile("two.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+    EXPECT_TRUE(rig.Page().ReadProgramFile());
+
+    ASSERT_EQ(boxes.Titles(), (QStringList{"Dialog", "Dialog"})) << "none for the loaded file";
+    EXPECT_EQ(boxes.Icons(), (QList<QMessageBox::Icon>{QMessageBox::NoIcon, QMessageBox::NoIcon}));
+    EXPECT_TRUE(boxes.Texts().value(0).startsWith("Cannot open"))
+        << boxes.Texts().value(0).toStdString();
+    EXPECT_TRUE(boxes.Texts().value(0).contains("fw.hex")) << boxes.Texts().value(0).toStdString();
+    EXPECT_TRUE(boxes.Texts().value(1).contains("fw.txt")) << boxes.Texts().value(1).toStdString();
+    EXPECT_TRUE(boxes.Texts().value(1).contains("nothing was loaded"))
+        << boxes.Texts().value(1).toStdString();
+    EXPECT_EQ(Text(rig, "lblUSBChecksum"), "Checksum : 0x000A");
+}
+
 TEST(IspProgramFile, EmptyPathIsNotReady) {
     IspRig rig;
     rig.programFile.programFileReady = true;
@@ -403,6 +487,22 @@ TEST(IspAuto, AReloadedFileThatIsRefusedStopsTheRunBeforeAnyRequest) {
     EXPECT_EQ(rig.Find<QLabel>("lblUSBProcessInfo")->text(), "Reload File Fail");
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
     EXPECT_FALSE(rig.shell.sequenceRunning);
+}
+
+TEST(IspAuto, AReloadedFileThatIsMissingStopsTheRunBeforeAnyRequest) {
+    IspRig rig;
+    rig.LoadFirmware(0x100);
+    rig.programFile.programFileReady = true;
+    rig.Find<QComboBox>("cbxReadISPFile")->setEditText(AbsentFile(rig, "fw.bin"));
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Click("btnUSBISPAuto");
+    ASSERT_EQ(boxes.Titles(), QStringList{"Dialog"});
+    EXPECT_TRUE(boxes.Texts().value(0).startsWith("Cannot open"))
+        << boxes.Texts().value(0).toStdString();
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Reload File Fail");
+    EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
 }
 
 TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {
@@ -475,17 +575,47 @@ TEST(IspAuto, AssignedRangePlacesTheImageAtTheStartAddress) {
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Verifying Success");
 }
 
-TEST(IspAuto, RangeTextThatIsNoNumberStopsTheClickBeforeAnything) {
+// "Auto" with "Assign Range" and these edit texts: the click stops with
+// `error` before the caption, the flags or the device have changed.
+void ExpectAutoStopsOnRange(const char* start, const char* size, const QString& error) {
     IspRig rig;
     rig.programFile.programFileReady = true;
     rig.Find<QRadioButton>("rbnRange1")->setChecked(true);
-    Edit(rig, "lbledISPRange")->setText("6 4");
+    Edit(rig, "lbledISPStart")->setText(start);
+    Edit(rig, "lbledISPRange")->setText(size);
     rig.Click("btnUSBISPAuto");
-    EXPECT_EQ(rig.handlerErrors, QStringList{"'6 4' is not a valid integer value"});
+    EXPECT_EQ(rig.handlerErrors, QStringList{error});
     EXPECT_TRUE(rig.Lines().empty());
     EXPECT_TRUE(rig.stepTexts.isEmpty());
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
     EXPECT_FALSE(rig.shell.sequenceRunning);
+}
+
+TEST(IspAuto, RangeTextThatIsNoNumberStopsTheClickBeforeAnything) {
+    ExpectAutoStopsOnRange("64", "6 4", "'6 4' is not a valid integer value");
+}
+
+TEST(IspAuto, RangeOutsideTheFlashStopsTheClickBeforeAnything) {
+    ExpectAutoStopsOnRange("-4", "64", "Start Addr must be between 0 and 16384 KB");
+    ExpectAutoStopsOnRange("64", "16385", "Size must be between 0 and 16384 KB");
+}
+
+TEST(IspAuto, AnImageReachingPastTheFlashIsNeitherErasedNorWritten) {
+    IspRig rig;
+    rig.PrepareBlankFlash();
+    rig.LoadFirmware(0x1800);
+    rig.programFile.programFileReady = true;
+    rig.Find<QCheckBox>("chkReadFile")->setChecked(false);
+    rig.Find<QCheckBox>("chkErase")->setChecked(false);
+    rig.Find<QRadioButton>("rbnRange1")->setChecked(true);
+    Edit(rig, "lbledISPStart")->setText("16383");  // the image's second KB lies past the flash
+    rig.Click("btnUSBISPAuto");
+    EXPECT_TRUE(rig.handlerErrors.isEmpty());
+    EXPECT_EQ(rig.CountLinesStartingWith("43 81 0040"), 0) << "block read";
+    EXPECT_EQ(rig.CountLinesStartingWith("43 80 0000 0001 6 ad"), 0) << "word program";
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Range reaches past the 16 MiB flash: nothing done");
+    EXPECT_TRUE(rig.flashState.sequenceFailed);
+    EXPECT_EQ(rig.CountLines(kLeaveIspLine), 1);
 }
 
 TEST(IspAuto, ClickDuringTheRunTakesTheStopBranchAndTheRunGoesOn) {

@@ -91,6 +91,23 @@ TEST_F(ParameterPageTest, ShowsItsControlsAsBuilt) {
     EXPECT_EQ(Edit("lbledSysStr3")->text(), "QVUA170203");
 }
 
+// The page as built, before the window shows sysSetting on it: every radio
+// group holds its own form default, not only the last one set.
+TEST(ParameterPageFormDefaults, EachRadioGroupKeepsItsDefault) {
+    PageRig rig;
+    const auto& page = rig.Show(std::make_unique<pages::ParameterPage>(rig.context));
+    for (const char* name :
+         {"rbnDSDOut0", "rbnI2Slen0", "rbnSPDIFlen1", "rbnI2SFormat0", "rbnMCLKOutFreq0"}) {
+        EXPECT_TRUE(Find<QRadioButton>(page, name)->isChecked()) << name;
+    }
+    for (const char* name : {"rbnDSDOut1", "rbnI2Slen1", "rbnSPDIFlen0", "rbnI2SFormat1",
+                             "rbnMCLKOutFreq1", "rbnMCLKOutFreq2", "rbnMCLKOutFreq3"}) {
+        EXPECT_FALSE(Find<QRadioButton>(page, name)->isChecked()) << name;
+    }
+    // Checking a default is no click: the setting in memory stays as it was.
+    EXPECT_EQ(rig.devicePages.sysSetting, (std::array<std::uint8_t, 4>{0xA1, 0, 0, 0}));
+}
+
 // --- The system setting ---
 
 TEST_F(ParameterPageTest, StartUpShowsA1000000WhateverTheFormDefaultsSay) {

@@ -1,0 +1,221 @@
+#include "pages/byte_table_page.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <utility>
+
+#include "pages/bit_box_row.h"
+#include "pages/handler_guard.h"
+#include "pages/hex_byte.h"
+#include "pages/integer_text.h"
+#include "pages/named_widgets.h"
+#include "pages/page_fonts.h"
+#include "pages/page_keys.h"
+#include "pages/string_grid.h"
+#include "usb/quorvex_usb.h"
+
+namespace pages {
+
+namespace {
+
+constexpr int kGridSize = 17;
+constexpr int kValuePoints = 11;
+// A typed value is read back after a pause long enough for the register to settle.
+constexpr std::uint32_t kKeyWriteSettleMs = 1;
+
+const QString kStopCaption = QStringLiteral("Stop");
+
+QLabel* ValueLabel(const QString& name, const QString& text, QWidget* parent) {
+    QLabel* label = NamedLabel(name, text, parent);
+    label->setFont(FixedPitchFont(kValuePoints, true));
+    return label;
+}
+
+std::uint8_t RegisterAt(int col, int row) {
+    return static_cast<std::uint8_t>((row - 1) * 16 + (col - 1));
+}
+
+}  // namespace
+
+ByteTablePage::ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      setup_(std::move(setup)),
+      readButton_(Named<QPushButton>(setup_.readButtonName, setup_.readCaption, this)),
+      grid_(new StringGrid(setup_.gridName, kGridSize, kGridSize, this)),
+      addressLabel_(ValueLabel(setup_.addressLabelName, QStringLiteral("Reg 0x00"), this)),
+      dataLabel_(ValueLabel(setup_.dataLabelName, QStringLiteral("= 0x00"), this)),
+      bits_(new BitBoxRow(setup_.bitPanelName, setup_.bitNumbersName, setup_.bitBoxPrefix, this)) {
+    setObjectName(setup_.pageName);
+    setWindowTitle(setup_.title);
+    grid_->setFont(FixedPitchFont());
+    grid_->SetReservedKeys({Qt::Key_Insert, Qt::Key_Delete});
+    BuildLayout();
+}
+
+void ByteTablePage::BuildLayout() {
+    auto* selected = new QGroupBox(QStringLiteral("Selected register"), this);
+    auto* selectedLayout = new QVBoxLayout(selected);
+    auto* values = new QHBoxLayout;
+    values->addWidget(addressLabel_);
+    values->addSpacing(12);
+    values->addWidget(dataLabel_);
+    values->addStretch();
+    selectedLayout->addLayout(values);
+    selectedLayout->addWidget(bits_);
+
+    auto* keys = new QLabel(
+        QStringLiteral("Enter\twrite the typed value\nIns\tstep up by one\nDel\tstep down by one\n"
+                       "Bit box\twrite the byte shown"),
+        this);
+    keys->setEnabled(false);
+
+    side_ = new QVBoxLayout;
+    side_->addWidget(readButton_);
+    side_->addWidget(selected);
+    side_->addWidget(keys);
+    side_->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(grid_, 0, Qt::AlignTop);
+    layout->addLayout(side_);
+    layout->addStretch();
+}
+
+void ByteTablePage::AddAboveReadButton(QWidget* widget) {
+    side_->insertWidget(side_->indexOf(readButton_), widget);
+}
+
+void ByteTablePage::ConnectHandlers(const ByteTableHandlers& handlers) {
+    connect(readButton_, &QPushButton::clicked, this, Guarded(handlers.readClick));
+    connect(grid_, &StringGrid::keyDown, this, Guarded(handlers.keyDown));
+    connect(grid_, &StringGrid::selectCell, this, Guarded(handlers.selectCell));
+    connect(bits_, &BitBoxRow::mouseUp, this, Guarded(handlers.bitBoxMouseUp));
+}
+
+void ByteTablePage::FillGridHeadings() {
+    grid_->FillHexHeadings();
+}
+
+bool ByteTablePage::LinkBusy() const {
+    // A table read holds the link open; opening and closing it here would
+    // close it under that read.
+    return context_.devicePages.linkLock.IsHeld();
+}
+
+void ByteTablePage::ReadTableClick() {
+    if (!context_.usbLink.IsFound())
+        return;
+    if (readRunning_) {
+        readRunning_ = false;
+        readButton_->setText(setup_.readCaption);
+        return;
+    }
+    if (LinkBusy())
+        return;
+    ReadTable();
+}
+
+void ByteTablePage::ReadTable() {
+    readButton_->setText(kStopCaption);
+    readRunning_ = true;
+    const LinkLease holdLink(context_.devicePages.linkLock);
+    context_.usbLink.OpenDevice();
+    for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
+        for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
+            const auto reg = static_cast<std::uint8_t>(i * 16 + j);
+            ReadIntoShadow(reg);
+            grid_->SetCell(j + 1, i + 1, HexByte(Shadow(reg)));
+            // "Stop" and the rest of the window stay usable during the 256 reads.
+            QCoreApplication::processEvents();
+        }
+    }
+    if (!setup_.closeLinkAfterCaption)
+        context_.usbLink.CloseDevice();
+    readRunning_ = false;
+    readButton_->setText(setup_.readCaption);
+    if (setup_.closeLinkAfterCaption)
+        context_.usbLink.CloseDevice();
+}
+
+void ByteTablePage::TableKeyDown(int key) {
+    const bool enter = IsEnterKey(key);
+    if ((!enter && key != Qt::Key_Insert && key != Qt::Key_Delete) || LinkBusy())
+        return;
+    const std::uint8_t reg = CurrentRegister();
+    std::uint8_t& value = Shadow(reg);
+    if (enter || setup_.stepFrom == ByteTableSetup::StepFrom::CellText) {
+        // A text that is no number throws here, before the shadow changes.
+        value = static_cast<std::uint8_t>(HexTextToInt(grid_->Cell(grid_->Col(), grid_->Row())));
+    }
+    if (key == Qt::Key_Insert) {
+        if (value == 0xFF)
+            return;
+        ++value;
+    } else if (key == Qt::Key_Delete) {
+        if (value == 0x00)
+            return;
+        --value;
+    }
+    WriteAndReadBack(reg, kKeyWriteSettleMs);
+    ShowCurrentValue(reg);
+}
+
+void ByteTablePage::TableSelectCell(int col, int row) {
+    if (LinkBusy())
+        return;
+    const std::uint8_t reg = RegisterAt(col, row);
+    grid_->HighlightHeaders(col, row);
+    context_.usbLink.OpenDevice();
+    ReadIntoShadow(reg);
+    context_.usbLink.CloseDevice();
+    grid_->SetCell(col, row, HexByte(Shadow(reg)));
+    bits_->Show(Shadow(reg));
+    ShowLabels(reg);
+}
+
+void ByteTablePage::BitBoxMouseUp() {
+    const std::uint8_t reg = CurrentRegister();
+    if (LinkBusy()) {
+        bits_->Show(Shadow(reg));  // the click is refused, so the boxes go back
+        return;
+    }
+    Shadow(reg) = bits_->Value();
+    WriteAndReadBack(reg, setup_.bitWriteSettleMs);
+    ShowCurrentValue(reg);
+    ShowLabels(reg);
+}
+
+std::uint8_t ByteTablePage::CurrentRegister() const {
+    return RegisterAt(grid_->Col(), grid_->Row());
+}
+
+void ByteTablePage::ReadIntoShadow(std::uint8_t reg) {
+    // A failed read keeps the value last known rather than showing a guess.
+    std::uint8_t value = Shadow(reg);
+    if (ReadRegister(reg, value))
+        Shadow(reg) = value;
+}
+
+void ByteTablePage::WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs) {
+    context_.usbLink.OpenDevice();
+    WriteRegister(reg, Shadow(reg));
+    context_.usbLink.SleepMs(settleMs);
+    ReadIntoShadow(reg);
+    context_.usbLink.CloseDevice();
+}
+
+// A key write leaves the two labels as they are; only a selection or a
+// bit-box write changes them.
+void ByteTablePage::ShowCurrentValue(std::uint8_t reg) {
+    grid_->SetCell(grid_->Col(), grid_->Row(), HexByte(Shadow(reg)));
+    bits_->Show(Shadow(reg));
+}
+
+void ByteTablePage::ShowLabels(std::uint8_t reg) {
+    addressLabel_->setText(QStringLiteral("Reg 0x") + HexByte(reg));
+    dataLabel_->setText(QStringLiteral("= 0x") + HexByte(Shadow(reg)));
+}
+
+}  // namespace pages
