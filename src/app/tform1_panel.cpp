@@ -11,19 +11,11 @@
 #include "app/tform1.h"
 #include "pages/handler_guard.h"
 #include "pages/labeled_edit.h"
+#include "pages/named_widgets.h"
 
 namespace {
 
 constexpr int kPanelHeight = 120;
-
-QLabel* MakeLabel(const char* name, const QString& text, int pointSize, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    QFont font = label->font();
-    font.setPointSize(pointSize);
-    label->setFont(font);
-    return label;
-}
 
 }  // namespace
 
@@ -46,13 +38,14 @@ void TForm1::CreateStatusControls() {
     pnlUSBExist_->setFixedSize(22, 22);
     pnlUSBExist_->setAutoFillBackground(true);
 
-    lblDetectDevice_ =
-        MakeLabel("lblDetectDevice", QStringLiteral("No device is available"), 12, pnlUSB_);
-    lblUpdaeFileStatus_ =
-        MakeLabel("lblUpdaeFileStatus", QStringLiteral("No Updated File !"), 12, pnlUSB_);
+    lblDetectDevice_ = pages::NamedLabel(QStringLiteral("lblDetectDevice"),
+                                         QStringLiteral("No device is available"), pnlUSB_, 12);
+    lblUpdaeFileStatus_ = pages::NamedLabel(QStringLiteral("lblUpdaeFileStatus"),
+                                            QStringLiteral("No Updated File !"), pnlUSB_, 12);
     lblUpdaeFileStatus_->setWordWrap(true);
     lblISPProcStatus_ =
-        MakeLabel("lblISPProcStatus", QStringLiteral("Abort Firmware update process"), 16, pnlUSB_);
+        pages::NamedLabel(QStringLiteral("lblISPProcStatus"),
+                          QStringLiteral("Abort Firmware update process"), pnlUSB_, 16);
     lblISPProcStatus_->setWordWrap(true);
 }
 

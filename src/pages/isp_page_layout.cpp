@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "pages/labeled_edit.h"
+#include "pages/named_widgets.h"
 
 namespace pages {
 
@@ -31,16 +32,13 @@ constexpr int kRangeEditWidth = 48;
 constexpr int kWriteStatusEditWidth = 40;
 
 QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = Named<QPushButton>(QString::fromLatin1(name), caption, parent);
     button->setMinimumWidth(kButtonWidth);
     return button;
 }
 
 QLabel* MakeLabel(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
+    return NamedLabel(QString::fromLatin1(name), text, parent);
 }
 
 // A label that shows a value read from the chip, framed like a read-only field.
@@ -54,9 +52,7 @@ QLabel* MakeValueLabel(const char* name, QWidget* parent) {
 }
 
 QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
+    return Named<QCheckBox>(QString::fromLatin1(name), caption, parent);
 }
 
 LabeledEdit* MakeEdit(const char* name, const QString& caption, const QString& text, int labelWidth,
