@@ -12,6 +12,7 @@
 #include "image/firmware_image.h"
 #include "pages/isp_page.h"
 #include "pages/page_context.h"
+#include "pages/program_values.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
 #include "sim/virtual_clock.h"
@@ -63,12 +64,13 @@ public:
     sim::SimBackend bus{clock};
     usb::QuorvexUsb usbLink{bus, clock};
     usb::MemoryTrace trace;
-    image::FirmwareImage firmwareImage;
-    flash::FlashState flashState;
-    pages::ShellState shell;
-    pages::ProgramFileState programFile;
-    pages::DevicePageState devicePages;
-    pages::PageContext context{usbLink, firmwareImage, flashState, shell, programFile, devicePages};
+    pages::ProgramValues values{usbLink};
+    image::FirmwareImage& firmwareImage = values.firmwareImage;
+    flash::FlashState& flashState = values.flashState;
+    pages::ShellState& shell = values.shell;
+    pages::ProgramFileState& programFile = values.programFile;
+    pages::DevicePageState& devicePages = values.devicePages;
+    pages::PageContext& context = values.context;
 
 private:
     QTemporaryDir dir_;

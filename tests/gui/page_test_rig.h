@@ -13,6 +13,7 @@
 #include "flash/flash_state.h"
 #include "image/firmware_image.h"
 #include "pages/page_context.h"
+#include "pages/program_values.h"
 #include "pages/string_grid.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_chip.h"
@@ -45,12 +46,13 @@ public:
     sim::VirtualClock clock;
     sim::SimBackend bus{clock};
     usb::QuorvexUsb usbLink{bus, clock};
-    image::FirmwareImage firmwareImage;
-    flash::FlashState flash;
-    pages::ShellState shell;
-    pages::ProgramFileState programFile;
-    pages::DevicePageState devicePages;
-    pages::PageContext context{usbLink, firmwareImage, flash, shell, programFile, devicePages};
+    pages::ProgramValues values{usbLink};
+    image::FirmwareImage& firmwareImage = values.firmwareImage;
+    flash::FlashState& flash = values.flashState;
+    pages::ShellState& shell = values.shell;
+    pages::ProgramFileState& programFile = values.programFile;
+    pages::DevicePageState& devicePages = values.devicePages;
+    pages::PageContext& context = values.context;
     usb::MemoryTrace trace;
     QStringList handlerErrors;
 
