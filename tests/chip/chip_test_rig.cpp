@@ -74,23 +74,6 @@ void ChipRig::Fill(const usb::DecodedCall& call) {
     }
 }
 
-::testing::AssertionResult TraceIs(const std::vector<std::string>& actual,
-                                   const std::vector<std::string>& expected) {
-    const std::size_t common = std::min(actual.size(), expected.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        if (actual[i] != expected[i]) {
-            return ::testing::AssertionFailure() << "line " << i << " is \"" << actual[i]
-                                                 << "\", expected \"" << expected[i] << '"';
-        }
-    }
-    if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure()
-               << actual.size() << " lines, expected " << expected.size() << "; first extra: \""
-               << (actual.size() > common ? actual[common] : expected[common]) << '"';
-    }
-    return ::testing::AssertionSuccess();
-}
-
 std::string RegWriteLine(std::uint16_t reg, std::uint8_t value) {
     char line[40];
     std::snprintf(line, sizeof line, "43 90 0000 %04x 1 %02x ok", reg, value);

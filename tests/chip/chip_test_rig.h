@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/trace_match.h"
+
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -71,8 +73,7 @@ private:
 };
 
 // Compares a trace with the expected lines and names the first difference.
-::testing::AssertionResult TraceIs(const std::vector<std::string>& actual,
-                                   const std::vector<std::string>& expected);
+using testing_support::TraceIs;
 
 // Expected trace lines.
 std::string RegWriteLine(std::uint16_t reg, std::uint8_t value);

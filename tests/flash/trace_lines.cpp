@@ -58,20 +58,4 @@ int CountStartingWith(const Lines& lines, const std::string& prefix) {
         lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
-::testing::AssertionResult TraceIs(const Lines& actual, const Lines& expected) {
-    const std::size_t common = std::min(actual.size(), expected.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        if (actual[i] != expected[i]) {
-            return ::testing::AssertionFailure() << "line " << i << " is \"" << actual[i]
-                                                 << "\", expected \"" << expected[i] << '"';
-        }
-    }
-    if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure()
-               << actual.size() << " lines, expected " << expected.size() << "; first extra: \""
-               << (actual.size() > common ? actual[common] : expected[common]) << '"';
-    }
-    return ::testing::AssertionSuccess();
-}
-
 }  // namespace flash_test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/trace_match.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,6 @@ int CountOf(const Lines& lines, const std::string& line);
 int CountStartingWith(const Lines& lines, const std::string& prefix);
 
 // Compares two traces and names the first difference.
-::testing::AssertionResult TraceIs(const Lines& actual, const Lines& expected);
+using testing_support::TraceIs;
 
 }  // namespace flash_test
