@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/tform1.h"
-#include "pages/program_values.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
 #include "sim/virtual_clock.h"
+#include "simulated_program.h"
 #include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
@@ -20,7 +20,7 @@ namespace gui_test {
 // The main window over a simulated bus on a virtual clock, in a scratch
 // working folder (where the detection looks for update files). The real
 // timer is stopped: tests drive the ticks themselves.
-class FormRig {
+class FormRig : public SimulatedProgram {
 public:
     explicit FormRig(int logicalDpi = 96, bool engineering = false);
     ~FormRig();
@@ -42,18 +42,6 @@ public:
     // Writes an update file into the working folder.
     void WriteFile(const QString& name, const QByteArray& content) const;
     QString WorkDir() const { return workDir_.path(); }
-
-    sim::VirtualClock clock;
-    sim::SimBackend bus{clock};
-    usb::QuorvexUsb usbLink{bus, clock};
-    usb::MemoryTrace trace;
-    pages::ProgramValues values{usbLink};
-    image::FirmwareImage& firmwareImage = values.firmwareImage;
-    flash::FlashState& flashState = values.flashState;
-    pages::ShellState& shell = values.shell;
-    pages::ProgramFileState& programFile = values.programFile;
-    pages::DevicePageState& devicePages = values.devicePages;
-    pages::PageContext& context = values.context;
 
 private:
     QTemporaryDir workDir_;

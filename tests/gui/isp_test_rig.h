@@ -12,10 +12,10 @@
 #include "image/firmware_image.h"
 #include "pages/isp_page.h"
 #include "pages/page_context.h"
-#include "pages/program_values.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
 #include "sim/virtual_clock.h"
+#include "simulated_program.h"
 #include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
@@ -26,7 +26,7 @@ namespace gui_test {
 // text the page's progress shows is recorded, and errors that escape a
 // handler are caught instead of opening the error box. The trace starts
 // empty once the rig is built.
-class IspRig {
+class IspRig : public SimulatedProgram {
 public:
     explicit IspRig(sim::FlashModel flash = sim::FlashModel::Sst25vf016b, bool plugged = true);
     ~IspRig();
@@ -59,18 +59,6 @@ public:
     QStringList addressTexts;
     QStringList statusRegisterTexts;
     QStringList handlerErrors;
-
-    sim::VirtualClock clock;
-    sim::SimBackend bus{clock};
-    usb::QuorvexUsb usbLink{bus, clock};
-    usb::MemoryTrace trace;
-    pages::ProgramValues values{usbLink};
-    image::FirmwareImage& firmwareImage = values.firmwareImage;
-    flash::FlashState& flashState = values.flashState;
-    pages::ShellState& shell = values.shell;
-    pages::ProgramFileState& programFile = values.programFile;
-    pages::DevicePageState& devicePages = values.devicePages;
-    pages::PageContext& context = values.context;
 
 private:
     QTemporaryDir dir_;

@@ -13,11 +13,11 @@
 #include "flash/flash_state.h"
 #include "image/firmware_image.h"
 #include "pages/page_context.h"
-#include "pages/program_values.h"
 #include "pages/string_grid.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_chip.h"
 #include "sim/virtual_clock.h"
+#include "simulated_program.h"
 #include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
@@ -36,24 +36,14 @@ struct TraceEvent {
 // product that the link has found on the audio-driver path, the state the
 // pages share, and a request trace that starts empty once the rig is built.
 // Errors that escape a handler are recorded instead of opening the error box.
-class PageRig {
+class PageRig : public SimulatedProgram {
 public:
     PageRig();
     ~PageRig();
     PageRig(const PageRig&) = delete;
     PageRig& operator=(const PageRig&) = delete;
 
-    sim::VirtualClock clock;
-    sim::SimBackend bus{clock};
-    usb::QuorvexUsb usbLink{bus, clock};
-    pages::ProgramValues values{usbLink};
-    image::FirmwareImage& firmwareImage = values.firmwareImage;
-    flash::FlashState& flash = values.flashState;
-    pages::ShellState& shell = values.shell;
-    pages::ProgramFileState& programFile = values.programFile;
-    pages::DevicePageState& devicePages = values.devicePages;
-    pages::PageContext& context = values.context;
-    usb::MemoryTrace trace;
+    flash::FlashState& flash = flashState;
     QStringList handlerErrors;
 
     sim::SimChip& Chip() { return *chip_; }

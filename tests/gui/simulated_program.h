@@ -1,0 +1,32 @@
+#pragma once
+
+#include "pages/program_values.h"
+#include "sim/sim_backend.h"
+#include "sim/virtual_clock.h"
+#include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
+
+namespace gui_test {
+
+// What every window and page test stands on: a simulated bus on a virtual
+// clock, the device link over it with a trace, and the program-wide values,
+// each reachable under the name the program gives it.
+struct SimulatedProgram {
+    SimulatedProgram() = default;
+    SimulatedProgram(const SimulatedProgram&) = delete;
+    SimulatedProgram& operator=(const SimulatedProgram&) = delete;
+
+    sim::VirtualClock clock;
+    sim::SimBackend bus{clock};
+    usb::QuorvexUsb usbLink{bus, clock};
+    usb::MemoryTrace trace;
+    pages::ProgramValues values{usbLink};
+    image::FirmwareImage& firmwareImage = values.firmwareImage;
+    flash::FlashState& flashState = values.flashState;
+    pages::ShellState& shell = values.shell;
+    pages::ProgramFileState& programFile = values.programFile;
+    pages::DevicePageState& devicePages = values.devicePages;
+    pages::PageContext& context = values.context;
+};
+
+}  // namespace gui_test
