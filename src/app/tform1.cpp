@@ -103,42 +103,47 @@ void TForm1::FormCreate() {
     lbledtVID_->setText(QStringLiteral("2fc6"));
     lbledtPID_->setText(QStringLiteral("f800"));
 
-    // Page changes made here are start-up layout, not the user switching pages.
-    const QSignalBlocker quietPages(MainPageControl_);
-    if (options_.engineering) {
-        MainPageControl_->show();
-        // The pages get the room; the device panel keeps its own height.
-        auto* windowLayout = static_cast<QVBoxLayout*>(layout());
-        windowLayout->setStretchFactor(pnlUSB_, 0);
-        windowLayout->setStretchFactor(MainPageControl_, 1);
-    } else {
-        for (QWidget* page :
-             {static_cast<QWidget*>(registerPage_), static_cast<QWidget*>(i2cPage_),
-              static_cast<QWidget*>(parameterPage_), static_cast<QWidget*>(informationPage_),
-              static_cast<QWidget*>(binFilePage_)}) {
-            MainPageControl_->setTabVisible(MainPageControl_->indexOf(page), false);
-        }
-        MainPageControl_->setFixedHeight(100 + extra_);
-        ispPage_->HideStartupControls();
-        chkDetectUSB_->hide();
-        lbledtVID_->hide();
-        lbledtPID_->hide();
-    }
-    ApplyWindowSize(extra_);
+    ApplyLayout();
     SetIndicatorColour(palette().color(QPalette::Button));
     lblISPProcStatus_->clear();
     binFilePage_->btnSaveBinClick();
 }
 
-void TForm1::ApplyWindowSize(int extra) {
+void TForm1::ApplyLayout() {
+    // Page changes made here are start-up layout, not the user switching pages.
+    const QSignalBlocker quietPages(MainPageControl_);
     if (options_.engineering) {
-        chkDetectUSB_->show();
-        lbledtVID_->show();
-        lbledtPID_->show();
-        resize(kEngineeringWidth + extra, kEngineeringHeight + extra);
-        return;
+        ShowEngineeringLayout();
+    } else {
+        ShowCompactLayout();
     }
-    resize(kCompactWidth + extra, kCompactHeight + extra);
+}
+
+void TForm1::ShowCompactLayout() {
+    for (QWidget* page :
+         {static_cast<QWidget*>(registerPage_), static_cast<QWidget*>(i2cPage_),
+          static_cast<QWidget*>(parameterPage_), static_cast<QWidget*>(informationPage_),
+          static_cast<QWidget*>(binFilePage_)}) {
+        MainPageControl_->setTabVisible(MainPageControl_->indexOf(page), false);
+    }
+    MainPageControl_->setFixedHeight(100 + extra_);
+    ispPage_->HideStartupControls();
+    chkDetectUSB_->hide();
+    lbledtVID_->hide();
+    lbledtPID_->hide();
+    resize(kCompactWidth + extra_, kCompactHeight + extra_);
+}
+
+void TForm1::ShowEngineeringLayout() {
+    MainPageControl_->show();
+    // The pages get the room; the device panel keeps its own height.
+    auto* windowLayout = static_cast<QVBoxLayout*>(layout());
+    windowLayout->setStretchFactor(pnlUSB_, 0);
+    windowLayout->setStretchFactor(MainPageControl_, 1);
+    chkDetectUSB_->show();
+    lbledtVID_->show();
+    lbledtPID_->show();
+    resize(kEngineeringWidth + extra_, kEngineeringHeight + extra_);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

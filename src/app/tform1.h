@@ -67,7 +67,9 @@ private:
     void CreateDetectionControls();
     void LayOutDevicePanel();
     void BuildPages();
-    void ApplyWindowSize(int extra);
+    void ApplyLayout();
+    void ShowCompactLayout();
+    void ShowEngineeringLayout();
     void SearchNextDevice();
     void ShowDetectionOutcome();
     void SetIndicatorColour(const QColor& colour);
