@@ -1,5 +1,7 @@
 #include "app/panel_update_progress.h"
 
+#include "pages/latin1_text.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
@@ -12,7 +14,7 @@ PanelUpdateProgress::PanelUpdateProgress(flash::FlashProgress& ispPage, QLabel* 
     : ispPage_(ispPage), statusLine_(statusLine), bar_(bar) {}
 
 void PanelUpdateProgress::ShowStep(std::string_view text) {
-    statusLine_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    statusLine_->setText(pages::FromLatin1View(text));
 }
 
 void PanelUpdateProgress::SetShareDone(double share) {

@@ -9,6 +9,8 @@
 #include "app/product_table.h"
 #include "app/tform1.h"
 #include "pages/labeled_edit.h"
+#include "pages/latin1_text.h"
+#include "pages/page_keys.h"
 #include "usb/libusb_error.h"
 #include "usb/quorvex_usb.h"
 
@@ -16,14 +18,6 @@ namespace {
 
 constexpr int kSearchIntervalMs = 100;
 constexpr int kPresentIntervalMs = 1000;
-
-QString FromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-bool IsEnterKey(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 
 }  // namespace
 
@@ -93,8 +87,9 @@ void TForm1::ShowDetectionOutcome() {
                                       : QStringLiteral("Firmware update device 0EA0 is exist"));
         return;
     }
-    lblDetectDevice_->setText(QStringLiteral("Find Device ") +
-                              FromView(app::productTable[shell.productIndex].displayName));
+    lblDetectDevice_->setText(
+        QStringLiteral("Find Device ") +
+        pages::FromLatin1View(app::productTable[shell.productIndex].displayName));
     if (permissionDenied) {
         btnSimpleAuto_->setEnabled(false);
         return;
@@ -121,7 +116,7 @@ void TForm1::chkDetectUSBClick() {
 }
 
 void TForm1::lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key) {
-    if (!IsEnterKey(key))
+    if (!pages::IsEnterKey(key))
         return;
     if (sender == lbledtVID_)
         context_.shell.vidText = sender->text();

@@ -3,15 +3,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include "pages/latin1_text.h"
+
 namespace pages {
-
-namespace {
-
-QString FromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 IspPageProgress::IspPageProgress(QLabel* stepLabel, QLabel* addressLabel,
                                  QLabel* statusRegisterLabel, QObject* parent)
@@ -21,19 +15,19 @@ IspPageProgress::IspPageProgress(QLabel* stepLabel, QLabel* addressLabel,
       statusRegisterLabel_(statusRegisterLabel) {}
 
 void IspPageProgress::SetStepText(std::string_view text) {
-    const QString shown = FromView(text);
+    const QString shown = FromLatin1View(text);
     stepLabel_->setText(shown);
     emit stepTextShown(shown);
 }
 
 void IspPageProgress::SetAddressText(std::string_view text) {
-    const QString shown = FromView(text);
+    const QString shown = FromLatin1View(text);
     addressLabel_->setText(shown);
     emit addressTextShown(shown);
 }
 
 void IspPageProgress::SetStatusRegisterText(std::string_view text) {
-    const QString shown = FromView(text);
+    const QString shown = FromLatin1View(text);
     statusRegisterLabel_->setText(shown);
     emit statusRegisterTextShown(shown);
 }
