@@ -10,12 +10,7 @@ namespace {
 
 using sim_test::Addressed;
 using sim_test::SimRig;
-
-sim::ProductConfig W25Product() {
-    sim::ProductConfig config;
-    config.flash = sim::FlashModel::W25q80;
-    return config;
-}
+using sim_test::W25Product;
 
 class FaultTest : public ::testing::Test {
 protected:

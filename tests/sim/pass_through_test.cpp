@@ -8,12 +8,7 @@ namespace {
 
 using sim_test::Addressed;
 using sim_test::SimRig;
-
-sim::ProductConfig W25Product() {
-    sim::ProductConfig config;
-    config.flash = sim::FlashModel::W25q80;
-    return config;
-}
+using sim_test::W25Product;
 
 class PassThroughTest : public ::testing::Test {
 protected:

@@ -53,4 +53,11 @@ public:
 std::vector<std::uint8_t> Addressed(std::uint8_t instruction, std::uint32_t address,
                                     std::vector<std::uint8_t> data = {});
 
+// The product most tests use: the one with the plain 256-byte-page flash.
+inline sim::ProductConfig W25Product() {
+    sim::ProductConfig config;
+    config.flash = sim::FlashModel::W25q80;
+    return config;
+}
+
 }  // namespace sim_test
