@@ -90,14 +90,4 @@ std::string SleepLine(std::uint32_t ms) {
     return "sleep " + std::to_string(ms);
 }
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    char digits[3];
-    for (std::uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
-}
-
 }  // namespace chip_test

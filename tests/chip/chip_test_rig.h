@@ -80,6 +80,6 @@ std::string RegWriteLine(std::uint16_t reg, std::uint8_t value);
 std::string RegReadLine(std::uint16_t reg, std::uint8_t value);
 std::string SleepLine(std::uint32_t ms);
 // The bytes in lower-case hex, as the trace writes data.
-std::string Hex(const std::vector<std::uint8_t>& bytes);
+using testing_support::Hex;
 
 }  // namespace chip_test

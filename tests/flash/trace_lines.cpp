@@ -5,16 +5,6 @@
 
 namespace flash_test {
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    char digits[3];
-    for (std::uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        text += digits;
-    }
-    return text;
-}
-
 std::string InstructionLine(const std::vector<std::uint8_t>& bytes) {
     return "43 80 0000 0001 " + std::to_string(bytes.size()) + " " + Hex(bytes) + " ok";
 }

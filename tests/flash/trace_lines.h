@@ -14,7 +14,7 @@ namespace flash_test {
 using Lines = std::vector<std::string>;
 
 // Bytes in lower-case hex, as the trace writes data.
-std::string Hex(const std::vector<std::uint8_t>& bytes);
+using testing_support::Hex;
 
 // One flash instruction out request (code 0x80) ending the instruction.
 std::string InstructionLine(const std::vector<std::uint8_t>& bytes);

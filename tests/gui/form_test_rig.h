@@ -50,8 +50,7 @@ private:
     std::unique_ptr<TForm1> form_;
 };
 
-// Intel HEX text of `bytes` placed from address 0: 16-byte data records, an
-// extended linear address record before each 64 KiB segment, end record.
+// Intel HEX text of `bytes` placed from address 0, as our tools write it.
 QByteArray HexFileOf(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace gui_test

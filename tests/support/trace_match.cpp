@@ -1,8 +1,19 @@
 #include "trace_match.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace testing_support {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char digits[3];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        text += digits;
+    }
+    return text;
+}
 
 ::testing::AssertionResult TraceIs(const std::vector<std::string>& actual,
                                    const std::vector<std::string>& expected) {
