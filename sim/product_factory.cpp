@@ -28,7 +28,8 @@ std::uint8_t ProtectedStatus(const FlashDatasheet& datasheet) {
 UsbIdentity ProductIdentity(int row) {
     if (row < 0 || row >= kProductRows)
         throw std::out_of_range("product row out of range");
-    return UsbIdentity{kProductVid, static_cast<std::uint16_t>(kProductPidRow0 + row), true};
+    const product::ProductRow& product = product::productTable[static_cast<std::size_t>(row)];
+    return UsbIdentity{product.vid, product.pid, true};
 }
 
 std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "product/product_table.h"
 #include "sim/flash_model.h"
 #include "sim/sim_chip.h"
 
@@ -15,9 +16,7 @@ namespace sim {
 
 class SimBackend;
 
-inline constexpr std::uint16_t kProductVid = 0x2FC6;
-inline constexpr std::uint16_t kProductPidRow0 = 0xF066;  // row r has PID 0xF066 + r
-inline constexpr int kProductRows = 10;
+inline constexpr int kProductRows = static_cast<int>(product::kProductCount);
 
 // One simulated product as the GUI's --simulate option and the tests want it.
 struct ProductConfig {
@@ -32,7 +31,8 @@ struct ProductConfig {
     std::string location = "1-2";
 };
 
-// Identity of product row `row` (0-9) in normal operation.
+// Identity of product row `row` (0-9) in normal operation, from the product
+// table that the tool itself searches with.
 UsbIdentity ProductIdentity(int row);
 
 // The chip of a product as it leaves the factory: old firmware in its flash,

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "product/product_table.h"
 #include "sim/flash_model.h"
 #include "sim/i2c_master.h"
 #include "sim/param_mailbox.h"
@@ -20,9 +21,9 @@ class Clock;
 
 namespace sim {
 
-inline constexpr std::uint16_t kIspVidQuorvex = 0x2FC6;
-inline constexpr std::uint16_t kIspVidAlternate = 0x0EA0;
-inline constexpr std::uint16_t kIspPid = 0x6000;
+inline constexpr std::uint16_t kIspVidQuorvex = product::kIspVidQuorvex;
+inline constexpr std::uint16_t kIspVidAlternate = product::kIspVidAlternate;
+inline constexpr std::uint16_t kIspPid = product::kIspPid;
 
 struct ChipConfig {
     // Identity while the chip runs the firmware in its flash.

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/product_table.h"
+#include "product/product_table.h"
 #include "app/tform1.h"
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
@@ -54,13 +54,13 @@ void TForm1::SearchNextDevice() {
         // alternating between its two identities.
         timer1_->setInterval(kSearchIntervalMs);
         link.SetAudioDriver(false);
-        link.SetMatchString(shell.ispToggle ? app::kIspMatch0ea0 : app::kIspMatch2fc6);
+        link.SetMatchString(shell.ispToggle ? product::kIspMatch0ea0 : product::kIspMatch2fc6);
         shell.ispToggle = !shell.ispToggle;
     } else {
         link.SetAudioDriver(true);
         shell.productIndex =
-            static_cast<std::uint8_t>((shell.productIndex + 1) % app::kProductCount);
-        link.SetMatchString(app::productTable[shell.productIndex].matchString);
+            static_cast<std::uint8_t>((shell.productIndex + 1) % product::kProductCount);
+        link.SetMatchString(product::productTable[shell.productIndex].matchString);
     }
     link.FindDevice();  // only the found flag counts
 }
@@ -89,7 +89,7 @@ void TForm1::ShowDetectionOutcome() {
     }
     lblDetectDevice_->setText(
         QStringLiteral("Find Device ") +
-        pages::FromLatin1View(app::productTable[shell.productIndex].displayName));
+        pages::FromLatin1View(product::productTable[shell.productIndex].displayName));
     if (permissionDenied) {
         btnSimpleAuto_->setEnabled(false);
         return;

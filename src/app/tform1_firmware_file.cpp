@@ -7,23 +7,26 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/product_table.h"
 #include "app/tform1.h"
 #include "image/hex_loader.h"
+#include "product/product_table.h"
+#include "product/update_file_rule.h"
 
 namespace {
 
-QString UpdateFileName(std::uint8_t productIndex) {
-    const std::string_view base = app::productTable[productIndex % app::kProductCount].fileBaseName;
-    return QString::fromLatin1(base.data(), static_cast<qsizetype>(base.size())) +
-           QStringLiteral(".hex");
+const product::ProductRow& RowOf(std::uint8_t productIndex) {
+    return product::productTable[productIndex % product::kProductCount];
 }
 
 }  // namespace
 
 void TForm1::ReadProgramFile1() {
     pages::ShellState& shell = context_.shell;
-    const QString fileName = UpdateFileName(shell.productIndex);
+    const product::ProductRow& row = RowOf(shell.productIndex);
+    const auto found =
+        product::FindUpdateFile(QFile::encodeName(QDir::currentPath()).toStdString(), row);
+    const QString fileName = found ? QFile::decodeName(found->filename().string().c_str())
+                                   : QString::fromStdString(product::UpdateFileName(row));
     context_.programFile.programFilePath = QDir::current().absoluteFilePath(fileName);
     context_.programFile.programFileReady = true;
 

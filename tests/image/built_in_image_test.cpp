@@ -78,8 +78,7 @@ TEST(BuiltInImage, CopyReplacesTheFirst32KiBAndKeepsTheLength) {
 
 // The update file we ship for the Pale Reed F066 beside the program.
 TEST(DemoUpdateFile, LoadsAsANewerDemoFirmware) {
-    const auto path =
-        std::filesystem::path(__FILE__).parent_path() / "../../data/demo/PaleReed_f066.hex";
+    const auto path = std::filesystem::path(PALEREED_SOURCE_DIR) / "data/demo/PaleReed_f066.hex";
     image::FirmwareImage image;
     const auto result = image::LoadHexFile(image, path.string());
     ASSERT_TRUE(result.Loaded()) << result.message;
