@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev
     binutils srecord xvfb xauth
+    libsystemd-dev dbus-daemon python3-dbusmock
 )
 
 missing=()
