@@ -58,6 +58,9 @@ void ProgressView::SetAddressText(std::string_view text) {
 }
 
 void ProgressView::SetShareDone(double share) {
+    // The first share arrives before the first step: nothing to name yet.
+    if (step_.empty())
+        return;
     const int percent = static_cast<int>(std::floor(share * 100.0 + 1e-9));
     if (percent == percent_)
         return;

@@ -44,10 +44,8 @@ std::optional<Outcome> Session::Start() {
     if (backend == nullptr) {
         product::BackendStart start =
             product::MakeBackend(options_.backend, env_.clock, trace_.get());
-        if (!start.backend) {
-            const bool unwired = start.error.find("not available") != std::string::npos;
-            return Refusal(unwired ? kExitUsage : kExitNoDevice, start.error);
-        }
+        if (!start.backend)
+            return Refusal(start.optionRefused ? kExitUsage : kExitNoDevice, start.error);
         ownBackend_ = std::move(start.backend);
         backend = ownBackend_.get();
     }

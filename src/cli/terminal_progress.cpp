@@ -12,9 +12,6 @@ constexpr int kBarWidth = 30;
 }  // namespace
 
 void TerminalProgress::Redraw() {
-    // The first share arrives before the first step: nothing to name yet.
-    if (Step().empty())
-        return;
     const int percent = std::clamp(Percent(), 0, 100);
     const int filled = percent * kBarWidth / 100;
     const std::uint64_t seconds = ElapsedMs() / 1000;

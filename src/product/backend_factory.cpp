@@ -45,7 +45,7 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& clock) {
         config.location = product.location;
         sim::PlugProduct(*bus, config, clock);
     }
-    return {std::move(bus), {}};
+    return {std::move(bus), {}, false};
 }
 
 }  // namespace
@@ -53,16 +53,18 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& clock) {
 BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
                          usb::RequestTrace* errorLog) {
     if (const std::string unwired = UnwiredOption(options); !unwired.empty())
-        return {nullptr, unwired + " is not available in this build yet"};
+        return {nullptr, unwired + " is not available in this build yet", true};
     if (options.Simulated())
         return MakeSimulated(options, clock);
     usb::LibusbStart start = usb::MakeLibusbBackend();
     if (!start.backend) {
-        return {nullptr, "USB access could not be started (" + start.error.ToString() +
-                             "). Try --simulate to run without hardware."};
+        return {nullptr,
+                "USB access could not be started (" + start.error.ToString() +
+                    "). Try --simulate to run without hardware.",
+                false};
     }
     start.backend->SetErrorLog(errorLog);
-    return {std::move(start.backend), {}};
+    return {std::move(start.backend), {}, false};
 }
 
 std::string OpenFailureMessage(usb::OpenStatus status) {

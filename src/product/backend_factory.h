@@ -16,6 +16,9 @@ namespace product {
 struct BackendStart {
     std::unique_ptr<usb::DeviceBackend> backend;  // null when it could not start
     std::string error;                            // why, for the user
+    // The options asked for something this build cannot do (a usage error),
+    // rather than the bus failing to start.
+    bool optionRefused = false;
 };
 
 // The one place that chooses the backend: the simulated bus with the
