@@ -109,6 +109,12 @@ TEST(CliCommands, ARefusedFileIsExitFourWithLineAndColumn) {
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_NE(result.err.find("line 1, column 10"), std::string::npos) << result.err;
 
+    const std::string big = files.dir.Write("big.bin", std::string(0x40001, '\xFF'));
+    const ToolResult tooBig = RunTool({{"update", big, "--simulate", "--yes"}});
+    EXPECT_EQ(tooBig.exitCode, 4);
+    EXPECT_EQ(Lines(tooBig.err).size(), 1u) << tooBig.err;
+    EXPECT_EQ(tooBig.out, "");
+
     const ToolResult missing = RunTool({{"update", "--simulate", "--yes"}, files.dir.PathOf("")});
     EXPECT_EQ(missing.exitCode, 4);
     EXPECT_NE(missing.err.find("no update file PaleReed_f066.hex"), std::string::npos);
@@ -148,8 +154,13 @@ TEST(CliCommands, VerifyReportsTheFirstDifference) {
 TEST(CliCommands, ReadWritesTheFlashIntoABinaryFile) {
     UpdateFiles files;
     const std::string out = files.dir.PathOf("flash.bin");
-    const ToolResult result = RunTool({{"read", out, "--length", "4096", "--simulate=2"}});
+    const std::string trace = files.dir.PathOf("trace.txt");
+    const ToolResult result =
+        RunTool({{"read", out, "--length", "4096", "--simulate=2", "--trace", trace}});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::ifstream traced(trace);
+    const std::string lines{std::istreambuf_iterator<char>(traced), {}};
+    EXPECT_NE(lines.find("43 84 3b92 4e71 0 - ok"), std::string::npos) << lines.substr(0, 400);
     std::ifstream in(out, std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     const std::vector<std::uint8_t> firmware = sim::MakeFirmwareImage(0x10000, 2);
