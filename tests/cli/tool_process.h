@@ -9,7 +9,8 @@ namespace cli_test {
 // One run of the real palereed-flash executable.
 struct ToolRun {
     ToolRun(std::vector<std::string> arguments, std::string folder = {}, bool terminal = false)
-        : args(std::move(arguments)), workingDirectory(std::move(folder)),
+        : args(std::move(arguments)),
+          workingDirectory(std::move(folder)),
           stdoutIsTerminal(terminal) {}
 
     std::vector<std::string> args;
