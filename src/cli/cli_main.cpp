@@ -1,0 +1,90 @@
+#include "cli/cli_main.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "cli/help_text.h"
+#include "cli/json_line.h"
+#include "cli/session.h"
+#include "usb/clock.h"
+
+namespace cli {
+namespace {
+
+Outcome Dispatch(Session& session) {
+    switch (session.Options().command) {
+        case Command::List:
+            return RunList(session);
+        case Command::Update:
+            return RunUpdate(session);
+        case Command::Verify:
+            return RunVerify(session);
+        case Command::Read:
+            return RunRead(session);
+        case Command::Info:
+            break;
+    }
+    return RunInfo(session);
+}
+
+std::string Hex6(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", value);
+    return text;
+}
+
+void Report(const Environment& env, bool json, const Outcome& outcome) {
+    if (outcome.exitCode == kExitDone) {
+        if (!json && !outcome.message.empty())
+            env.out << outcome.message << "\n";
+    } else {
+        env.err << "palereed-flash: " << outcome.message << "\n";
+    }
+    if (!json)
+        return;
+    env.out << JsonLine()
+                   .Text("event", "result")
+                   .Text("status", StatusName(outcome.exitCode))
+                   .Number("exit_code", outcome.exitCode)
+                   .Text("message", outcome.message)
+                   .OptionalText("step", outcome.step)
+                   .OptionalText("address", outcome.address ? std::optional(Hex6(*outcome.address))
+                                                            : std::nullopt)
+                   .OptionalText("cause", outcome.cause)
+                   .Number("duration_ms", static_cast<std::int64_t>(outcome.durationMs))
+                   .Number("requests", static_cast<std::int64_t>(outcome.requests))
+                   .Line();
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, Environment& environment) {
+    std::string error;
+    const std::optional<CliOptions> options = ParseCli(args, error);
+    if (!options) {
+        environment.err << "palereed-flash: " << error << " (see --help)\n";
+        return kExitUsage;
+    }
+    if (options->help) {
+        environment.out << HelpText();
+        return kExitDone;
+    }
+    if (options->version) {
+        environment.out << VersionText();
+        return kExitDone;
+    }
+    const std::uint64_t startUs = environment.clock.NowUs();
+    Session session(environment, *options);
+    std::optional<Outcome> outcome = session.Start();
+    if (!outcome)
+        outcome = Dispatch(session);
+    if (outcome->durationMs == 0)
+        outcome->durationMs = (environment.clock.NowUs() - startUs) / 1000;
+    Report(environment, options->json, *outcome);
+    environment.out.flush();
+    return outcome->exitCode;
+}
+
+}  // namespace cli

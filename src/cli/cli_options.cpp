@@ -1,0 +1,172 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string_view>
+
+#include "product/isp_flash_access.h"
+
+namespace cli {
+namespace {
+
+struct CommandName {
+    std::string_view name;
+    Command command;
+};
+
+constexpr std::array<CommandName, 5> kCommands = {{
+    {"list", Command::List},
+    {"update", Command::Update},
+    {"verify", Command::Verify},
+    {"read", Command::Read},
+    {"info", Command::Info},
+}};
+
+// Options of the tool itself and whether they take a value.
+enum class Own { Flag, Value };
+std::optional<Own> OwnOption(std::string_view name) {
+    if (name == "--device" || name == "--length" || name == "--trace")
+        return Own::Value;
+    if (name == "--all" || name == "--json" || name == "--yes" || name == "-y" ||
+        name == "--help" || name == "-h" || name == "--version" || name == "-V")
+        return Own::Flag;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseLength(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    std::uint32_t value = 0;
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || code != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool SetOwn(std::string_view name, const std::string& value, CliOptions& options,
+            std::string& error) {
+    if (name == "--device") {
+        options.device = value;
+    } else if (name == "--trace") {
+        options.traceFile = value;
+    } else if (name == "--length") {
+        options.length = ParseLength(value);
+        if (!options.length || *options.length == 0 || *options.length > product::kMaxReadLength) {
+            error = "--length takes a byte count from 1 to " +
+                    std::to_string(product::kMaxReadLength) + ", not '" + value + "'";
+            return false;
+        }
+    } else if (name == "--all") {
+        options.all = true;
+    } else if (name == "--json") {
+        options.json = true;
+    } else if (name == "--yes" || name == "-y") {
+        options.yes = true;
+    } else if (name == "--help" || name == "-h") {
+        options.help = true;
+    } else {
+        options.version = true;
+    }
+    return true;
+}
+
+// One argument that starts with '-': the tool's own option or a backend
+// option, with its value attached ("--x=v") or, where allowed, following.
+bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options,
+                std::string& error) {
+    const std::string& arg = args[i];
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    std::optional<std::string> value;
+    if (equals != std::string::npos)
+        value = arg.substr(equals + 1);
+    const bool valueFollows = OwnOption(name) == Own::Value ||
+                              product::BackendOptionValue(name) == product::OptionValue::Required;
+    if (!value && valueFollows && i + 1 < args.size())
+        value = args[++i];
+    if (const auto own = OwnOption(name)) {
+        if (*own == Own::Value && !value) {
+            error = name + " needs a value";
+            return false;
+        }
+        if (*own == Own::Flag && value) {
+            error = name + " takes no value";
+            return false;
+        }
+        return SetOwn(name, value.value_or(""), options, error);
+    }
+    const auto taken = product::TakeBackendOption(name, value, options.backend, error);
+    if (taken == product::OptionTake::NotMine)
+        error = "unknown option '" + arg + "'";
+    return taken == product::OptionTake::Taken;
+}
+
+bool TakeCommand(const std::vector<std::string>& words, CliOptions& options, std::string& error) {
+    if (words.empty()) {
+        error = "no command given: list, update, verify, read or info";
+        return false;
+    }
+    const auto found = std::find_if(kCommands.begin(), kCommands.end(),
+                                    [&](const CommandName& c) { return c.name == words[0]; });
+    if (found == kCommands.end()) {
+        error = "unknown command '" + words[0] + "'";
+        return false;
+    }
+    options.command = found->command;
+    const bool fileRequired =
+        options.command == Command::Verify || options.command == Command::Read;
+    const std::size_t maxWords =
+        options.command == Command::List || options.command == Command::Info ? 1 : 2;
+    if (words.size() > maxWords) {
+        error = "unexpected argument '" + words[maxWords] + "' for " + words[0];
+        return false;
+    }
+    if (words.size() == 2)
+        options.file = words[1];
+    if (fileRequired && !options.file) {
+        error = words[0] + (options.command == Command::Read ? " needs an output file"
+                                                             : " needs the file to compare with");
+        return false;
+    }
+    return true;
+}
+
+bool CheckCombinations(const CliOptions& options, std::string& error) {
+    if (options.all && options.command != Command::Update)
+        error = "--all works only with update";
+    else if (options.all && options.device)
+        error = "--all and --device exclude each other";
+    else if (options.length && options.command != Command::Read)
+        error = "--length works only with read";
+    return error.empty();
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCli(const std::vector<std::string>& args, std::string& error) {
+    CliOptions options;
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (!TakeOption(args, i, options, error))
+                return std::nullopt;
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (options.help || options.version)
+        return options;
+    if (!TakeCommand(words, options, error) || !CheckCombinations(options, error))
+        return std::nullopt;
+    return options;
+}
+
+}  // namespace cli

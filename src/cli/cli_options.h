@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "product/backend_options.h"
+
+namespace cli {
+
+enum class Command { List, Update, Verify, Read, Info };
+
+// The command line of palereed-flash. Options may stand before or after the
+// command and its arguments.
+struct CliOptions {
+    Command command = Command::List;
+    std::optional<std::string> file;  // update FILE, verify FILE, read OUT.bin
+    std::optional<std::string> device;
+    std::optional<std::uint32_t> length;  // read --length
+    bool all = false;
+    bool json = false;
+    bool yes = false;
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> traceFile;
+    product::BackendOptions backend;
+};
+
+// Parses the arguments after the program name. On a bad command line returns
+// nullopt and fills `error` with one line.
+std::optional<CliOptions> ParseCli(const std::vector<std::string>& args, std::string& error);
+
+}  // namespace cli

@@ -1,0 +1,107 @@
+// verify and read: flash content without writing it.
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/firmware_input.h"
+#include "cli/progress_view.h"
+#include "cli/session.h"
+#include "product/isp_flash_access.h"
+
+namespace cli {
+namespace {
+
+std::string Hex(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+std::optional<Outcome> ChooseAndAim(Session& session, product::ListedDevice& device) {
+    if (auto refused = session.Choose(device))
+        return refused;
+    return session.Aim(device);
+}
+
+Outcome ReadFailed(const ProgressView& progress) {
+    Outcome outcome{kExitFailed, "reading the flash failed"};
+    outcome.cause = progress.FailureText();
+    outcome.address = progress.LastAddress();
+    if (!outcome.cause->empty())
+        outcome.message += " (" + *outcome.cause + ")";
+    return outcome;
+}
+
+}  // namespace
+
+Outcome RunVerify(Session& session) {
+    const std::string& file = *session.Options().file;
+    image::FirmwareImage image;
+    if (auto refused = LoadUpdateFile(file, image))
+        return *refused;
+    product::ListedDevice device;
+    if (auto refused = ChooseAndAim(session, device))
+        return *refused;
+    const auto progress = session.MakeProgress();
+    progress->ShowStep("Verifying");
+    const product::FlashRead read =
+        product::ReadFlashContent(session.Link(), image.ImageLength(), *progress);
+    progress->Finish();
+    if (!read.ok)
+        return ReadFailed(*progress);
+    if (read.bytes.size() < image.ImageLength()) {
+        return Outcome{kExitFileRefused, "'" + file + "' (" + std::to_string(image.ImageLength()) +
+                                             " bytes) is larger than the flash (" +
+                                             std::to_string(read.bytes.size()) + " bytes)"};
+    }
+    const auto diff = product::FirstDifference(read.bytes, image.Defined());
+    if (!diff)
+        return Outcome{kExitDone, "The flash matches '" + file + "' (" +
+                                      std::to_string(image.ImageLength()) + " bytes)."};
+    Outcome outcome{kExitFailed, "The flash differs from '" + file + "' first at " + Hex(*diff, 6) +
+                                     ": the flash holds " + Hex(read.bytes[*diff], 2) +
+                                     ", the file " + Hex(image.Defined()[*diff], 2) + "."};
+    outcome.address = *diff;
+    outcome.cause = "content differs";
+    return outcome;
+}
+
+Outcome RunRead(Session& session) {
+    const std::filesystem::path out = *session.Options().file;
+    // Written beside the target and renamed at the end, so a failed read
+    // never leaves a half-filled file under the asked-for name.
+    const std::filesystem::path partial = out.string() + ".part";
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"};
+    product::ListedDevice device;
+    if (auto refused = ChooseAndAim(session, device)) {
+        std::filesystem::remove(partial);
+        return *refused;
+    }
+    const auto progress = session.MakeProgress();
+    progress->ShowStep("Reading");
+    const product::FlashRead read = product::ReadFlashContent(
+        session.Link(), session.Options().length.value_or(product::kMaxReadLength), *progress);
+    progress->Finish();
+    if (read.ok) {
+        file.write(reinterpret_cast<const char*>(read.bytes.data()),
+                   static_cast<std::streamsize>(read.bytes.size()));
+    }
+    file.close();
+    std::error_code error;
+    if (!read.ok || !file) {
+        std::filesystem::remove(partial, error);
+        return read.ok ? Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"}
+                       : ReadFailed(*progress);
+    }
+    std::filesystem::rename(partial, out, error);
+    if (error)
+        return Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"};
+    return Outcome{kExitDone, "Read " + std::to_string(read.bytes.size()) + " bytes of " +
+                                  read.part.model + " into '" + out.string() + "'."};
+}
+
+}  // namespace cli

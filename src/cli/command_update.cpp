@@ -1,0 +1,156 @@
+// update: the one-button update from the command line, on one device or, with
+// --all, on each connected device in turn.
+
+#include <istream>
+#include <memory>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/firmware_input.h"
+#include "cli/interrupts.h"
+#include "cli/json_line.h"
+#include "cli/progress_view.h"
+#include "cli/session.h"
+#include "cli/update_report.h"
+#include "flash/flash_state.h"
+#include "product/stoppable_update.h"
+
+namespace cli {
+namespace {
+
+const char* const kWarningText =
+    "Firmware Update is a critical operation. Please make sure the power stays on and do not "
+    "disconnect the device before the update is complete.";
+
+// One device to update and the image it gets; a refusal ends it before any request.
+struct Plan {
+    product::ListedDevice device;
+    std::string file;
+    std::shared_ptr<image::FirmwareImage> image;
+    std::optional<Outcome> refusal;
+};
+
+Plan PlanFor(Session& session, const product::ListedDevice& device,
+             const std::shared_ptr<image::FirmwareImage>& named) {
+    Plan plan{device, session.Options().file.value_or(""), named, std::nullopt};
+    if (named)
+        return plan;
+    plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
+    if (plan.refusal)
+        return plan;
+    plan.image = std::make_shared<image::FirmwareImage>();
+    plan.refusal = LoadUpdateFile(plan.file, *plan.image);
+    return plan;
+}
+
+// Asked only on a terminal and without --yes. A Ctrl-C or the end of input
+// counts as no.
+bool Confirmed(Session& session, const std::vector<Plan>& plans) {
+    Environment& env = session.Env();
+    if (session.Options().yes || !env.inIsTerminal)
+        return InterruptGuard::Count() == 0;
+    env.err << kWarningText << "\n";
+    for (const Plan& plan : plans) {
+        if (!plan.refusal)
+            env.err << "  " << plan.device.location << " " << plan.device.displayName << " <- "
+                    << plan.file << "\n";
+    }
+    env.err << "Would you like to proceed? [y/N] " << std::flush;
+    std::string answer;
+    const bool read = static_cast<bool>(std::getline(env.in, answer));
+    return read && InterruptGuard::Count() == 0 &&
+           (answer == "y" || answer == "Y" || answer == "yes");
+}
+
+Outcome RunPlan(Session& session, const Plan& plan) {
+    if (const auto refused = session.Aim(plan.device))
+        return *refused;
+    const std::unique_ptr<ProgressView> progress = session.MakeProgress();
+    flash::FlashState flashState;
+    const product::UpdateOutcome run = product::RunStoppableUpdate(
+        session.Link(), session.Gate(), session.State(),
+        flash::ImageView{plan.image->Bytes(), plan.image->ImageLength()}, flashState, *progress,
+        *progress);
+    progress->Finish();
+    return UpdateOutcomeFor(run, *progress, plan.device, plan.file);
+}
+
+void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
+    Environment& env = session.Env();
+    if (!session.Options().json) {
+        env.out << SummaryLine(plan.device, outcome) << "\n" << std::flush;
+        return;
+    }
+    env.out << JsonLine()
+                   .Text("event", "device_result")
+                   .Text("location", plan.device.location)
+                   .Text("name", plan.device.displayName)
+                   .Text("status", StatusName(outcome.exitCode))
+                   .Text("message", outcome.message)
+                   .Number("duration_ms", static_cast<std::int64_t>(outcome.durationMs))
+                   .Line()
+            << std::flush;
+}
+
+// --all: every device in turn, one summary line each. The exit code is that
+// of the first device that did not succeed; a stop ends the batch with 6.
+Outcome RunAll(Session& session, const std::vector<Plan>& plans) {
+    Outcome total;
+    int done = 0;
+    for (const Plan& plan : plans) {
+        const Outcome outcome = plan.refusal ? *plan.refusal : RunPlan(session, plan);
+        ReportDevice(session, plan, outcome);
+        total.durationMs += outcome.durationMs;
+        total.requests += outcome.requests;
+        done += outcome.exitCode == kExitDone ? 1 : 0;
+        if (total.exitCode == kExitDone || outcome.exitCode == kExitInterrupted)
+            total.exitCode = outcome.exitCode;
+        if (outcome.exitCode == kExitInterrupted)
+            break;
+    }
+    total.message =
+        std::to_string(done) + " of " + std::to_string(plans.size()) + " devices updated";
+    return total;
+}
+
+std::vector<Plan> MakePlans(Session& session, const std::shared_ptr<image::FirmwareImage>& named,
+                            std::optional<Outcome>& refusal) {
+    std::vector<Plan> plans;
+    if (session.Options().all) {
+        for (const product::ListedDevice& device : session.List())
+            plans.push_back(PlanFor(session, device, named));
+        if (plans.empty())
+            refusal = Outcome{kExitNoDevice, "no device found; connect a product and try again"};
+        return plans;
+    }
+    product::ListedDevice device;
+    refusal = session.Choose(device);
+    if (refusal)
+        return plans;
+    plans.push_back(PlanFor(session, device, named));
+    refusal = plans.front().refusal;
+    return plans;
+}
+
+}  // namespace
+
+Outcome RunUpdate(Session& session) {
+    std::shared_ptr<image::FirmwareImage> named;
+    if (session.Options().file) {
+        named = std::make_shared<image::FirmwareImage>();
+        if (auto refused = LoadUpdateFile(*session.Options().file, *named))
+            return *refused;
+    }
+    InterruptGuard interrupts(session.State());
+    std::optional<Outcome> refusal;
+    const std::vector<Plan> plans = MakePlans(session, named, refusal);
+    if (refusal)
+        return *refusal;
+    if (!Confirmed(session, plans))
+        return Outcome{kExitInterrupted, "Update not confirmed; nothing was sent to the device."};
+    if (session.Options().all)
+        return RunAll(session, plans);
+    return RunPlan(session, plans.front());
+}
+
+}  // namespace cli

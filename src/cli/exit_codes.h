@@ -1,0 +1,16 @@
+#pragma once
+
+namespace cli {
+
+// The exit codes of palereed-flash, as --help lists them.
+enum ExitCode : int {
+    kExitDone = 0,
+    kExitFailed = 1,       // the update or verify failed
+    kExitUsage = 2,        // bad option, command or value
+    kExitNoDevice = 3,     // no device, an unknown --device, or several without --device
+    kExitFileRefused = 4,  // the file is missing, unreadable or not a loadable image
+    kExitPermission = 5,   // a device the user may not open (no udev rule)
+    kExitInterrupted = 6,  // Ctrl-C, or the update was not confirmed
+};
+
+}  // namespace cli

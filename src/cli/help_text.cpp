@@ -1,0 +1,52 @@
+#include "cli/help_text.h"
+
+#include "cli/version.h"
+#include "product/backend_options.h"
+
+namespace cli {
+
+std::string HelpText() {
+    return std::string(
+               "Usage: palereed-flash COMMAND [ARGUMENTS] [OPTIONS]\n"
+               "Update and inspect the firmware of Pale Reed USB audio products.\n"
+               "\n"
+               "Commands:\n"
+               "  list                 list every connected product and bare ISP-mode chip\n"
+               "  update [FILE]        the one-button firmware update; FILE defaults to the\n"
+               "                       product's update file in the current folder (required\n"
+               "                       for a chip waiting in ISP mode)\n"
+               "  verify FILE          compare the flash with FILE without writing\n"
+               "  read OUT.bin         read the flash into a binary file\n"
+               "  info                 flash identification, parameter store, device status\n"
+               "\n"
+               "Options (before or after the command):\n"
+               "  --device LOCATION    the device at this bus location (see list); required\n"
+               "                       when several are connected\n"
+               "  --all                update: every connected device in turn\n"
+               "  --yes, -y            update: do not ask for confirmation\n"
+               "  --length N           read: bytes to read (default 262144; 0x prefix for hex)\n"
+               "  --json               one JSON object per line on stdout, ending with a result\n"
+               "  --trace FILE         write every device request to FILE\n") +
+           product::BackendOptionsHelp() +
+           "  --help, -h           show this help and exit\n"
+           "  --version, -V        show the version and exit\n"
+           "\n"
+           "Exit codes:\n"
+           "  0  done\n"
+           "  1  the update or verify failed; the device may be left waiting in ISP mode:\n"
+           "     keep it connected and run the update again with the same file\n"
+           "  2  usage error\n"
+           "  3  no device, an unknown --device, or several devices without --device\n"
+           "  4  the file was refused (missing, unreadable or not a valid image)\n"
+           "  5  permission denied: install the udev rule 70-palereed.rules\n"
+           "  6  interrupted (Ctrl-C) or not confirmed\n"
+           "\n"
+           "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
+           "A device stopped after the erase waits in ISP mode for a new update.\n";
+}
+
+std::string VersionText() {
+    return std::string("palereed-flash ") + PALEREED_VERSION + "\n";
+}
+
+}  // namespace cli

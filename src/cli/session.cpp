@@ -1,0 +1,104 @@
+#include "cli/session.h"
+
+#include "cli/json_progress.h"
+#include "cli/plain_progress.h"
+#include "cli/terminal_progress.h"
+#include "product/backend_factory.h"
+#include "product/detection.h"
+#include "product/device_listing.h"
+
+namespace cli {
+namespace {
+
+Outcome Refusal(int exitCode, std::string message) {
+    Outcome outcome;
+    outcome.exitCode = exitCode;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
+std::string Names(const std::vector<product::ListedDevice>& devices) {
+    std::string names;
+    for (const product::ListedDevice& device : devices)
+        names += (names.empty() ? "" : ", ") + device.location + " (" + device.displayName + ")";
+    return names;
+}
+
+}  // namespace
+
+Session::Session(Environment& environment, const CliOptions& options)
+    : env_(environment), options_(options) {}
+
+Session::~Session() {
+    if (link_)
+        link_->SetTrace(nullptr);
+}
+
+std::optional<Outcome> Session::Start() {
+    if (options_.traceFile) {
+        trace_ = std::make_unique<usb::FileTrace>(*options_.traceFile);
+        if (!trace_->IsOpen())
+            return Refusal(kExitUsage, "cannot write the trace file '" + *options_.traceFile + "'");
+    }
+    usb::DeviceBackend* backend = env_.backend;
+    if (backend == nullptr) {
+        product::BackendStart start =
+            product::MakeBackend(options_.backend, env_.clock, trace_.get());
+        if (!start.backend)
+            return Refusal(start.optionRefused ? kExitUsage : kExitNoDevice, start.error);
+        ownBackend_ = std::move(start.backend);
+        backend = ownBackend_.get();
+    }
+    gate_ = std::make_unique<product::StopGate>(*backend, state_);
+    clock_ = std::make_unique<product::GatedClock>(env_.clock, *gate_);
+    link_ = std::make_unique<usb::QuorvexUsb>(*gate_, *clock_);
+    link_->SetTrace(trace_.get());
+    return std::nullopt;
+}
+
+std::vector<product::ListedDevice> Session::List() {
+    return product::ListDevices(*gate_);
+}
+
+std::optional<Outcome> Session::Choose(product::ListedDevice& device) {
+    const std::vector<product::ListedDevice> devices = List();
+    if (options_.device) {
+        const auto found = product::DeviceAt(devices, *options_.device);
+        if (!found) {
+            return Refusal(kExitNoDevice,
+                           "no device at location '" + *options_.device + "'" +
+                               (devices.empty() ? "" : "; present: " + Names(devices)));
+        }
+        device = *found;
+        return std::nullopt;
+    }
+    if (devices.empty())
+        return Refusal(kExitNoDevice, "no device found; connect a product and try again");
+    if (devices.size() > 1) {
+        return Refusal(kExitNoDevice, "several devices are connected: " + Names(devices) +
+                                          "; choose one with --device LOCATION");
+    }
+    device = devices.front();
+    return std::nullopt;
+}
+
+std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {
+    if (!device.MayBeOpened()) {
+        const int code = device.openStatus == usb::OpenStatus::PermissionDenied ? kExitPermission
+                                                                                : kExitNoDevice;
+        return Refusal(code, product::OpenFailureMessage(device.openStatus));
+    }
+    if (!product::AimAt(*link_, device))
+        return Refusal(kExitNoDevice, "the device at " + device.location + " has gone");
+    return std::nullopt;
+}
+
+std::unique_ptr<ProgressView> Session::MakeProgress() {
+    if (options_.json)
+        return std::make_unique<JsonProgress>(env_.out, env_.clock);
+    if (env_.outIsTerminal)
+        return std::make_unique<TerminalProgress>(env_.out, env_.clock);
+    return std::make_unique<PlainProgress>(env_.out, env_.clock);
+}
+
+}  // namespace cli

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/environment.h"
+#include "cli/outcome.h"
+#include "product/gated_clock.h"
+#include "product/listed_device.h"
+#include "product/run_state.h"
+#include "product/stop_gate.h"
+#include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
+
+namespace cli {
+
+class ProgressView;
+
+// Everything one command works with: the backend, the stop gate and gated
+// clock under the device link, the link itself, the trace and the run state;
+// and the choice of the device to work on.
+class Session {
+public:
+    Session(Environment& environment, const CliOptions& options);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Opens the trace and the backend; on failure the outcome says why.
+    std::optional<Outcome> Start();
+
+    // The devices present now.
+    std::vector<product::ListedDevice> List();
+    // The device --device names, or the only one present; else the outcome.
+    std::optional<Outcome> Choose(product::ListedDevice& device);
+    // Aims the link at the device after checking that it may be opened.
+    std::optional<Outcome> Aim(const product::ListedDevice& device);
+
+    // The progress display the options and the terminal call for.
+    std::unique_ptr<ProgressView> MakeProgress();
+
+    Environment& Env() { return env_; }
+    const CliOptions& Options() const { return options_; }
+    usb::QuorvexUsb& Link() { return *link_; }
+    product::StopGate& Gate() { return *gate_; }
+    product::RunState& State() { return state_; }
+
+private:
+    Environment& env_;
+    const CliOptions& options_;
+    std::unique_ptr<usb::FileTrace> trace_;
+    std::unique_ptr<usb::DeviceBackend> ownBackend_;
+    product::RunState state_;
+    std::unique_ptr<product::StopGate> gate_;
+    std::unique_ptr<product::GatedClock> clock_;
+    std::unique_ptr<usb::QuorvexUsb> link_;
+};
+
+}  // namespace cli

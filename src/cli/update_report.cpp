@@ -1,0 +1,85 @@
+#include "cli/update_report.h"
+
+#include <cstdio>
+
+#include "cli/progress_view.h"
+
+namespace cli {
+namespace {
+
+std::string RecoveryHint(const product::ListedDevice& device, const std::string& file) {
+    return "Keep it connected and run: palereed-flash update '" + file + "' --device " +
+           device.location;
+}
+
+std::string Seconds(std::uint64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+void Stopped(const product::UpdateOutcome& run, const product::ListedDevice& device,
+             const std::string& file, Outcome& outcome) {
+    outcome.exitCode = kExitInterrupted;
+    outcome.cause = "interrupted";
+    if (!run.eraseSent) {
+        outcome.message =
+            "Update stopped before the flash was erased; the device keeps its "
+            "firmware.";
+        return;
+    }
+    outcome.message = "Update stopped; the device waits in ISP mode for its firmware. " +
+                      RecoveryHint(device, file);
+}
+
+void Failed(const product::UpdateOutcome& run, const ProgressView& progress,
+            const product::ListedDevice& device, const std::string& file, Outcome& outcome) {
+    outcome.exitCode = kExitFailed;
+    std::string where = "Firmware update failed";
+    if (run.result.failedStep) {
+        const flash::UpdateStep step = *run.result.failedStep;
+        outcome.step = flash::UpdateStepName(step);
+        outcome.cause =
+            progress.FailureText().empty() ? flash::StepStatusText(step) : progress.FailureText();
+        if (step != flash::UpdateStep::Erase)
+            outcome.address = progress.LastAddress();
+        where += step == flash::UpdateStep::Erase ? " while " : " at the ";
+        where += flash::UpdateStepName(step);
+        where += step == flash::UpdateStep::Erase ? "" : " step";
+        where += " (" + *outcome.cause + ")";
+    }
+    outcome.message =
+        where + ". The device may be left waiting in ISP mode. " + RecoveryHint(device, file);
+}
+
+}  // namespace
+
+Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& progress,
+                         const product::ListedDevice& device, const std::string& file) {
+    Outcome outcome;
+    outcome.durationMs = progress.ElapsedMs();
+    outcome.requests = run.requests;
+    outcome.step = progress.Step();
+    if (!run.started) {
+        outcome.exitCode = kExitFailed;
+        outcome.message = "the device link is busy";
+    } else if (run.stopped) {
+        Stopped(run, device, file, outcome);
+    } else if (!run.result.succeeded) {
+        Failed(run, progress, device, file, outcome);
+    } else {
+        outcome.message = "Firmware update success! (" + device.displayName + " at " +
+                          device.location + ", " + Seconds(outcome.durationMs) + ")";
+    }
+    return outcome;
+}
+
+std::string SummaryLine(const product::ListedDevice& device, const Outcome& outcome) {
+    std::string line =
+        device.location + " " + device.displayName + ": " + StatusName(outcome.exitCode);
+    if (outcome.exitCode == kExitDone)
+        return line + " in " + Seconds(outcome.durationMs);
+    return line + " - " + outcome.message;
+}
+
+}  // namespace cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "product/backend_options.h"
+#include "usb/device_backend.h"
+
+namespace usb {
+class Clock;
+class RequestTrace;
+}  // namespace usb
+
+namespace product {
+
+struct BackendStart {
+    std::unique_ptr<usb::DeviceBackend> backend;  // null when it could not start
+    std::string error;                            // why, for the user
+    // The options asked for something this build cannot do (a usage error),
+    // rather than the bus failing to start.
+    bool optionRefused = false;
+};
+
+// The one place that chooses the backend: the simulated bus with the
+// products of `options` plugged in, or libusb. Front ends include no backend
+// header. `errorLog`, when given, receives libusb's own failures for the trace.
+BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
+                         usb::RequestTrace* errorLog = nullptr);
+
+// The one sentence the user reads when a device could not be opened (a
+// refused open names the udev rule).
+std::string OpenFailureMessage(usb::OpenStatus status);
+
+}  // namespace product

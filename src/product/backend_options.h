@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace product {
+
+// The SPI flash a simulated product carries.
+enum class SimulatedFlash { Sst25vf016b, Mx32, W25 };
+
+// One simulated product to plug in.
+struct SimulatedProduct {
+    int row = 0;
+    SimulatedFlash flash = SimulatedFlash::Sst25vf016b;
+    std::uint16_t ispVid = 0x2FC6;
+    // Blank flash: the chip comes up waiting in ISP mode, as after an
+    // interrupted update.
+    bool waitingInIsp = false;
+    std::string location;
+};
+
+// Which devices the tool talks to: the real USB bus, or simulated products.
+// Both front ends fill it from their command line with TakeBackendOption.
+struct BackendOptions {
+    std::vector<int> simulateRows;  // one entry per --simulate[=ROW]
+    std::optional<SimulatedFlash> flash;
+    std::optional<std::uint16_t> ispVid;  // --sim-isp[=VID]
+    // Accepted by the parser, wired once the simulator offers them.
+    std::optional<std::string> simTiming;
+    std::optional<std::string> simClock;
+    std::optional<std::string> simFault;
+    std::optional<std::string> simState;
+
+    bool Simulated() const { return !simulateRows.empty() || ispVid.has_value(); }
+    // The products to plug, at locations 1-2, 1-3, ... in option order;
+    // --sim-flash and --sim-isp apply to each.
+    std::vector<SimulatedProduct> Products() const;
+};
+
+// Whether a backend option takes a value: --simulate and --sim-isp only as
+// "=VALUE", the others also as the next argument.
+enum class OptionValue { None, Optional, Required };
+std::optional<OptionValue> BackendOptionValue(std::string_view name);
+
+enum class OptionTake { NotMine, Taken, Refused };
+
+// Reads one backend option, `name` with its leading dashes ("--sim-flash"),
+// into `options`. Refused fills `error` with one line for the user.
+OptionTake TakeBackendOption(std::string_view name, std::optional<std::string_view> value,
+                             BackendOptions& options, std::string& error);
+
+// The help lines of the backend options.
+const char* BackendOptionsHelp();
+
+}  // namespace product

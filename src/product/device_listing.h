@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "product/listed_device.h"
+
+namespace usb {
+class DeviceBackend;
+}
+
+namespace product {
+
+// Every connected product of the table and every bare chip in ISP mode, in
+// enumeration order: products first (audio-driver class), then ISP-mode chips
+// (USB-device class). Each is opened once and closed again to learn whether
+// the user may open it; nothing is sent to it.
+std::vector<ListedDevice> ListDevices(usb::DeviceBackend& backend);
+
+// The device at `location`, if the listing holds one there.
+std::optional<ListedDevice> DeviceAt(const std::vector<ListedDevice>& devices,
+                                     std::string_view location);
+
+// The location that an interface path carries ("...#loc_1-2.3#..."), or empty.
+std::string LocationOfPath(std::string_view interfacePath);
+
+}  // namespace product

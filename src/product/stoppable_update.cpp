@@ -1,0 +1,38 @@
+#include "product/stoppable_update.h"
+
+#include "chip/registers.h"
+#include "flash/flash_state.h"
+#include "flash/simple_update.h"
+#include "product/run_state.h"
+#include "product/stop_gate.h"
+#include "usb/quorvex_usb.h"
+
+namespace product {
+
+UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState& state,
+                                 const flash::ImageView& image, flash::FlashState& flashState,
+                                 flash::StepReporter& panel, flash::FlashProgress& progress) {
+    UpdateOutcome outcome;
+    RunState::Run run(state);
+    if (!run.Started())
+        return outcome;
+    outcome.started = true;
+    gate.ResetRun();
+    const std::uint64_t before = gate.RequestsPassed();
+    flashState.sequenceFailed = false;
+    outcome.result = flash::RunSimpleUpdate(link, image, flashState, panel, progress);
+    outcome.eraseSent = gate.EraseSent();
+    outcome.stopped = state.StopAsked();
+    if (outcome.stopped && !outcome.eraseSent) {
+        // The flash still holds the old firmware: let the chip boot it again.
+        gate.Reopen();
+        link.OpenDevice();
+        outcome.leftIsp = chip::IspMode(link, false);
+    }
+    link.CloseDevice();
+    outcome.requests = gate.RequestsPassed() - before;
+    run.Finish(outcome.result.succeeded && !outcome.stopped);
+    return outcome;
+}
+
+}  // namespace product

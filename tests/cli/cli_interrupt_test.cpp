@@ -1,0 +1,107 @@
+// Ctrl-C during an update, and the recovery run after it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "in_process_tool.h"
+#include "json_fields.h"
+#include "sim/firmware_layout.h"
+#include "tool_process.h"
+#include "update_files.h"
+
+namespace cli_test {
+namespace {
+
+TEST(CliInterrupt, TheFirstCtrlCWarnsTheSecondStopsWithExitSix) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x8000, 9);
+    ToolRun run{{"update", file, "--simulate", "--yes"}};
+    run.interruptWhenShown = {"Start Programming", "Press Ctrl-C again"};
+    const ToolResult result = RunTool(run);
+    EXPECT_EQ(result.exitCode, 6) << result.out << result.err;
+    EXPECT_NE(result.err.find("may leave the device waiting in ISP mode"), std::string::npos);
+    EXPECT_NE(result.err.find("Stopping at the next request."), std::string::npos);
+    EXPECT_NE(result.err.find("waits in ISP mode for its firmware. Keep it connected and run: "
+                              "palereed-flash update '" +
+                              file + "' --device 1-2"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out.find("Verifying Success"), std::string::npos);
+}
+
+// Stops at a share of a clean run's requests, then runs the recovery.
+struct StopShare {
+    const char* name;
+    double share;
+};
+
+void PrintTo(const StopShare& share, std::ostream* out) {
+    *out << share.name;
+}
+
+class CliInterruptAndRecover : public ::testing::TestWithParam<StopShare> {
+protected:
+    CliInterruptAndRecover() {
+        firmware = sim::MakeFirmwareImage(0x2000, 0x31);
+        file = files.WriteBytes("fw.hex", firmware);
+    }
+
+    std::uint64_t RequestsOfACleanRun() {
+        InProcessTool clean;
+        clean.Plug(0, "1-2");
+        EXPECT_EQ(clean.Run({"update", file, "--simulate", "--yes"}), 0) << clean.err;
+        return clean.interrupting.Calls();
+    }
+
+    UpdateFiles files;
+    std::vector<std::uint8_t> firmware;
+    std::string file;
+};
+
+TEST_P(CliInterruptAndRecover, LeavesARecoverableDevice) {
+    // Call 1 is the probe that finds the device; the run starts at call 2.
+    const std::uint64_t total = RequestsOfACleanRun();
+    InProcessTool tool;
+    auto chip = tool.Plug(0, "1-2");
+    tool.interrupting.interruptAt =
+        2 + static_cast<std::uint64_t>(static_cast<double>(total - 2) * GetParam().share);
+
+    ASSERT_EQ(tool.Run({"update", file, "--simulate", "--yes", "--json"}), 6) << tool.err;
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->at("status"), "interrupted");
+
+    // What the user sees now, and the run that brings the product back.
+    tool.interrupting.interruptAt = 0;
+    tool.bus.PowerCycle("1-2");
+    ASSERT_EQ(tool.Run({"update", file, "--device", "1-2", "--yes"}), 0) << tool.err;
+    EXPECT_TRUE(std::equal(firmware.begin(), firmware.end(), chip->Flash().Contents().begin()));
+    ASSERT_EQ(tool.Run({"list"}), 0);
+    EXPECT_NE(tool.out.find("2fc6:f066  normal"), std::string::npos) << tool.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, CliInterruptAndRecover,
+                         ::testing::Values(StopShare{"First", 0.0}, StopShare{"Early", 0.05},
+                                           StopShare{"Middle", 0.5}, StopShare{"Late", 0.9},
+                                           StopShare{"Last", 0.999}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliInterrupt, AStopBeforeTheEraseLeavesTheOldFirmwareRunning) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x2000, 0x32);
+    InProcessTool tool;
+    auto chip = tool.Plug(0, "1-2");
+    const std::vector<std::uint8_t> old(chip->Flash().Contents().begin(),
+                                        chip->Flash().Contents().begin() + 0x2000);
+    tool.interrupting.interruptAt = 3;  // inside the identification
+    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 6);
+    EXPECT_NE(tool.err.find("before the flash was erased; the device keeps its firmware"),
+              std::string::npos)
+        << tool.err;
+    EXPECT_FALSE(chip->InIspMode());
+    EXPECT_TRUE(std::equal(old.begin(), old.end(), chip->Flash().Contents().begin()));
+}
+
+}  // namespace
+}  // namespace cli_test

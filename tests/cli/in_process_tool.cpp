@@ -1,0 +1,42 @@
+#include "in_process_tool.h"
+
+#include "cli/cli_main.h"
+#include "cli/environment.h"
+#include "cli/interrupts.h"
+#include "sim/product_factory.h"
+
+namespace cli_test {
+
+bool InterruptingBus::IoControl(HandleId handle, std::uint32_t code,
+                                std::span<const std::uint8_t> input,
+                                std::span<std::uint8_t> output) {
+    if (++calls_ == interruptAt) {
+        cli::RaiseInterrupt();
+        cli::RaiseInterrupt();
+    }
+    return inner_.IoControl(handle, code, input, output);
+}
+
+InProcessTool::InProcessTool() = default;
+
+std::shared_ptr<sim::SimChip> InProcessTool::Plug(int row, const std::string& location) {
+    sim::ProductConfig config;
+    config.row = row;
+    config.location = location;
+    return sim::PlugProduct(bus, config, clock);
+}
+
+int InProcessTool::Run(const std::vector<std::string>& args, const std::string& input,
+                       bool inIsTerminal) {
+    std::ostringstream outStream;
+    std::ostringstream errStream;
+    std::istringstream inStream(input);
+    cli::Environment environment{outStream, errStream,    inStream,      clock,
+                                 false,     inIsTerminal, &interrupting, {}};
+    const int code = cli::Run(args, environment);
+    out = outStream.str();
+    err = errStream.str();
+    return code;
+}
+
+}  // namespace cli_test

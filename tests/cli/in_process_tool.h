@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/sim_backend.h"
+#include "sim/sim_chip.h"
+#include "sim/virtual_clock.h"
+
+namespace cli_test {
+
+// Passes every call to the simulated bus and presses Ctrl-C (twice, as a
+// user who means it) when the control call numbered `interruptAt` arrives.
+class InterruptingBus final : public usb::DeviceBackend {
+public:
+    explicit InterruptingBus(usb::DeviceBackend& inner) : inner_(inner) {}
+    std::uint64_t interruptAt = 0;  // 0: never
+    std::uint64_t Calls() const { return calls_; }
+
+    std::optional<std::vector<std::string>> ListInterfacePaths(const usb::Guid& c) override {
+        return inner_.ListInterfacePaths(c);
+    }
+    OpenResult Open(const std::string& path) override { return inner_.Open(path); }
+    void Close(HandleId handle) noexcept override { inner_.Close(handle); }
+    bool IoControl(HandleId handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                   std::span<std::uint8_t> output) override;
+
+private:
+    usb::DeviceBackend& inner_;
+    std::uint64_t calls_ = 0;
+};
+
+// palereed-flash run inside the test process on one simulated bus that lives
+// across runs, on a virtual clock.
+class InProcessTool {
+public:
+    InProcessTool();
+    std::shared_ptr<sim::SimChip> Plug(int row, const std::string& location);
+    int Run(const std::vector<std::string>& args, const std::string& input = "",
+            bool inIsTerminal = false);
+
+    sim::VirtualClock clock;
+    sim::SimBackend bus{clock};
+    InterruptingBus interrupting{bus};
+    std::string out;
+    std::string err;
+};
+
+}  // namespace cli_test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cli_test {
+
+// One run of the real palereed-flash executable.
+struct ToolRun {
+    ToolRun(std::vector<std::string> arguments, std::string folder = {}, bool terminal = false)
+        : args(std::move(arguments)),
+          workingDirectory(std::move(folder)),
+          stdoutIsTerminal(terminal) {}
+
+    std::vector<std::string> args;
+    std::string workingDirectory;   // empty: the test's own
+    bool stdoutIsTerminal = false;  // stdout on a pseudo-terminal instead of a pipe
+    std::string input;              // written to stdin, which is then closed
+    // Ctrl-C presses: each is sent once its text has appeared on stdout or
+    // stderr, in order.
+    std::vector<std::string> interruptWhenShown;
+};
+
+struct ToolResult {
+    int exitCode = -1;  // -1: killed or timed out
+    std::string out;
+    std::string err;
+};
+
+ToolResult RunTool(const ToolRun& run);
+
+// Lines of a text, without their line ends (a terminal's "\r\n" included).
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace cli_test

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/scratch_dir.h"
+
+namespace cli_test {
+
+// Firmware in the chip's boot layout, as HEX files in a scratch folder.
+struct UpdateFiles {
+    // Writes `name` holding a complete image of `length` bytes and returns its path.
+    std::string Write(const std::string& name, std::uint32_t length, std::uint8_t seed);
+    // Writes `name` holding exactly `bytes`.
+    std::string WriteBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
+
+    image_test::ScratchDir dir;
+};
+
+// Steps the one-button update shows, in order, on success.
+const std::vector<std::string>& SuccessSteps();
+
+}  // namespace cli_test
