@@ -2,7 +2,7 @@
 # Installs what is missing and builds the Debian package
 # build-deb/palereed-update-tool_VERSION_ARCH.deb: a Release build with
 # Debian's hardening flags, installed under /usr, stripped, its dependencies
-# found by dpkg-shlibdeps.
+# found by dpkg-shlibdeps. Extra arguments go to cmake.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$top/build-deb}"
@@ -20,7 +20,7 @@ LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
 
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DPALEREED_BUILD_TESTS=OFF -DPALEREED_BUILD_BENCHMARKS=OFF >/dev/null
+    -DPALEREED_BUILD_TESTS=OFF -DPALEREED_BUILD_BENCHMARKS=OFF "$@" >/dev/null
 cmake --build "$build"
 rm -f "$build"/palereed-update-tool_*.deb
 (cd "$build" && cpack -G DEB)
