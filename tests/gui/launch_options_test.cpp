@@ -64,7 +64,6 @@ TEST(LaunchOptions, VersionIsTheProjectVersion) {
     const ToolRun run = RunTool({"--simulate", "3", "--version"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString("palereed-update-tool %1\n").arg(version::kVersion));
-    EXPECT_EQ(QString(version::kVersion), "1.01");
 }
 
 struct Refusal {
