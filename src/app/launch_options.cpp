@@ -1,9 +1,72 @@
 #include "app/launch_options.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QRegularExpression>
+#include <algorithm>
+#include <array>
+
+#include "version/version.h"
 
 namespace app {
 namespace {
+
+constexpr const char* kProgram = "palereed-update-tool";
+
+// One row per option: the parser is built from this table and --help prints
+// it, so the two cannot drift apart.
+struct OptionSpec {
+    const char* name;
+    const char* valueName;  // nullptr: a switch
+    const char* usage;      // as shown in --help
+    const char* description;
+};
+
+constexpr std::array<OptionSpec, 7> kOptions{{
+    {"simulate", "row", "--simulate[=ROW]",
+     "plug in a simulated product, row ROW of 0-9 (default 0)"},
+    {"sim-flash", "model", "--sim-flash=MODEL",
+     "simulated flash: sst25vf016b (default), mx32, w25"},
+    {"sim-isp", "vid", "--sim-isp[=VID]",
+     "simulated chip starts blank in ISP mode, VID 2fc6 or 0ea0"},
+    {"engineering", nullptr, "--engineering", "show the maintenance pages"},
+    {"trace", "file", "--trace FILE", "write every device request to FILE"},
+    {"help", nullptr, "-h, --help", "show this help and exit"},
+    {"version", nullptr, "--version", "show the version and exit"},
+}};
+
+// Options whose value may be left out. "--simulate 3" means row 3, so a
+// following argument of the value's shape is taken as the value; anything
+// else leaves the default and is read on its own.
+struct OptionalValue {
+    QLatin1String option;
+    QRegularExpression shape;
+    QLatin1String fallback;
+};
+
+QStringList GiveOptionalValues(const QStringList& arguments) {
+    static const std::array<OptionalValue, 2> kOptional{{
+        {QLatin1String("--simulate"), QRegularExpression(QStringLiteral("^[0-9]+$")),
+         QLatin1String("0")},
+        {QLatin1String("--sim-isp"), QRegularExpression(QStringLiteral("^[0-9A-Fa-f]{4}$")),
+         QLatin1String("2fc6")},
+    }};
+    QStringList normalised;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const auto optional = std::find_if(kOptional.begin(), kOptional.end(),
+                                           [&](const auto& o) { return argument == o.option; });
+        if (i == 0 || optional == kOptional.end()) {
+            normalised << argument;
+            continue;
+        }
+        const bool valueFollows =
+            i + 1 < arguments.size() && optional->shape.match(arguments[i + 1]).hasMatch();
+        normalised << argument + QLatin1Char('=') +
+                          (valueFollows ? arguments[++i] : QString(optional->fallback));
+    }
+    return normalised;
+}
 
 std::optional<sim::FlashModel> FlashModelNamed(const QString& name) {
     if (name == QLatin1String("sst25vf016b"))
@@ -17,8 +80,7 @@ std::optional<sim::FlashModel> FlashModelNamed(const QString& name) {
 
 bool ApplySimulation(const QCommandLineParser& parser, sim::ProductConfig& product,
                      QString& error) {
-    if (parser.isSet(QStringLiteral("simulate")) &&
-        !parser.value(QStringLiteral("simulate")).isEmpty()) {
+    if (parser.isSet(QStringLiteral("simulate"))) {
         bool ok = false;
         const int row = parser.value(QStringLiteral("simulate")).toInt(&ok);
         if (!ok || row < 0 || row >= sim::kProductRows) {
@@ -36,7 +98,7 @@ bool ApplySimulation(const QCommandLineParser& parser, sim::ProductConfig& produ
         product.flash = *model;
     }
     if (parser.isSet(QStringLiteral("sim-isp"))) {
-        const QString vid = parser.value(QStringLiteral("sim-isp"));
+        const QString vid = parser.value(QStringLiteral("sim-isp")).toLower();
         if (vid != QLatin1String("2fc6") && vid != QLatin1String("0ea0")) {
             error = QStringLiteral("--sim-isp takes 2fc6 or 0ea0");
             return false;
@@ -47,50 +109,84 @@ bool ApplySimulation(const QCommandLineParser& parser, sim::ProductConfig& produ
     return true;
 }
 
-}  // namespace
+// Opening for append creates the file but keeps an existing one intact until
+// the run really starts; it fails for a missing folder, a folder in the way or
+// a read-only place, which is what a user needs to hear about now.
+bool CheckTraceFile(const QString& path, QString& error) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return true;
+    error = QStringLiteral("cannot write the trace file '%1': %2").arg(path, file.errorString());
+    return false;
+}
 
-std::optional<LaunchOptions> ParseLaunchOptions(const QStringList& arguments, QString& error) {
-    QCommandLineParser parser;
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    parser.addOptions({
-        {QStringLiteral("simulate"), QStringLiteral("Plug in a simulated product (row 0-9)."),
-         QStringLiteral("row"), QString()},
-        {QStringLiteral("sim-flash"), QStringLiteral("Flash of the simulated product."),
-         QStringLiteral("model"), QStringLiteral("sst25vf016b")},
-        {QStringLiteral("sim-isp"), QStringLiteral("The simulated chip starts blank, in ISP mode."),
-         QStringLiteral("vid"), QStringLiteral("2fc6")},
-        {QStringLiteral("engineering"), QStringLiteral("Show the maintenance pages.")},
-        {QStringLiteral("trace"), QStringLiteral("Write every device request to a file."),
-         QStringLiteral("file")},
-    });
-    // "--simulate" may stand alone; give it its default row before parsing.
-    QStringList normalised;
-    for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--simulate")) {
-            normalised << QStringLiteral("--simulate=0");
-        } else if (argument == QLatin1String("--sim-isp")) {
-            normalised << QStringLiteral("--sim-isp=2fc6");
-        } else {
-            normalised << argument;
-        }
+bool ReadOptions(const QCommandLineParser& parser, LaunchOptions& options, QString& error) {
+    if (!parser.positionalArguments().isEmpty()) {
+        error =
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+        return false;
     }
-    if (!parser.parse(normalised)) {
-        error = parser.errorText();
-        return std::nullopt;
-    }
-    LaunchOptions options;
     options.engineering = parser.isSet(QStringLiteral("engineering"));
     options.traceFile = parser.value(QStringLiteral("trace"));
+    if (parser.isSet(QStringLiteral("trace")) && !CheckTraceFile(options.traceFile, error))
+        return false;
     const bool simulate = parser.isSet(QStringLiteral("simulate")) ||
                           parser.isSet(QStringLiteral("sim-flash")) ||
                           parser.isSet(QStringLiteral("sim-isp"));
-    if (simulate) {
-        sim::ProductConfig product;
-        if (!ApplySimulation(parser, product, error))
-            return std::nullopt;
-        options.simulatedProduct = product;
+    if (!simulate)
+        return true;
+    sim::ProductConfig product;
+    if (!ApplySimulation(parser, product, error))
+        return false;
+    options.simulatedProduct = product;
+    return true;
+}
+
+}  // namespace
+
+LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    for (const OptionSpec& spec : kOptions) {
+        QStringList names{QString::fromLatin1(spec.name)};
+        if (QLatin1String(spec.name) == QLatin1String("help"))
+            names.prepend(QStringLiteral("h"));
+        parser.addOption(QCommandLineOption(names, QString::fromLatin1(spec.description),
+                                            QString::fromLatin1(spec.valueName)));
     }
-    return options;
+    LaunchRequest request;
+    if (!parser.parse(GiveOptionalValues(arguments))) {
+        request.action = LaunchRequest::Action::Refuse;
+        request.error = parser.errorText();
+    } else if (parser.isSet(QStringLiteral("help"))) {
+        request.action = LaunchRequest::Action::ShowHelp;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        request.action = LaunchRequest::Action::ShowVersion;
+    } else if (!ReadOptions(parser, request.options, request.error)) {
+        request.action = LaunchRequest::Action::Refuse;
+    }
+    return request;
+}
+
+QString LaunchUsage() {
+    QString text = QStringLiteral(
+                       "Usage: %1 [OPTION]...\n"
+                       "Updates the firmware of Pale Reed USB audio products: plug the product "
+                       "in,\nstart the tool, press Start. The update file is looked for in the "
+                       "current folder.\n\nOptions:\n")
+                       .arg(QLatin1String(kProgram));
+    for (const OptionSpec& spec : kOptions)
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(QLatin1String(spec.usage), -18)
+                    .arg(QLatin1String(spec.description));
+    text += QStringLiteral(
+        "\nExit status: 0 when the window was closed (or after --help, --version),\n"
+        "1 when the tool could not start, 2 for a bad option or value.\n");
+    return text;
+}
+
+QString LaunchVersion() {
+    return QStringLiteral("%1 %2\n").arg(QLatin1String(kProgram), QLatin1String(version::kVersion));
 }
 
 }  // namespace app

@@ -16,7 +16,22 @@ struct LaunchOptions {
     QString traceFile;
 };
 
-// Reads the command line; on a bad option returns nullopt and fills `error`.
-std::optional<LaunchOptions> ParseLaunchOptions(const QStringList& arguments, QString& error);
+// What the command line asks for. Everything but Run is answered on the
+// terminal before any window (or display connection) exists.
+struct LaunchRequest {
+    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    Action action = Action::Run;
+    LaunchOptions options;  // for Run
+    QString error;          // for Refuse: one line saying what is wrong
+};
+
+// Reads the command line (arguments[0] is the program). A trace file that
+// cannot be written is refused here, so a run never starts without the trace
+// that was asked for.
+LaunchRequest ParseLaunchOptions(const QStringList& arguments);
+
+// The text of --help and of --version.
+QString LaunchUsage();
+QString LaunchVersion();
 
 }  // namespace app

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "app/launch_options.h"
@@ -15,6 +17,9 @@
 #include "usb/request_trace.h"
 
 namespace {
+
+constexpr int kExitStartupError = 1;
+constexpr int kExitUsage = 2;
 
 // The simulated bus with the chosen product plugged in, or the real one.
 std::unique_ptr<usb::DeviceBackend> MakeBackend(const app::LaunchOptions& options,
@@ -32,44 +37,76 @@ std::unique_ptr<usb::DeviceBackend> MakeBackend(const app::LaunchOptions& option
     return bus;
 }
 
-int RunTool(QApplication& application) {
-    QString error;
-    const auto options = app::ParseLaunchOptions(application.arguments(), error);
-    if (!options) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), error);
-        return 2;
-    }
-
+int RunTool(const app::LaunchOptions& options) {
     // Program-wide values: created before the window, released after it, the
     // device link last of them.
     usb::SteadyClock clock;
-    const std::unique_ptr<usb::DeviceBackend> backend = MakeBackend(*options, clock);
+    const std::unique_ptr<usb::DeviceBackend> backend = MakeBackend(options, clock);
     usb::QuorvexUsb usbLink(*backend, clock);
     std::unique_ptr<usb::FileTrace> trace;
-    if (!options->traceFile.isEmpty()) {
-        trace = std::make_unique<usb::FileTrace>(options->traceFile.toStdString());
+    if (!options.traceFile.isEmpty()) {
+        trace = std::make_unique<usb::FileTrace>(options.traceFile.toStdString());
+        if (!trace->IsOpen())
+            throw std::runtime_error("The trace file could not be opened.");
         usbLink.SetTrace(trace.get());
     }
     pages::ProgramValues values(usbLink);
 
-    TForm1 form(values.context, TForm1::Options{0, options->engineering});
+    TForm1 form(values.context, TForm1::Options{0, options.engineering});
     form.show();
-    application.exec();
+    QApplication::exec();
     usbLink.SetTrace(nullptr);
     return 0;
+}
+
+// Said on stderr for a terminal or the journal, and in a box for a user who
+// started the tool from the menu; a platform without a screen has nobody to
+// press OK, so there the box would only hang the process.
+int ReportStartupError(const QString& message) {
+    std::fprintf(stderr, "palereed-update-tool: %s\n", qUtf8Printable(message));
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, QApplication::applicationName(), message);
+    return kExitStartupError;
+}
+
+// Help, version and bad options are answered before QApplication exists, so
+// they work without a display and never open a window.
+std::optional<int> AnswerWithoutWindow(const app::LaunchRequest& request) {
+    switch (request.action) {
+        case app::LaunchRequest::Action::ShowHelp:
+            std::fputs(qUtf8Printable(app::LaunchUsage()), stdout);
+            return 0;
+        case app::LaunchRequest::Action::ShowVersion:
+            std::fputs(qUtf8Printable(app::LaunchVersion()), stdout);
+            return 0;
+        case app::LaunchRequest::Action::Refuse:
+            std::fprintf(stderr, "palereed-update-tool: %s (see --help)\n",
+                         qUtf8Printable(request.error));
+            return kExitUsage;
+        case app::LaunchRequest::Action::Run:
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const app::LaunchRequest request = app::ParseLaunchOptions(arguments);
+    if (const auto answered = AnswerWithoutWindow(request))
+        return *answered;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pale Reed Update Tool"));
     try {
-        return RunTool(application);
+        return RunTool(request.options);
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), error.what());
+        return ReportStartupError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
+        return ReportStartupError(QStringLiteral("The tool stopped with an unknown error."));
     }
-    return 0;
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "pages/page_context.h"
+#include "version/version.h"
 
 class QCheckBox;
 class QFrame;
@@ -35,7 +36,8 @@ public:
         bool engineering = false;  // show every maintenance page
     };
 
-    static constexpr const char* kWindowTitle = "Pale Reed USB Audio firmware update Tool V1.01";
+    static constexpr const char* kWindowTitle =
+        "Pale Reed USB Audio firmware update Tool V" PALEREED_VERSION;
 
     TForm1(pages::PageContext& context, Options options, QWidget* parent = nullptr);
     ~TForm1() override;

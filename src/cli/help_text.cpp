@@ -1,6 +1,6 @@
 #include "cli/help_text.h"
 
-#include "cli/version.h"
+#include "version/version.h"
 #include "product/backend_options.h"
 
 namespace cli {

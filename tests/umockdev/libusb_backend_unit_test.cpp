@@ -2,9 +2,7 @@
 #include <libusb.h>
 
 #include <array>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "usb/libusb_error.h"
@@ -53,18 +51,6 @@ TEST(LibusbError, KeepsTheCallTheSubjectAndLibusbsCode) {
     const usb::LibusbError init{LIBUSB_ERROR_OTHER, "libusb_init", {}};
     EXPECT_EQ(init.ToString(), "libusb_init: LIBUSB_ERROR_OTHER (-99)");
     EXPECT_FALSE(usb::LibusbError{}.Failed());
-}
-
-TEST(LibusbUdevRule, GrantsSeatAccessToBothVendorIds) {
-    std::ifstream file(PALEREED_SOURCE_DIR "/data/udev/70-palereed.rules");
-    ASSERT_TRUE(file.is_open());
-    std::stringstream text;
-    text << file.rdbuf();
-    for (const char* vid : {"2fc6", "0ea0"}) {
-        const std::string rule = std::string("SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", ") +
-                                 "ATTR{idVendor}==\"" + vid + "\", TAG+=\"uaccess\"\n";
-        EXPECT_NE(text.str().find(rule), std::string::npos) << vid;
-    }
 }
 
 }  // namespace
