@@ -106,7 +106,7 @@ void TForm1::FormCreate() {
     ApplyLayout();
     SetIndicatorColour(palette().color(QPalette::Button));
     lblISPProcStatus_->clear();
-    binFilePage_->btnSaveBinClick();
+    binFilePage_->CopyBuiltInBlock();
 }
 
 void TForm1::ApplyLayout() {
