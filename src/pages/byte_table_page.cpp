@@ -51,6 +51,9 @@ ByteTablePage::ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget
     setWindowTitle(setup_.title);
     grid_->setFont(FixedPitchFont());
     grid_->SetReservedKeys({Qt::Key_Insert, Qt::Key_Delete});
+    // A selection reads its register at once; while a table read holds the
+    // link it cannot, so the current cell stays with the register shown.
+    grid_->SetSelectionGate([this] { return !LinkBusy(); });
     BuildLayout();
 }
 
@@ -104,6 +107,11 @@ bool ByteTablePage::LinkBusy() const {
     return context_.devicePages.linkLock.IsHeld();
 }
 
+void ByteTablePage::OpenLink() {
+    context_.usbLink.OpenDevice();
+    PrepareAccess();
+}
+
 void ByteTablePage::ReadTableClick() {
     if (!context_.usbLink.IsFound())
         return;
@@ -121,7 +129,7 @@ void ByteTablePage::ReadTable() {
     readButton_->setText(kStopCaption);
     readRunning_ = true;
     const LinkLease holdLink(context_.devicePages.linkLock);
-    context_.usbLink.OpenDevice();
+    OpenLink();
     for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
         for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
             const auto reg = static_cast<std::uint8_t>(i * 16 + j);
@@ -137,6 +145,10 @@ void ByteTablePage::ReadTable() {
     readButton_->setText(setup_.readCaption);
     if (setup_.closeLinkAfterCaption)
         context_.usbLink.CloseDevice();
+    // The current cell may have been read anew: its bits and labels follow.
+    const std::uint8_t reg = CurrentRegister();
+    bits_->Show(Shadow(reg));
+    ShowLabels(reg);
 }
 
 void ByteTablePage::TableKeyDown(int key) {
@@ -160,6 +172,7 @@ void ByteTablePage::TableKeyDown(int key) {
     }
     WriteAndReadBack(reg, kKeyWriteSettleMs);
     ShowCurrentValue(reg);
+    ShowLabels(reg);
 }
 
 void ByteTablePage::TableSelectCell(int col, int row) {
@@ -167,7 +180,7 @@ void ByteTablePage::TableSelectCell(int col, int row) {
         return;
     const std::uint8_t reg = RegisterAt(col, row);
     grid_->HighlightHeaders(col, row);
-    context_.usbLink.OpenDevice();
+    OpenLink();
     ReadIntoShadow(reg);
     context_.usbLink.CloseDevice();
     grid_->SetCell(col, row, HexByte(Shadow(reg)));
@@ -199,15 +212,13 @@ void ByteTablePage::ReadIntoShadow(std::uint8_t reg) {
 }
 
 void ByteTablePage::WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs) {
-    context_.usbLink.OpenDevice();
+    OpenLink();
     WriteRegister(reg, Shadow(reg));
     context_.usbLink.SleepMs(settleMs);
     ReadIntoShadow(reg);
     context_.usbLink.CloseDevice();
 }
 
-// A key write leaves the two labels as they are; only a selection or a
-// bit-box write changes them.
 void ByteTablePage::ShowCurrentValue(std::uint8_t reg) {
     grid_->SetCell(grid_->Col(), grid_->Row(), HexByte(Shadow(reg)));
     bits_->Show(Shadow(reg));

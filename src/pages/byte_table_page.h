@@ -65,7 +65,11 @@ public:
 protected:
     ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget* parent);
 
-    // One register over the link, which the caller has opened.
+    // Runs right after every opening of the link, before the first register
+    // access: whatever else used the chip in between may have left it set up
+    // for something else.
+    virtual void PrepareAccess() {}
+    // One register over the link, which the caller has opened and prepared.
     virtual bool ReadRegister(std::uint8_t reg, std::uint8_t& value) = 0;
     virtual void WriteRegister(std::uint8_t reg, std::uint8_t value) = 0;
     // The value last read from or written to a register.
@@ -86,6 +90,7 @@ protected:
 private:
     void BuildLayout();
     bool LinkBusy() const;
+    void OpenLink();
     void ReadTable();
     std::uint8_t CurrentRegister() const;
     void ReadIntoShadow(std::uint8_t reg);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 
 #include "chip/i2c_commands.h"
+#include "chip/registers.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/integer_text.h"
@@ -85,6 +86,13 @@ void I2cPage::StringGridMIICSelectCell(int col, int row) {
 
 void I2cPage::chkMI2CBitMouseUp() {
     BitBoxMouseUp();
+}
+
+// The register page, the parameter mailbox, the status update and the ISP
+// commands all select other banks, and a page change that found the link
+// held could not set the master up: every access makes sure of it itself.
+void I2cPage::PrepareAccess() {
+    chip::I2cPrepare(context_.usbLink);
 }
 
 bool I2cPage::ReadRegister(std::uint8_t reg, std::uint8_t& value) {

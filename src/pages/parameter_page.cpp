@@ -13,6 +13,7 @@
 #include "pages/handler_guard.h"
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
+#include "pages/latin1_text.h"
 #include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
@@ -37,6 +38,10 @@ constexpr int kChunkSize = chip::kMailboxDataCount;
 constexpr std::uint32_t kChunkPauseMs = 50;
 
 constexpr int kHeadingPoints = 10;
+
+const QString kReadDone = QStringLiteral("Read from the device");
+const QString kWritten = QStringLiteral("Written");
+const QString kNoAnswer = QStringLiteral("The device did not answer: nothing was changed");
 
 // A group of radio buttons with the form's default checked. The default is set
 // only once the buttons are in their box: radio buttons exclude each other
@@ -65,6 +70,7 @@ bool Checked(const QWidget& page, const char* name) {
 ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
+      lblParaStatus_(NamedLabel(QStringLiteral("lblParaStatus"), QStringLiteral("Status:"), this)),
       lblEepAvail_(NamedLabel(QStringLiteral("lblEepAvail"), QStringLiteral("EEPROM Exist"), this)),
       btnReadPara_(
           Named<QPushButton>(QStringLiteral("btnReadPara"), QStringLiteral("Read back"), this)),
@@ -76,8 +82,10 @@ ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
     lblEepAvail_->setFont(bold);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildOptions());
+    options_ = BuildOptions();
+    layout->addWidget(options_);
     layout->addWidget(BuildIdentity());
+    layout->addWidget(lblParaStatus_);
     layout->addStretch();
     ConnectOptions();
     ConnectEdits();
@@ -252,17 +260,46 @@ bool ParameterPage::DeviceBusy() const {
 void ParameterPage::btnReadParaClick() {
     if (DeviceBusy())
         return;
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
-                      context_.devicePages.sysSetting.data());
+    settingRead_ =
+        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
+                          context_.devicePages.sysSetting.data());
+    for (QAbstractButton* button : OptionButtons())
+        button->setEnabled(settingRead_);
+    if (!settingRead_) {
+        ShowSettingUnknown();
+        ShowOutcome(kNoAnswer);
+        return;
+    }
     ShowSysSetting();
+    ShowOutcome(kReadDone);
 }
 
 void ParameterPage::btnSetParaClick() {
     if (DeviceBusy())
         return;
+    if (!settingRead_) {
+        ShowOutcome(
+            QStringLiteral("Read back the setting first: \"Set\" sends all four bytes, "
+                           "and those no control shows must be the device's own. "
+                           "Nothing was sent."));
+        return;
+    }
     // All four bytes go out, the ones no control shows as they were last read.
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
-                      context_.devicePages.sysSetting.data());
+    const bool written =
+        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
+                          context_.devicePages.sysSetting.data());
+    ShowOutcome(written ? kWritten : kNoAnswer);
+}
+
+std::optional<QByteArray> ParameterPage::FieldBytes(const LabeledEdit& sender) {
+    std::optional<QByteArray> bytes = ExactLatin1(sender.text());
+    if (!bytes) {
+        QMessageBox::warning(this, QStringLiteral("Warning"),
+                             QStringLiteral("%1 holds characters that have no single-byte code; "
+                                            "the product cannot store them. Nothing was sent.")
+                                 .arg(sender.label()->text().chopped(1)));
+    }
+    return bytes;
 }
 
 void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
@@ -270,14 +307,17 @@ void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
         return;
     const std::uint8_t selector =
         sender.objectName() == QLatin1String("lbledSysVID") ? kSelectorVid : kSelectorPid;
+    const std::optional<QByteArray> text = FieldBytes(sender);
+    if (!text)
+        return;
     // The characters themselves go out, not a number made of them.
     std::array<std::uint8_t, kIdLength> bytes{};
-    const QByteArray text = sender.text().toLatin1();
-    for (int i = 0; i < kIdLength && i < text.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(text[i]);
+    for (int i = 0; i < kIdLength && i < text->size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>((*text)[i]);
     }
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector, 0, kIdLength,
-                      bytes.data());
+    const bool written = chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
+                                           0, kIdLength, bytes.data());
+    ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
 void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
@@ -287,18 +327,20 @@ void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
     const std::uint8_t selector = name.endsWith('1')   ? kSelectorString1
                                   : name.endsWith('2') ? kSelectorString2
                                                        : kSelectorString3;
-    const QByteArray characters = sender.text().toLatin1();
-    if (characters.size() > kMaxStringLength) {
+    const std::optional<QByteArray> characters = FieldBytes(sender);
+    if (!characters)
+        return;
+    if (characters->size() > kMaxStringLength) {
         QMessageBox::warning(
             this, QStringLiteral("Warning"),
             QStringLiteral("%1 holds %2 characters; the product keeps at most %3.\n"
                            "Shorten the text and press Enter again. Nothing was sent.")
                 .arg(sender.label()->text().chopped(1))
-                .arg(characters.size())
+                .arg(characters->size())
                 .arg(kMaxStringLength));
         return;
     }
-    SendString(selector, characters);
+    SendString(selector, *characters);
 }
 
 // The packet is the length byte and the characters, in mailbox-sized chunks.
@@ -311,11 +353,40 @@ void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characte
     }
     for (int k = 0; k * kChunkSize < length; ++k) {
         const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
-        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
-                          static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
-                          packet.data() + k * kChunkSize);
+        if (!chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
+                               static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
+                               packet.data() + k * kChunkSize)) {
+            // The chunks after it would only lengthen the wait.
+            ShowOutcome(k == 0 ? kNoAnswer
+                               : QStringLiteral("The device stopped answering part-way: the "
+                                                "string may be incomplete; press Enter again"));
+            return;
+        }
         context_.usbLink.SleepMs(kChunkPauseMs);
     }
+    ShowOutcome(kWritten);
+}
+
+void ParameterPage::ShowSettingUnknown() {
+    lblEepAvail_->setText(QStringLiteral("EEPROM unknown"));
+    for (QAbstractButton* button : OptionButtons()) {
+        // Exclusive radio buttons refuse to be unchecked one by one.
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(exclusive);
+    }
+}
+
+QList<QAbstractButton*> ParameterPage::OptionButtons() const {
+    QList<QAbstractButton*> buttons = options_->findChildren<QAbstractButton*>();
+    buttons.removeAll(btnReadPara_);
+    buttons.removeAll(btnSetPara_);
+    return buttons;
+}
+
+void ParameterPage::ShowOutcome(const QString& text) {
+    lblParaStatus_->setText(text);
 }
 
 void ParameterPage::SetSettingBit(int byte, int bit, bool on) {
