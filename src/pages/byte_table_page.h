@@ -28,6 +28,7 @@ struct ByteTableSetup {
     QString bitPanelName;
     QString bitNumbersName;
     QString bitBoxPrefix;
+    QString statusLabelName;  // the line that says how the last exchange ended
     // A bit change usually reaches a control register, which may need longer
     // to settle than a plain value before it reads back.
     std::uint32_t bitWriteSettleMs = 0;
@@ -71,7 +72,7 @@ protected:
     virtual void PrepareAccess() {}
     // One register over the link, which the caller has opened and prepared.
     virtual bool ReadRegister(std::uint8_t reg, std::uint8_t& value) = 0;
-    virtual void WriteRegister(std::uint8_t reg, std::uint8_t value) = 0;
+    virtual bool WriteRegister(std::uint8_t reg, std::uint8_t value) = 0;
     // The value last read from or written to a register.
     virtual std::uint8_t& Shadow(std::uint8_t reg) = 0;
 
@@ -93,8 +94,9 @@ private:
     void OpenLink();
     void ReadTable();
     std::uint8_t CurrentRegister() const;
-    void ReadIntoShadow(std::uint8_t reg);
+    bool ReadIntoShadow(std::uint8_t reg);
     void WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs);
+    void ShowOutcome(const QString& text);
     void ShowCurrentValue(std::uint8_t reg);
     void ShowLabels(std::uint8_t reg);
 
@@ -106,6 +108,7 @@ private:
     QLabel* addressLabel_;
     QLabel* dataLabel_;
     BitBoxRow* bits_;
+    QLabel* statusLabel_;
     QVBoxLayout* side_ = nullptr;
 };
 

@@ -29,6 +29,7 @@ ByteTableSetup I2cTableSetup() {
         .bitPanelName = QStringLiteral("Panel3"),
         .bitNumbersName = QStringLiteral("Label3"),
         .bitBoxPrefix = QStringLiteral("chkMI2CBit"),
+        .statusLabelName = QStringLiteral("lblMI2CStatus"),
         // A bus device may need its internal write cycle before it reads back the new value.
         .bitWriteSettleMs = 30,
         .stepFrom = ByteTableSetup::StepFrom::CellText,
@@ -99,8 +100,8 @@ bool I2cPage::ReadRegister(std::uint8_t reg, std::uint8_t& value) {
     return chip::I2cRead(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
 }
 
-void I2cPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
-    chip::I2cWrite(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
+bool I2cPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
+    return chip::I2cWrite(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
 }
 
 }  // namespace pages

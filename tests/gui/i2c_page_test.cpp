@@ -121,8 +121,9 @@ TEST_F(I2cPageTest, StopEndsTheReadBeforeTheNextRegister) {
     EXPECT_FALSE(rig.usbLink.HasOpenHandle());
 }
 
-TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadow) {
+TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadowAndSaysSo) {
     ReadButton()->click();
+    EXPECT_EQ(Label("lblMI2CStatus"), "Read from the device");
     TakeAddress("30");
     for (int reg = 0; reg < 256; ++reg)
         Device().Set(reg, 0x00);
@@ -130,7 +131,11 @@ TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadow) {
 
     ReadButton()->click();
     EXPECT_EQ(CellOf(0x42), pages::HexByte(Pattern(0x42)));
+    EXPECT_EQ(Label("lblMI2CStatus"),
+              "The device did not answer for 256 registers: their cells keep the values read "
+              "before");
     grid->FocusCell(3, 3);
+    EXPECT_EQ(Label("lblMI2CStatus"), "The device did not answer: the value shown was read before");
     EXPECT_EQ(page.I2cShadow()[0x22], Pattern(0x22));
     EXPECT_EQ(CellOf(0x22), pages::HexByte(Pattern(0x22)));
     EXPECT_EQ(Label("lblMI2CRegData"), "= 0x" + pages::HexByte(Pattern(0x22)));
@@ -208,6 +213,11 @@ TEST_F(I2cPageTest, AFailedWriteShowsTheValueThatWasToBeWritten) {
     Enter(grid->Editor());
     EXPECT_EQ(CellOf(0x50), "11");
     EXPECT_EQ(Device().Get(0x50), Pattern(0x50));
+    EXPECT_EQ(Label("lblMI2CStatus"), "The device did not answer: nothing was changed");
+    TakeAddress("20");
+    Enter(grid);
+    EXPECT_EQ(Label("lblMI2CStatus"), "Written");
+    EXPECT_EQ(Device().Get(0x50), 0x11);
 }
 
 TEST_F(I2cPageTest, ABitBoxReleaseWritesTheWholeByteAndWaits30ms) {
