@@ -11,6 +11,7 @@
 #include "image/hex_loader.h"
 #include "product/product_table.h"
 #include "product/update_file_rule.h"
+#include "usb/quorvex_usb.h"
 
 namespace {
 
@@ -38,7 +39,9 @@ void TForm1::ReadProgramFile1() {
             SetIndicatorColour(QColor(0, 255, 0));
             SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
                           QStringLiteral("    is Ready!"));
-            btnSimpleAuto_->setEnabled(true);
+            // A device the user may not open keeps "Start" off whatever its file.
+            btnSimpleAuto_->setEnabled(context_.usbLink.LastOpenStatus() !=
+                                       usb::OpenStatus::PermissionDenied);
             shell.fileReady = true;
             return;
         case image::LoadStatus::Refused:

@@ -157,6 +157,8 @@ TEST(Detection, ADeviceThatMayNotBeOpenedIsReportedAndStartStaysOff) {
               "Update Hex file   PaleReed_f066.hex    is Ready!");
     rig.Tick();
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    rig.Find<QPushButton>("USBLoadFileBitBtn")->click();  // the ISP page's "File"
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
 TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
