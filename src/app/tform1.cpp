@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -106,7 +107,7 @@ void TForm1::FormCreate() {
     ApplyLayout();
     SetIndicatorColour(palette().color(QPalette::Button));
     lblISPProcStatus_->clear();
-    binFilePage_->btnSaveBinClick();
+    binFilePage_->CopyBuiltInBlock();
 }
 
 void TForm1::ApplyLayout() {
@@ -151,10 +152,33 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // with nobody watching; the window stays until the operation has ended.
     if (context_.devicePages.linkLock.IsHeld()) {
         event->ignore();
+        ExplainWhyNotClosing();
         return;
     }
     pages::RunGuarded([this] { FormClose(); });
     QWidget::closeEvent(event);
+}
+
+void TForm1::ExplainWhyNotClosing() {
+    if (closeRefusedBox_ != nullptr) {
+        closeRefusedBox_->raise();
+        return;
+    }
+    const QString text =
+        context_.shell.sequenceRunning
+            ? QStringLiteral(
+                  "The firmware update is still running. Closing the window now would "
+                  "leave the product half written. The window can be closed once the "
+                  "update has ended.")
+            : QStringLiteral(
+                  "A device operation is still running. The window can be closed "
+                  "once it has ended.");
+    // Not a blocking box: the update it explains goes on while the box is open.
+    closeRefusedBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warning"), text,
+                                       QMessageBox::Ok, this);
+    closeRefusedBox_->setObjectName(QStringLiteral("CloseRefusedBox"));
+    closeRefusedBox_->setAttribute(Qt::WA_DeleteOnClose);
+    closeRefusedBox_->open();
 }
 
 void TForm1::FormClose() {

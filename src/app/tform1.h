@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "pages/page_context.h"
@@ -8,6 +9,7 @@
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -75,8 +77,10 @@ private:
     void SearchNextDevice();
     void ShowDetectionOutcome();
     void SetIndicatorColour(const QColor& colour);
+    void SetFileStatus(const QString& text, const QString& toolTip = QString());
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void RunOneButtonUpdate();
+    void ExplainWhyNotClosing();
 
     pages::PageContext& context_;
     Options options_;
@@ -104,4 +108,5 @@ private:
     pages::BinFilePage* binFilePage_ = nullptr;
 
     QTimer* timer1_ = nullptr;
+    QPointer<QMessageBox> closeRefusedBox_;
 };

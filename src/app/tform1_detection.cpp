@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "product/product_table.h"
 #include "app/tform1.h"
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
 #include "pages/page_keys.h"
+#include "product/product_table.h"
 #include "usb/libusb_error.h"
 #include "usb/quorvex_usb.h"
 
@@ -47,7 +47,7 @@ void TForm1::SearchNextDevice() {
     pages::ShellState& shell = context_.shell;
     usb::QuorvexUsb& link = context_.usbLink;
     shell.fileReady = false;
-    lblUpdaeFileStatus_->setText(QStringLiteral("No Updated File !"));
+    SetFileStatus(QStringLiteral("No Updated File !"));
     lblISPProcStatus_->clear();
     if (link.UsesAudioDriver()) {
         // The last search was for a product: look for the ISP-mode chip,
@@ -90,12 +90,11 @@ void TForm1::ShowDetectionOutcome() {
     lblDetectDevice_->setText(
         QStringLiteral("Find Device ") +
         pages::FromLatin1View(product::productTable[shell.productIndex].displayName));
-    if (permissionDenied) {
-        btnSimpleAuto_->setEnabled(false);
-        return;
-    }
+    // The file's state is shown as it is also for a device that may not be
+    // opened, so that only the permission is left to mend.
     if (!shell.fileReady)
         ReadProgramFile1();
+    btnSimpleAuto_->setEnabled(shell.fileReady && !permissionDenied);
 }
 
 void TForm1::chkDetectUSBClick() {

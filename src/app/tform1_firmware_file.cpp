@@ -11,6 +11,7 @@
 #include "image/hex_loader.h"
 #include "product/product_table.h"
 #include "product/update_file_rule.h"
+#include "usb/quorvex_usb.h"
 
 namespace {
 
@@ -35,29 +36,39 @@ void TForm1::ReadProgramFile1() {
                            QFile::encodeName(context_.programFile.programFilePath).toStdString());
     switch (result.status) {
         case image::LoadStatus::Loaded:
-            lblUpdaeFileStatus_->setToolTip(QString());
             SetIndicatorColour(QColor(0, 255, 0));
-            lblUpdaeFileStatus_->setText(QStringLiteral("Update Hex file   ") + fileName +
-                                         QStringLiteral("    is Ready!"));
-            btnSimpleAuto_->setEnabled(true);
+            SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+                          QStringLiteral("    is Ready!"));
+            // A device the user may not open keeps "Start" off whatever its file.
+            btnSimpleAuto_->setEnabled(context_.usbLink.LastOpenStatus() !=
+                                       usb::OpenStatus::PermissionDenied);
             shell.fileReady = true;
             return;
         case image::LoadStatus::Refused:
             // Say so plainly; the file is tried again on the next tick, so a
             // corrected file is picked up without a restart.
             SetIndicatorColour(QColor(255, 0, 0));
-            lblUpdaeFileStatus_->setText(QStringLiteral("Update Hex file   ") + fileName +
-                                         QStringLiteral("    is invalid: ") +
-                                         QString::fromStdString(result.reason));
-            lblUpdaeFileStatus_->setToolTip(QString::fromStdString(result.message));
-            btnSimpleAuto_->setEnabled(false);
-            return;
+            SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+                              QStringLiteral("    is invalid: ") +
+                              QString::fromStdString(result.reason),
+                          QString::fromStdString(result.message));
+            break;
         case image::LoadStatus::NotOpened:
         case image::LoadStatus::NotRecognised:
             // A refused file that has since gone leaves no red mark behind.
             SetIndicatorColour(palette().color(QPalette::Button));
-            lblUpdaeFileStatus_->setToolTip(QString());
-            lblUpdaeFileStatus_->setText(QStringLiteral("No Updated File !"));
-            return;
+            SetFileStatus(QStringLiteral("No Updated File !   Looked for %1 in %2")
+                              .arg(fileName, QDir::toNativeSeparators(QDir::currentPath())));
+            break;
     }
+    // Whatever was loaded before is not this product's file as it stands now:
+    // "Start" waits, and the next tick tries the file again.
+    shell.fileReady = false;
+    btnSimpleAuto_->setEnabled(false);
+}
+
+void TForm1::SetFileStatus(const QString& text, const QString& toolTip) {
+    lblUpdaeFileStatus_->setText(text);
+    // A tool tip belongs to the text it explains and goes with it.
+    lblUpdaeFileStatus_->setToolTip(toolTip);
 }

@@ -1,5 +1,7 @@
 #include "chip/i2c_commands.h"
 
+#include <array>
+
 #include "chip/registers.h"
 #include "chip/request_codes.h"
 
@@ -7,8 +9,8 @@ namespace chip {
 
 namespace {
 
-// A transfer still running after this many status reads is taken as finished;
-// what the chip then shows is what the caller gets.
+// A transfer still running after this many status reads has failed: the
+// acknowledge bit and the receive register still show an earlier transfer.
 constexpr int kDonePolls = 20;
 // A device busy with an internal write cycle (an EEPROM, say) leaves its
 // address unacknowledged for a while, so the address phase tries again.
@@ -16,29 +18,64 @@ constexpr int kAddressAttempts = 10;
 
 constexpr std::uint8_t kReadAddressBit = 0x01;
 
-void WaitTransferDone(usb::QuorvexUsb& link) {
-    std::uint8_t status = 0;
-    for (int i = 0; i < kDonePolls; ++i) {
-        RegRead(link, kRegI2cControl, status);
-        if ((status & kI2cStatusDone) != 0)
-            return;
-    }
-}
+enum class SendOutcome { Acknowledged, NotAcknowledged, Stuck };
 
-bool AddressPhase(usb::QuorvexUsb& link, std::uint8_t addressByte) {
-    for (int i = 0; i < kAddressAttempts; ++i) {
-        I2cStart(link);
-        if (I2cSendByte(link, addressByte))
+bool WaitTransferDone(usb::QuorvexUsb& link) {
+    for (int i = 0; i < kDonePolls; ++i) {
+        std::uint8_t status = 0;
+        if (RegRead(link, kRegI2cControl, status) && (status & kI2cStatusDone) != 0)
             return true;
     }
     return false;
 }
 
+SendOutcome SendByte(usb::QuorvexUsb& link, std::uint8_t byte) {
+    RegWrite(link, kRegI2cTransfer, kI2cSend);
+    RegWrite(link, kRegI2cTxData, byte);
+    if (!WaitTransferDone(link))
+        return SendOutcome::Stuck;
+    // A status that could not be read counts as no acknowledge, so a dead link
+    // ends in a failed address phase rather than in a transaction that "worked".
+    std::uint8_t status = kI2cStatusNoAck;
+    RegRead(link, kRegI2cControl, status);
+    return (status & kI2cStatusNoAck) == 0 ? SendOutcome::Acknowledged
+                                           : SendOutcome::NotAcknowledged;
+}
+
+// A master that does not finish a transfer will not finish the next attempt
+// either, so only a missing acknowledge is tried again.
+bool AddressPhase(usb::QuorvexUsb& link, std::uint8_t addressByte) {
+    for (int i = 0; i < kAddressAttempts; ++i) {
+        I2cStart(link);
+        const SendOutcome outcome = SendByte(link, addressByte);
+        if (outcome == SendOutcome::Acknowledged)
+            return true;
+        if (outcome == SendOutcome::Stuck)
+            return false;
+    }
+    return false;
+}
+
 // Acknowledges of command and data bytes are not examined: only the address
-// tells whether anybody is listening.
-void SendBytes(usb::QuorvexUsb& link, std::uint8_t count, const std::uint8_t* bytes) {
-    for (int i = 0; i < count; ++i)
-        I2cSendByte(link, bytes[i]);
+// tells whether anybody is listening. A transfer that never finishes is.
+bool SendBytes(usb::QuorvexUsb& link, std::uint8_t count, const std::uint8_t* bytes) {
+    for (int i = 0; i < count; ++i) {
+        if (SendByte(link, bytes[i]) == SendOutcome::Stuck)
+            return false;
+    }
+    return true;
+}
+
+// Into a scratch buffer first: a read that fails half-way hands out nothing.
+bool ReceiveBytes(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* destination) {
+    std::array<std::uint8_t, 256> received{};
+    for (int k = 0; k < count; ++k) {
+        if (!I2cReceiveByte(link, k == count - 1, received[k]))
+            return false;
+    }
+    for (int k = 0; k < count; ++k)
+        destination[k] = received[k];
+    return true;
 }
 
 bool ValidBytes(std::uint8_t count, const std::uint8_t* bytes) {
@@ -56,23 +93,16 @@ void I2cStop(usb::QuorvexUsb& link) {
 }
 
 bool I2cSendByte(usb::QuorvexUsb& link, std::uint8_t byte) {
-    RegWrite(link, kRegI2cTransfer, kI2cSend);
-    RegWrite(link, kRegI2cTxData, byte);
-    WaitTransferDone(link);
-    // A status that could not be read counts as no acknowledge, so a dead link
-    // ends in a failed address phase rather than in a transaction that "worked".
-    std::uint8_t status = kI2cStatusNoAck;
-    RegRead(link, kRegI2cControl, status);
-    return (status & kI2cStatusNoAck) == 0;
+    return SendByte(link, byte) == SendOutcome::Acknowledged;
 }
 
 bool I2cReceiveByte(usb::QuorvexUsb& link, bool last, std::uint8_t& destination) {
     // The last byte of a read goes unacknowledged, which tells the device to let go of the bus.
     RegWrite(link, kRegI2cControl, last ? kI2cNack : kI2cAck);
     RegWrite(link, kRegI2cTransfer, kI2cReceive);
-    WaitTransferDone(link);
-    RegRead(link, kRegI2cRxData, destination);
-    return true;
+    if (!WaitTransferDone(link))
+        return false;  // the receive register still holds the byte before
+    return RegRead(link, kRegI2cRxData, destination);
 }
 
 bool I2cWrite(usb::QuorvexUsb& link, std::uint8_t address, std::uint8_t reg, std::uint8_t count,
@@ -89,13 +119,10 @@ bool I2cWriteCmd(usb::QuorvexUsb& link, std::uint8_t address, std::uint8_t comma
                  const std::uint8_t* commands, std::uint8_t dataCount, const std::uint8_t* data) {
     if (!ValidBytes(commandCount, commands) || !ValidBytes(dataCount, data))
         return false;
-    const bool answered = AddressPhase(link, address);
-    if (answered) {
-        SendBytes(link, commandCount, commands);
-        SendBytes(link, dataCount, data);
-    }
+    const bool done = AddressPhase(link, address) && SendBytes(link, commandCount, commands) &&
+                      SendBytes(link, dataCount, data);
     I2cStop(link);
-    return answered;
+    return done;
 }
 
 bool I2cReadCmd(usb::QuorvexUsb& link, std::uint8_t address, std::uint8_t commandCount,
@@ -105,17 +132,11 @@ bool I2cReadCmd(usb::QuorvexUsb& link, std::uint8_t address, std::uint8_t comman
     if (replyCount == 0 || destination == nullptr || !ValidBytes(commandCount, commands)) {
         return false;
     }
-    bool answered = AddressPhase(link, address);
-    if (answered) {
-        SendBytes(link, commandCount, commands);
-        answered = AddressPhase(link, address | kReadAddressBit);
-    }
-    if (answered) {
-        for (int k = 0; k < replyCount; ++k)
-            I2cReceiveByte(link, k == replyCount - 1, destination[k]);
-    }
+    const bool done = AddressPhase(link, address) && SendBytes(link, commandCount, commands) &&
+                      AddressPhase(link, address | kReadAddressBit) &&
+                      ReceiveBytes(link, replyCount, destination);
     I2cStop(link);
-    return answered;
+    return done;
 }
 
 }  // namespace chip

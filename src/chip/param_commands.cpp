@@ -1,5 +1,7 @@
 #include "chip/param_commands.h"
 
+#include <array>
+
 #include "chip/registers.h"
 #include "chip/request_codes.h"
 #include "usb/quorvex_usb.h"
@@ -12,26 +14,41 @@ namespace {
 constexpr int kCompletionPolls = 20;
 constexpr std::uint32_t kCompletionPauseMs = 10;
 
-void WriteData(usb::QuorvexUsb& link, std::uint8_t count, const std::uint8_t* data) {
+bool WriteData(usb::QuorvexUsb& link, std::uint8_t count, const std::uint8_t* data) {
+    bool ok = true;
     for (std::uint8_t i = 0; i < count; ++i)
-        RegWrite(link, kRegMailboxData + i, data[i]);
+        ok = RegWrite(link, kRegMailboxData + i, data[i]) && ok;
+    return ok;
 }
 
-void ReadData(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* data) {
+// All bytes or none: a half-read parameter is no parameter.
+bool ReadData(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* data) {
+    std::array<std::uint8_t, kMailboxDataCount> read{};
+    for (std::uint8_t i = 0; i < count; ++i) {
+        if (!RegRead(link, kRegMailboxData + i, read[i]))
+            return false;
+    }
     for (std::uint8_t i = 0; i < count; ++i)
-        RegRead(link, kRegMailboxData + i, data[i]);
+        data[i] = read[i];
+    return true;
 }
 
-// Whether the firmware finished is not examined: a read then yields whatever
-// the data registers hold, which is all the chip can offer anyway.
-void WaitCompletion(usb::QuorvexUsb& link) {
-    std::uint8_t command = 0;
+bool WaitCompletion(usb::QuorvexUsb& link) {
     for (int i = 0; i < kCompletionPolls; ++i) {
         link.SleepMs(kCompletionPauseMs);
-        RegRead(link, kRegMailboxCommand, command);
-        if (command == kMailboxParamDone)
-            return;
+        std::uint8_t command = 0;
+        if (RegRead(link, kRegMailboxCommand, command) && command == kMailboxParamDone)
+            return true;
     }
+    return false;
+}
+
+bool SendRequest(usb::QuorvexUsb& link, std::uint8_t command, std::uint8_t selector,
+                 std::uint8_t argument) {
+    bool ok = RegWrite(link, kRegMailboxSelector, selector);
+    ok = RegWrite(link, kRegMailboxArgument, argument) && ok;
+    // The command register goes last: writing it hands the request to the firmware.
+    return RegWrite(link, kRegMailboxCommand, command) && ok;
 }
 
 }  // namespace
@@ -43,21 +60,21 @@ bool ParamAccess(usb::QuorvexUsb& link, std::uint8_t command, std::uint8_t selec
     const bool read = (selector & kSelectorReadBit) != 0;
 
     link.OpenDevice();
-    RegSelectBank(link, kBankMailbox);
+    bool ok = RegSelectBank(link, kBankMailbox);
     if (!read)
-        WriteData(link, count, data);
-    RegWrite(link, kRegMailboxSelector, selector);
-    RegWrite(link, kRegMailboxArgument, argument);
-    // The command register goes last: writing it hands the request to the firmware.
-    RegWrite(link, kRegMailboxCommand, command);
-    WaitCompletion(link);
+        ok = WriteData(link, count, data) && ok;
+    ok = SendRequest(link, command, selector, argument) && ok;
+    ok = WaitCompletion(link) && ok;
     if (read) {
-        ReadData(link, count, data);
+        // Without the completion the data registers hold nothing of this request.
+        ok = ok && ReadData(link, count, data);
     } else {
-        RegWrite(link, kRegMailboxCommand, kMailboxIdle);
+        // The mailbox goes back to idle also after a request that timed out,
+        // so a late answer to it cannot pass for the next one's.
+        ok = RegWrite(link, kRegMailboxCommand, kMailboxIdle) && ok;
     }
     link.CloseDevice();
-    return true;
+    return ok;
 }
 
 }  // namespace chip

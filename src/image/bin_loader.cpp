@@ -26,6 +26,11 @@ LoadResult LoadBinFile(FirmwareImage& image, const std::string& path) {
     if (file.exceedsLimit)
         return LoadResult{LoadStatus::Refused, 0, TooLargeMessage(path),
                           "it is larger than the 262144-byte image"};
+    // Loading it would make an update erase the flash and write nothing back.
+    if (file.bytes.empty())
+        return LoadResult{LoadStatus::Refused, 0,
+                          "The binary file \"" + path + "\" is empty; there is nothing to load.",
+                          "the file is empty"};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.bytes.data());
     image.Assign(std::span(bytes, file.bytes.size()));
     return LoadResult{LoadStatus::Loaded, ImageChecksum(image), {}, {}};

@@ -47,6 +47,12 @@ bool HexParser::Parse(std::string_view text) {
         error_ = "the file holds no Intel HEX records";
         return false;
     }
+    // Every tool that writes Intel HEX ends with this record; a file that
+    // stops without it was most likely cut off at a line end.
+    if (!ended_) {
+        error_ = kMissingEndOfFile;
+        return false;
+    }
     // Loading it would make an update erase the flash and write nothing back.
     if (endMark_ == 0) {
         error_ = "the file holds no data";

@@ -15,10 +15,13 @@ namespace image {
 // image's size, checking every record on the way. Extended segment (02) and
 // extended linear (04) records move the base address; start address records
 // (03, 05) carry nothing for the image; an end-of-file record (01) ends the
-// text. Blanks and line ends between records are skipped; any other text
+// text and must be there. Blanks and line ends between records are skipped; any other text
 // there is a fault, since it usually means a record lost its ':'.
 class HexParser {
 public:
+    static constexpr const char* kMissingEndOfFile =
+        "the file ends without its end-of-file record; it may be incomplete";
+
     // Bytes of `target` the text does not define keep their value.
     explicit HexParser(std::span<std::uint8_t, kImageSize> target);
 

@@ -215,9 +215,7 @@ void BinFilePage::btnSaveBitBinClick() {
     btnSaveBin_->setEnabled(true);
 }
 
-void BinFilePage::btnSaveBinClick() {
-    if (ImageInUse())
-        return;
+void BinFilePage::CopyBuiltInBlock() {
     image::CopyBuiltInImage(modifyImage_);
     image::CopyBuiltInImage(context_.firmwareImage);
 }

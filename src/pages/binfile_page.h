@@ -6,9 +6,11 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 #include "image/firmware_image.h"
 #include "image/load_result.h"
+#include "image/parameter_table_edit.h"
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
 
@@ -16,8 +18,9 @@ namespace pages {
 
 // The "Gen. Bin File" page: loads a firmware file into a working copy of the
 // image, finds the parameter table in it by its marker, and collects the new
-// product parameters and the new file's name. " Save" copies the built-in
-// block into the working copy and into the firmware image.
+// product parameters and the new file's name. " Save" writes the working copy
+// with the new parameters in its table to the new file; the firmware image
+// the flash operations use is never touched by it.
 class BinFilePage : public QWidget {
     Q_OBJECT
 
@@ -30,8 +33,10 @@ public:
     void CurrentFileBitBtnClick();
     void btnCheckClick();
     void btnSaveBitBinClick();
-    // Also the start-up hook and the ISP page's " Save".
+    // Also the ISP page's " Save".
     void btnSaveBinClick();
+    // Start-up: the built-in block into the working copy and the firmware image.
+    void CopyBuiltInBlock();
 
     // Loads the chosen file into the firmware image and the working copy. A
     // file that cannot be opened or is refused leaves nothing to search: the
@@ -50,6 +55,11 @@ private:
     QWidget* BuildNewSetting();
     QWidget* BuildTarget();
     bool ImageInUse() const;
+    // The seven edits as table values; refuses (with a box naming the field)
+    // and returns nothing when one does not fit.
+    std::optional<image::TableEdits> CollectEdits();
+    bool WriteNewFile(const image::TableEdits& edits);
+    void Refuse(const QString& text);
 
     PageContext& context_;
     FileChooser chooseFile_ = ChooseWithDialog;

@@ -25,6 +25,9 @@ constexpr int kValuePoints = 11;
 constexpr std::uint32_t kKeyWriteSettleMs = 1;
 
 const QString kStopCaption = QStringLiteral("Stop");
+const QString kReadDone = QStringLiteral("Read from the device");
+const QString kWritten = QStringLiteral("Written");
+const QString kNoAnswer = QStringLiteral("The device did not answer: nothing was changed");
 
 QLabel* ValueLabel(const QString& name, const QString& text, QWidget* parent) {
     QLabel* label = NamedLabel(name, text, parent);
@@ -46,11 +49,15 @@ ByteTablePage::ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget
       grid_(new StringGrid(setup_.gridName, kGridSize, kGridSize, this)),
       addressLabel_(ValueLabel(setup_.addressLabelName, QStringLiteral("Reg 0x00"), this)),
       dataLabel_(ValueLabel(setup_.dataLabelName, QStringLiteral("= 0x00"), this)),
-      bits_(new BitBoxRow(setup_.bitPanelName, setup_.bitNumbersName, setup_.bitBoxPrefix, this)) {
+      bits_(new BitBoxRow(setup_.bitPanelName, setup_.bitNumbersName, setup_.bitBoxPrefix, this)),
+      statusLabel_(NamedLabel(setup_.statusLabelName, QStringLiteral("Status:"), this)) {
     setObjectName(setup_.pageName);
     setWindowTitle(setup_.title);
     grid_->setFont(FixedPitchFont());
     grid_->SetReservedKeys({Qt::Key_Insert, Qt::Key_Delete});
+    // A selection reads its register at once; while a table read holds the
+    // link it cannot, so the current cell stays with the register shown.
+    grid_->SetSelectionGate([this] { return !LinkBusy(); });
     BuildLayout();
 }
 
@@ -75,6 +82,8 @@ void ByteTablePage::BuildLayout() {
     side_->addWidget(readButton_);
     side_->addWidget(selected);
     side_->addWidget(keys);
+    statusLabel_->setWordWrap(true);
+    side_->addWidget(statusLabel_);
     side_->addStretch();
 
     auto* layout = new QHBoxLayout(this);
@@ -104,6 +113,11 @@ bool ByteTablePage::LinkBusy() const {
     return context_.devicePages.linkLock.IsHeld();
 }
 
+void ByteTablePage::OpenLink() {
+    context_.usbLink.OpenDevice();
+    PrepareAccess();
+}
+
 void ByteTablePage::ReadTableClick() {
     if (!context_.usbLink.IsFound())
         return;
@@ -121,11 +135,13 @@ void ByteTablePage::ReadTable() {
     readButton_->setText(kStopCaption);
     readRunning_ = true;
     const LinkLease holdLink(context_.devicePages.linkLock);
-    context_.usbLink.OpenDevice();
+    OpenLink();
+    int unanswered = 0;
     for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
         for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
             const auto reg = static_cast<std::uint8_t>(i * 16 + j);
-            ReadIntoShadow(reg);
+            if (!ReadIntoShadow(reg))
+                ++unanswered;
             grid_->SetCell(j + 1, i + 1, HexByte(Shadow(reg)));
             // "Stop" and the rest of the window stay usable during the 256 reads.
             QCoreApplication::processEvents();
@@ -137,6 +153,14 @@ void ByteTablePage::ReadTable() {
     readButton_->setText(setup_.readCaption);
     if (setup_.closeLinkAfterCaption)
         context_.usbLink.CloseDevice();
+    ShowOutcome(unanswered == 0 ? kReadDone
+                                : QStringLiteral("The device did not answer for %1 registers: "
+                                                 "their cells keep the values read before")
+                                      .arg(unanswered));
+    // The current cell may have been read anew: its bits and labels follow.
+    const std::uint8_t reg = CurrentRegister();
+    bits_->Show(Shadow(reg));
+    ShowLabels(reg);
 }
 
 void ByteTablePage::TableKeyDown(int key) {
@@ -160,6 +184,7 @@ void ByteTablePage::TableKeyDown(int key) {
     }
     WriteAndReadBack(reg, kKeyWriteSettleMs);
     ShowCurrentValue(reg);
+    ShowLabels(reg);
 }
 
 void ByteTablePage::TableSelectCell(int col, int row) {
@@ -167,9 +192,12 @@ void ByteTablePage::TableSelectCell(int col, int row) {
         return;
     const std::uint8_t reg = RegisterAt(col, row);
     grid_->HighlightHeaders(col, row);
-    context_.usbLink.OpenDevice();
-    ReadIntoShadow(reg);
+    OpenLink();
+    const bool read = ReadIntoShadow(reg);
     context_.usbLink.CloseDevice();
+    ShowOutcome(read
+                    ? kReadDone
+                    : QStringLiteral("The device did not answer: the value shown was read before"));
     grid_->SetCell(col, row, HexByte(Shadow(reg)));
     bits_->Show(Shadow(reg));
     ShowLabels(reg);
@@ -191,26 +219,33 @@ std::uint8_t ByteTablePage::CurrentRegister() const {
     return RegisterAt(grid_->Col(), grid_->Row());
 }
 
-void ByteTablePage::ReadIntoShadow(std::uint8_t reg) {
+bool ByteTablePage::ReadIntoShadow(std::uint8_t reg) {
     // A failed read keeps the value last known rather than showing a guess.
     std::uint8_t value = Shadow(reg);
-    if (ReadRegister(reg, value))
-        Shadow(reg) = value;
+    if (!ReadRegister(reg, value))
+        return false;
+    Shadow(reg) = value;
+    return true;
 }
 
 void ByteTablePage::WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs) {
-    context_.usbLink.OpenDevice();
-    WriteRegister(reg, Shadow(reg));
+    OpenLink();
+    const bool written = WriteRegister(reg, Shadow(reg));
     context_.usbLink.SleepMs(settleMs);
-    ReadIntoShadow(reg);
+    const bool readBack = ReadIntoShadow(reg);
     context_.usbLink.CloseDevice();
+    ShowOutcome(!written    ? kNoAnswer
+                : !readBack ? QStringLiteral("Written; the read-back did not answer")
+                            : kWritten);
 }
 
-// A key write leaves the two labels as they are; only a selection or a
-// bit-box write changes them.
 void ByteTablePage::ShowCurrentValue(std::uint8_t reg) {
     grid_->SetCell(grid_->Col(), grid_->Row(), HexByte(Shadow(reg)));
     bits_->Show(Shadow(reg));
+}
+
+void ByteTablePage::ShowOutcome(const QString& text) {
+    statusLabel_->setText(text);
 }
 
 void ByteTablePage::ShowLabels(std::uint8_t reg) {

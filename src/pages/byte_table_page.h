@@ -28,6 +28,7 @@ struct ByteTableSetup {
     QString bitPanelName;
     QString bitNumbersName;
     QString bitBoxPrefix;
+    QString statusLabelName;  // the line that says how the last exchange ended
     // A bit change usually reaches a control register, which may need longer
     // to settle than a plain value before it reads back.
     std::uint32_t bitWriteSettleMs = 0;
@@ -65,9 +66,13 @@ public:
 protected:
     ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget* parent);
 
-    // One register over the link, which the caller has opened.
+    // Runs right after every opening of the link, before the first register
+    // access: whatever else used the chip in between may have left it set up
+    // for something else.
+    virtual void PrepareAccess() {}
+    // One register over the link, which the caller has opened and prepared.
     virtual bool ReadRegister(std::uint8_t reg, std::uint8_t& value) = 0;
-    virtual void WriteRegister(std::uint8_t reg, std::uint8_t value) = 0;
+    virtual bool WriteRegister(std::uint8_t reg, std::uint8_t value) = 0;
     // The value last read from or written to a register.
     virtual std::uint8_t& Shadow(std::uint8_t reg) = 0;
 
@@ -86,10 +91,12 @@ protected:
 private:
     void BuildLayout();
     bool LinkBusy() const;
+    void OpenLink();
     void ReadTable();
     std::uint8_t CurrentRegister() const;
-    void ReadIntoShadow(std::uint8_t reg);
+    bool ReadIntoShadow(std::uint8_t reg);
     void WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs);
+    void ShowOutcome(const QString& text);
     void ShowCurrentValue(std::uint8_t reg);
     void ShowLabels(std::uint8_t reg);
 
@@ -101,6 +108,7 @@ private:
     QLabel* addressLabel_;
     QLabel* dataLabel_;
     BitBoxRow* bits_;
+    QLabel* statusLabel_;
     QVBoxLayout* side_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 
 #include "chip/i2c_commands.h"
+#include "chip/registers.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/integer_text.h"
@@ -28,6 +29,7 @@ ByteTableSetup I2cTableSetup() {
         .bitPanelName = QStringLiteral("Panel3"),
         .bitNumbersName = QStringLiteral("Label3"),
         .bitBoxPrefix = QStringLiteral("chkMI2CBit"),
+        .statusLabelName = QStringLiteral("lblMI2CStatus"),
         // A bus device may need its internal write cycle before it reads back the new value.
         .bitWriteSettleMs = 30,
         .stepFrom = ByteTableSetup::StepFrom::CellText,
@@ -87,12 +89,19 @@ void I2cPage::chkMI2CBitMouseUp() {
     BitBoxMouseUp();
 }
 
+// The register page, the parameter mailbox, the status update and the ISP
+// commands all select other banks, and a page change that found the link
+// held could not set the master up: every access makes sure of it itself.
+void I2cPage::PrepareAccess() {
+    chip::I2cPrepare(context_.usbLink);
+}
+
 bool I2cPage::ReadRegister(std::uint8_t reg, std::uint8_t& value) {
     return chip::I2cRead(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
 }
 
-void I2cPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
-    chip::I2cWrite(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
+bool I2cPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
+    return chip::I2cWrite(context_.usbLink, context_.devicePages.i2cSlaveAddr, reg, 1, &value);
 }
 
 }  // namespace pages

@@ -32,8 +32,9 @@ public:
 
 private:
     QWidget* BuildAddressRow();
+    void PrepareAccess() override;
     bool ReadRegister(std::uint8_t reg, std::uint8_t& value) override;
-    void WriteRegister(std::uint8_t reg, std::uint8_t value) override;
+    bool WriteRegister(std::uint8_t reg, std::uint8_t value) override;
     std::uint8_t& Shadow(std::uint8_t reg) override { return i2cShadow_[reg]; }
 
     std::array<std::uint8_t, 256> i2cShadow_{};

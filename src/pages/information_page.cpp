@@ -40,6 +40,10 @@ constexpr std::array<const char*, 5> kHidCaptions = {"HID Prev", "HID Vol -", "H
 constexpr int kHidPolls = 10;
 constexpr std::uint32_t kHidPollPauseMs = 10;
 
+const QString kReadDone = QStringLiteral("Read from the device");
+const QString kWritten = QStringLiteral("Written");
+const QString kNoAnswer = QStringLiteral("The device did not answer: nothing was changed");
+
 }  // namespace
 
 InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget* parent)
@@ -52,7 +56,8 @@ InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget
       srblen0_(Named<QScrollBar>(QStringLiteral("srblen0"), Qt::Horizontal, this)),
       srblen1_(Named<QScrollBar>(QStringLiteral("srblen1"), Qt::Horizontal, this)),
       lbllencmd_(NamedLabel(QStringLiteral("lbllencmd"), QStringLiteral("1"), this)),
-      lbllendat_(NamedLabel(QStringLiteral("lbllendat"), QStringLiteral("1"), this)) {
+      lbllendat_(NamedLabel(QStringLiteral("lbllendat"), QStringLiteral("1"), this)),
+      lblInfoStatus_(NamedLabel(QStringLiteral("lblInfoStatus"), QStringLiteral("Status:"), this)) {
     setObjectName(QStringLiteral("Information"));
     setWindowTitle(QStringLiteral("Information"));
     auto* top = new QHBoxLayout;
@@ -61,6 +66,7 @@ InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(BuildSpecialI2c());
+    layout->addWidget(lblInfoStatus_);
     layout->addStretch();
 
     connect(srblen0_, &QScrollBar::valueChanged, this, Guarded([this] { srblen0Change(); }));
@@ -196,13 +202,34 @@ void InformationPage::btnUpdateStatusClick() {
         return;
     usb::QuorvexUsb& link = context_.usbLink;
     link.OpenDevice();
-    chip::RegSelectBank(link, chip::kBankMailbox);
-    // A failed read keeps the byte of the last update.
-    chip::RegRead(link, chip::kRegStatus0, statusBytes_[0]);
-    chip::RegRead(link, chip::kRegStatus1, statusBytes_[1]);
-    chip::RegRead(link, chip::kRegStatus2, statusBytes_[2]);
+    // All three bytes from this update or none: bytes of the last update
+    // would pass for the state now.
+    std::array<std::uint8_t, 3> bytes{};
+    const bool read = chip::RegSelectBank(link, chip::kBankMailbox) &&
+                      chip::RegRead(link, chip::kRegStatus0, bytes[0]) &&
+                      chip::RegRead(link, chip::kRegStatus1, bytes[1]) &&
+                      chip::RegRead(link, chip::kRegStatus2, bytes[2]);
     link.CloseDevice();
+    statusKnown_ = read;
+    if (!read) {
+        ShowStatusUnknown();
+        ShowOutcome(kNoAnswer);
+        return;
+    }
+    statusBytes_ = bytes;
     ShowStatus();
+    ShowOutcome(kReadDone);
+}
+
+void InformationPage::ShowStatusUnknown() {
+    lblConnect_->setText(QStringLiteral("USB connection unknown"));
+    lblMute_->setEnabled(false);
+    for (QLabel* label : formatAndRate_)
+        label->setEnabled(false);
+}
+
+void InformationPage::ShowOutcome(const QString& text) {
+    lblInfoStatus_->setText(text);
 }
 
 void InformationPage::ShowStatus() {
@@ -238,23 +265,26 @@ void InformationPage::btnHIDClick(const QObject& sender) {
     for (int k = 0; k < static_cast<int>(hidKeyCode.size()); ++k) {
         if (sender.objectName() != QStringLiteral("btnHID%1").arg(k))
             continue;
-        usb::QuorvexUsb& link = context_.usbLink;
-        link.OpenDevice();
-        chip::RegSelectBank(link, chip::kBankMailbox);
-        chip::RegWrite(link, chip::kRegMailboxSelector, hidKeyCode[k]);
-        chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
-        // A key the firmware never confirms is given up without a word.
-        for (int poll = 0; poll < kHidPolls; ++poll) {
-            link.SleepMs(kHidPollPauseMs);
-            std::uint8_t command = 0;
-            if (chip::RegRead(link, chip::kRegMailboxCommand, command) &&
-                command == chip::kMailboxHidDone) {
-                break;
-            }
-        }
-        link.CloseDevice();
+        ShowOutcome(SendHidKey(hidKeyCode[k]) ? kWritten : kNoAnswer);
         return;
     }
+}
+
+bool InformationPage::SendHidKey(std::uint8_t code) {
+    usb::QuorvexUsb& link = context_.usbLink;
+    link.OpenDevice();
+    bool sent = chip::RegSelectBank(link, chip::kBankMailbox) &&
+                chip::RegWrite(link, chip::kRegMailboxSelector, code) &&
+                chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
+    bool confirmed = false;
+    for (int poll = 0; sent && !confirmed && poll < kHidPolls; ++poll) {
+        link.SleepMs(kHidPollPauseMs);
+        std::uint8_t command = 0;
+        confirmed = chip::RegRead(link, chip::kRegMailboxCommand, command) &&
+                    command == chip::kMailboxHidDone;
+    }
+    link.CloseDevice();
+    return confirmed;
 }
 
 void InformationPage::srblen0Change() {
@@ -305,10 +335,12 @@ void InformationPage::btnWriteSpecI2CClick() {
         return;
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const TypedBytes data = CollectBytes(*srblen1_, kDataPrefix);
-    context_.usbLink.OpenDevice();
-    chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr, commands.count,
-                      commands.bytes.data(), data.count, data.bytes.data());
+    OpenI2c();
+    const bool written =
+        chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr, commands.count,
+                          commands.bytes.data(), data.count, data.bytes.data());
     context_.usbLink.CloseDevice();
+    ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
 void InformationPage::btnReadSpecI2CClick() {
@@ -317,7 +349,7 @@ void InformationPage::btnReadSpecI2CClick() {
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const auto d = static_cast<std::uint8_t>(srblen1_->value());
     std::array<std::uint8_t, kMaxBytes> reply{};
-    context_.usbLink.OpenDevice();
+    OpenI2c();
     const bool answered = chip::I2cReadCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
                                            commands.count, commands.bytes.data(), d, reply.data());
     // Without an answer the edits keep what they showed: zeros would pass for data.
@@ -326,6 +358,15 @@ void InformationPage::btnReadSpecI2CClick() {
             ByteEdit(kDataPrefix, i)->setText(HexByte(reply[i]));
     }
     context_.usbLink.CloseDevice();
+    ShowOutcome(answered ? kReadDone : kNoAnswer);
+}
+
+// "Update", a HID key or a parameter request since the I2C page was shown
+// leaves bank 0 selected, where the master's registers are not: the group
+// sets the master up itself before each transaction.
+void InformationPage::OpenI2c() {
+    context_.usbLink.OpenDevice();
+    chip::I2cPrepare(context_.usbLink);
 }
 
 }  // namespace pages

@@ -35,6 +35,8 @@ public:
     void btnReadSpecI2CClick();
 
     const std::array<std::uint8_t, 3>& StatusBytes() const { return statusBytes_; }
+    // False until an update has read all three bytes, and after one that failed.
+    bool StatusKnown() const { return statusKnown_; }
 
 private:
     static constexpr int kMaxBytes = 5;
@@ -54,6 +56,11 @@ private:
     QLabel* StatusLabel(const QString& name, const QString& text);
     QLabel* RowLabel(const QString& name, const QString& caption);
     void ShowStatus();
+    void ShowStatusUnknown();
+    void ShowOutcome(const QString& text);
+    // True when the firmware confirmed the key.
+    bool SendHidKey(std::uint8_t code);
+    void OpenI2c();
     void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
     QLineEdit* ByteEdit(const QString& prefix, int i) const;
     TypedBytes CollectBytes(const QScrollBar& bar, const QString& prefix) const;
@@ -62,6 +69,7 @@ private:
     PageContext& context_;
     I2cPage& i2cPage_;
     std::array<std::uint8_t, 3> statusBytes_{};
+    bool statusKnown_ = false;
 
     QLabel* lblConnect_;
     QLabel* lblMute_;
@@ -71,6 +79,7 @@ private:
     QScrollBar* srblen1_;
     QLabel* lbllencmd_;
     QLabel* lbllendat_;
+    QLabel* lblInfoStatus_;
 };
 
 }  // namespace pages

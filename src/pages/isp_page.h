@@ -65,7 +65,8 @@ public:
 
     // "Auto" and its program file.
     void btnUSBISPAutoClick();
-    // False when a named file could not be loaded (the image keeps its content).
+    // False when no file is named or the named one could not be loaded (the
+    // image keeps its content).
     bool ReadProgramFile();
     void RememberProgramFile();
     void USBLoadFileBitBtnClick();

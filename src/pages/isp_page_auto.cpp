@@ -1,12 +1,14 @@
 // The "Auto" run of the ISP page: the refusals, the caption that doubles as
 // the stop button, and the run itself in the flash core.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "flash/auto_update.h"
 #include "flash/flash_state.h"
+#include "image/firmware_image.h"
 #include "pages/isp_page.h"
 #include "pages/isp_page_auto_host.h"
 #include "pages/isp_page_dialog.h"
@@ -68,6 +70,12 @@ void IspPage::btnUSBISPAutoClick() {
     }
     if (DeviceBusy())
         return;
+    // Without a reload the run writes the image in hand, and that must be a
+    // loaded file: the built-in block alone has no length to write.
+    if (!controls_.chkReadFile->isChecked() && context_.firmwareImage.ImageLength() == 0) {
+        ShowIspDialog(QStringLiteral("Program File Not Ready !!    "));
+        return;
+    }
     // A range text that is not a number, or a number outside the flash, stops
     // the click here, before the caption, the flags or the device have changed.
     ValidateRangeEdits();

@@ -25,7 +25,7 @@ bool IspPage::ReadProgramFile() {
     if (file.programFilePath.isEmpty()) {
         ShowIspDialog(QStringLiteral("Program File Not Ready !!    "));
         file.programFileReady = false;
-        return true;  // no file named: the image in hand stays the one to use
+        return false;  // "Auto" must not write an image nobody named
     }
     RememberProgramFile();
     const image::LoadResult result = image::LoadFirmwareFile(

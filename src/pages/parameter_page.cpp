@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QVBoxLayout>
 #include <array>
 
@@ -15,26 +14,14 @@
 #include "pages/labeled_edit.h"
 #include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
-#include "pages/page_keys.h"
+#include "pages/parameter_page_exchange.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
 
+using namespace parameter_exchange;
+
 namespace {
-
-// Parameter-store selectors; an odd selector reads.
-constexpr std::uint8_t kSelectorVid = 0x08;
-constexpr std::uint8_t kSelectorPid = 0x0A;
-constexpr std::uint8_t kSelectorString1 = 0x10;
-constexpr std::uint8_t kSelectorString2 = 0x14;
-constexpr std::uint8_t kSelectorString3 = 0x18;
-constexpr std::uint8_t kSelectorWriteSetting = 0x20;
-constexpr std::uint8_t kSelectorReadSetting = 0x21;
-
-constexpr int kIdLength = 4;
-constexpr int kChunkSize = chip::kMailboxDataCount;
-// The firmware stores each chunk before it takes the next one.
-constexpr std::uint32_t kChunkPauseMs = 50;
 
 constexpr int kHeadingPoints = 10;
 
@@ -65,6 +52,7 @@ bool Checked(const QWidget& page, const char* name) {
 ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
+      lblParaStatus_(NamedLabel(QStringLiteral("lblParaStatus"), QStringLiteral("Status:"), this)),
       lblEepAvail_(NamedLabel(QStringLiteral("lblEepAvail"), QStringLiteral("EEPROM Exist"), this)),
       btnReadPara_(
           Named<QPushButton>(QStringLiteral("btnReadPara"), QStringLiteral("Read back"), this)),
@@ -76,8 +64,10 @@ ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
     lblEepAvail_->setFont(bold);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildOptions());
+    options_ = BuildOptions();
+    layout->addWidget(options_);
     layout->addWidget(BuildIdentity());
+    layout->addWidget(lblParaStatus_);
     layout->addStretch();
     ConnectOptions();
     ConnectEdits();
@@ -252,70 +242,57 @@ bool ParameterPage::DeviceBusy() const {
 void ParameterPage::btnReadParaClick() {
     if (DeviceBusy())
         return;
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
-                      context_.devicePages.sysSetting.data());
+    settingRead_ =
+        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
+                          context_.devicePages.sysSetting.data());
+    for (QAbstractButton* button : OptionButtons())
+        button->setEnabled(settingRead_);
+    if (!settingRead_) {
+        ShowSettingUnknown();
+        ShowOutcome(kNoAnswer);
+        return;
+    }
     ShowSysSetting();
+    ShowOutcome(kReadDone);
 }
 
 void ParameterPage::btnSetParaClick() {
     if (DeviceBusy())
         return;
+    if (!settingRead_) {
+        ShowOutcome(
+            QStringLiteral("Read back the setting first: \"Set\" sends all four bytes, "
+                           "and those no control shows must be the device's own. "
+                           "Nothing was sent."));
+        return;
+    }
     // All four bytes go out, the ones no control shows as they were last read.
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
-                      context_.devicePages.sysSetting.data());
+    const bool written =
+        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
+                          context_.devicePages.sysSetting.data());
+    ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
-void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
-        return;
-    const std::uint8_t selector =
-        sender.objectName() == QLatin1String("lbledSysVID") ? kSelectorVid : kSelectorPid;
-    // The characters themselves go out, not a number made of them.
-    std::array<std::uint8_t, kIdLength> bytes{};
-    const QByteArray text = sender.text().toLatin1();
-    for (int i = 0; i < kIdLength && i < text.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(text[i]);
+void ParameterPage::ShowSettingUnknown() {
+    lblEepAvail_->setText(QStringLiteral("EEPROM unknown"));
+    for (QAbstractButton* button : OptionButtons()) {
+        // Exclusive radio buttons refuse to be unchecked one by one.
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(exclusive);
     }
-    chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector, 0, kIdLength,
-                      bytes.data());
 }
 
-void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
-        return;
-    const QString name = sender.objectName();
-    const std::uint8_t selector = name.endsWith('1')   ? kSelectorString1
-                                  : name.endsWith('2') ? kSelectorString2
-                                                       : kSelectorString3;
-    const QByteArray characters = sender.text().toLatin1();
-    if (characters.size() > kMaxStringLength) {
-        QMessageBox::warning(
-            this, QStringLiteral("Warning"),
-            QStringLiteral("%1 holds %2 characters; the product keeps at most %3.\n"
-                           "Shorten the text and press Enter again. Nothing was sent.")
-                .arg(sender.label()->text().chopped(1))
-                .arg(characters.size())
-                .arg(kMaxStringLength));
-        return;
-    }
-    SendString(selector, characters);
+QList<QAbstractButton*> ParameterPage::OptionButtons() const {
+    QList<QAbstractButton*> buttons = options_->findChildren<QAbstractButton*>();
+    buttons.removeAll(btnReadPara_);
+    buttons.removeAll(btnSetPara_);
+    return buttons;
 }
 
-// The packet is the length byte and the characters, in mailbox-sized chunks.
-void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characters) {
-    std::array<std::uint8_t, 1 + kMaxStringLength> packet{};
-    const int length = static_cast<int>(characters.size()) + 1;
-    packet[0] = static_cast<std::uint8_t>(characters.size());
-    for (int i = 0; i < characters.size(); ++i) {
-        packet[i + 1] = static_cast<std::uint8_t>(characters[i]);
-    }
-    for (int k = 0; k * kChunkSize < length; ++k) {
-        const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
-        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
-                          static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
-                          packet.data() + k * kChunkSize);
-        context_.usbLink.SleepMs(kChunkPauseMs);
-    }
+void ParameterPage::ShowOutcome(const QString& text) {
+    lblParaStatus_->setText(text);
 }
 
 void ParameterPage::SetSettingBit(int byte, int bit, bool on) {

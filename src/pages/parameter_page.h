@@ -8,16 +8,21 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 #include "pages/page_context.h"
 
 namespace pages {
 
 class LabeledEdit;
+}  // namespace pages
+class QAbstractButton;
+namespace pages {
 
 // The "Parameter" page: the product parameters in the chip's parameter store.
 // The options edit the 4-byte system setting in memory only, "Set" sends it
-// whole and "Read back" fetches it; the IDs and strings go out on Enter.
+// whole and "Read back" fetches it; the IDs and strings go out on Enter. The
+// status line says how each exchange with the device ended.
 class ParameterPage : public QWidget {
     Q_OBJECT
 
@@ -55,9 +60,22 @@ private:
     void ConnectEdits();
     void SetSettingBit(int byte, int bit, bool on);
     bool DeviceBusy() const;
+    // Enter's text as single-byte codes, or nothing after a box that names the field.
+    std::optional<QByteArray> FieldBytes(const LabeledEdit& sender);
     void SendString(std::uint8_t selector, const QByteArray& characters);
+    // Radio groups without a choice and cleared boxes: what the device holds is not known.
+    void ShowSettingUnknown();
+    // The radio buttons and check boxes of the setting.
+    QList<QAbstractButton*> OptionButtons() const;
+    void ShowOutcome(const QString& text);
 
     PageContext& context_;
+    // The four setting bytes held are the device's own, read back since the
+    // page started and not lost to a failed read: only then may "Set" send
+    // them, the bytes no control shows among them.
+    bool settingRead_ = false;
+    QWidget* options_ = nullptr;
+    QLabel* lblParaStatus_;
     QLabel* lblEepAvail_;
     QPushButton* btnReadPara_;
     QPushButton* btnSetPara_;

@@ -18,6 +18,7 @@ ByteTableSetup RegisterTableSetup() {
         .bitPanelName = QStringLiteral("Panel2"),
         .bitNumbersName = QStringLiteral("Label1"),
         .bitBoxPrefix = QStringLiteral("chkBit"),
+        .statusLabelName = QStringLiteral("lblRegStatus"),
         .bitWriteSettleMs = 3,
         .stepFrom = ByteTableSetup::StepFrom::Shadow,
         .closeLinkAfterCaption = false,
@@ -54,8 +55,8 @@ bool RegisterPage::ReadRegister(std::uint8_t reg, std::uint8_t& value) {
     return chip::RegRead(context_.usbLink, reg, value);
 }
 
-void RegisterPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
-    chip::RegWrite(context_.usbLink, reg, value);
+bool RegisterPage::WriteRegister(std::uint8_t reg, std::uint8_t value) {
+    return chip::RegWrite(context_.usbLink, reg, value);
 }
 
 std::uint8_t& RegisterPage::Shadow(std::uint8_t reg) {

@@ -28,7 +28,7 @@ public:
 
 private:
     bool ReadRegister(std::uint8_t reg, std::uint8_t& value) override;
-    void WriteRegister(std::uint8_t reg, std::uint8_t value) override;
+    bool WriteRegister(std::uint8_t reg, std::uint8_t value) override;
     std::uint8_t& Shadow(std::uint8_t reg) override;
 
     // Laid out for every bank, though the page never leaves bank 0 of it: the

@@ -107,6 +107,8 @@ bool StringGrid::CellAt(const QPoint& pos, int& col, int& row) const {
 }
 
 void StringGrid::MoveTo(int col, int row, bool keepAnchor) {
+    if (selectionGate_ && !selectionGate_())
+        return;
     if (col != col_ || row != row_) {
         CloseEditor(false);
         emit selectCell(col, row);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 
 namespace pages {
 
@@ -32,6 +33,9 @@ public:
     int Row() const { return row_; }
     // Moves the current cell as a click would: selectCell first, then the move.
     void FocusCell(int col, int row);
+    // Asked before every move of the current cell; while it says no, the
+    // current cell stays where it is and selectCell is not raised.
+    void SetSelectionGate(std::function<bool()> gate) { selectionGate_ = std::move(gate); }
 
     // Header row "00".."0F" across, header column "00".."F0" down: the layout
     // of a 256-byte register table.
@@ -98,6 +102,7 @@ private:
     QLineEdit* editor_;
     QString textBeforeEdit_;
     bool forwardingKey_ = false;
+    std::function<bool()> selectionGate_;
 };
 
 }  // namespace pages

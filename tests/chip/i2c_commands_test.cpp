@@ -109,13 +109,51 @@ TEST(I2cRead, SecondAcknowledgedAttemptEndsTheAddressPhase) {
     EXPECT_EQ(std::count(writes.begin(), writes.end(), "10:a0"), 1) << "no stop between attempts";
 }
 
-TEST(I2cSendByte, DonePollGivesUpAfterTwentyReads) {
+TEST(I2cSendByte, TransferThatNeverFinishesFailsAfterTwentyReads) {
     ChipRig rig;
     rig.SetRegister(0x10, 0x00);  // never done, never refused
-    EXPECT_TRUE(chip::I2cSendByte(rig.Link(), 0x42));
+    EXPECT_FALSE(chip::I2cSendByte(rig.Link(), 0x42));
     std::vector<std::string> expected{RegWriteLine(0x14, 0x01), RegWriteLine(0x12, 0x42)};
-    expected.insert(expected.end(), 21, RegReadLine(0x10, 0x00));
+    expected.insert(expected.end(), 20, RegReadLine(0x10, 0x00));
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
+}
+
+TEST(I2cRead, StuckMasterIsNotRetriedAndEndsWithAStop) {
+    ChipRig rig;
+    rig.SetRegister(0x10, 0x00);
+    std::uint8_t value = 0x77;
+    EXPECT_FALSE(chip::I2cRead(rig.Link(), 0x20, 0x05, 1, &value));
+    EXPECT_EQ(value, 0x77);
+    const std::vector<std::string> writes = Writes(rig.Lines());
+    EXPECT_EQ(writes, (std::vector<std::string>{"10:c0", "14:01", "12:20", "10:a0"}));
+}
+
+TEST(I2cRead, StuckReceiveKeepsTheOldDataRegisterFromTheCaller) {
+    ChipRig rig;
+    // Address, register byte and read address each finish and are acknowledged
+    // (done poll and acknowledge read), then the first receive never finishes.
+    rig.QueueRegister(0x10, std::vector<std::uint8_t>(6, kDoneAck));
+    rig.SetRegister(0x10, 0x00);
+    rig.SetRegister(0x13, 0x5A);  // left over from an earlier transfer
+    std::array<std::uint8_t, 2> bytes{0x77, 0x77};
+    EXPECT_FALSE(chip::I2cRead(rig.Link(), 0x20, 0x05, 2, bytes.data()));
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 2>{0x77, 0x77}));
+    const std::vector<std::string> writes = Writes(rig.Lines());
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), "14:03"), 1);
+    EXPECT_EQ(writes.back(), "10:a0");
+    EXPECT_EQ(std::count(rig.Lines().begin(), rig.Lines().end(), RegReadLine(0x13, 0x5A)), 0);
+}
+
+TEST(I2cWriteCmd, StuckDataByteFailsTheTransaction) {
+    ChipRig rig;
+    rig.QueueRegister(0x10, std::vector<std::uint8_t>(4, kDoneAck));  // address and command
+    rig.SetRegister(0x10, 0x00);
+    const std::uint8_t command = 0x01;
+    const std::uint8_t data[] = {0xD1, 0xD2};
+    EXPECT_FALSE(chip::I2cWriteCmd(rig.Link(), 0x60, 1, &command, 2, data));
+    const std::vector<std::string> writes = Writes(rig.Lines());
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), "12:d2"), 0);
+    EXPECT_EQ(writes.back(), "10:a0");
 }
 
 TEST(I2cSendByte, AcknowledgeIsReadAfterTheDoneBitAndOnlyBit3Counts) {

@@ -41,13 +41,13 @@ TEST(ParamAccess, WriteSelectorFillsTheDataBeforeStartingAndClearsTheCommandAfte
                       SleepLine(10), RegReadLine(0x90, 0xEE), RegWriteLine(0x90, 0x00), "close"}));
 }
 
-TEST(ParamAccess, CompletionThatNeverComesCostsTwentyPollsAndIsNotExamined) {
+TEST(ParamAccess, CompletionThatNeverComesFailsAfterTwentyPollsAndReadsNothing) {
     ChipRig rig(/*open=*/false);
     rig.SetRegister(0x90, 0x10);
     rig.SetRegister(0x93, 0x55);
-    std::array<std::uint8_t, 1> data{};
-    EXPECT_TRUE(chip::ParamAccess(rig.Link(), 0x10, 0x21, 0x02, 1, data.data()));
-    EXPECT_EQ(data[0], 0x55);
+    std::array<std::uint8_t, 1> data{0x77};
+    EXPECT_FALSE(chip::ParamAccess(rig.Link(), 0x10, 0x21, 0x02, 1, data.data()));
+    EXPECT_EQ(data[0], 0x77) << "the data register holds nothing of this request";
 
     std::vector<std::string> expected{"open ok", RegWriteLine(0x00, 0x00), RegWriteLine(0x91, 0x21),
                                       RegWriteLine(0x92, 0x02), RegWriteLine(0x90, 0x10)};
@@ -55,10 +55,29 @@ TEST(ParamAccess, CompletionThatNeverComesCostsTwentyPollsAndIsNotExamined) {
         expected.push_back(SleepLine(10));
         expected.push_back(RegReadLine(0x90, 0x10));
     }
-    expected.push_back(RegReadLine(0x93, 0x55));
     expected.push_back("close");
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
     EXPECT_EQ(rig.SleptMs(), 200u);
+}
+
+TEST(ParamAccess, WriteWithoutCompletionFailsAndStillIdlesTheMailbox) {
+    ChipRig rig(/*open=*/false);
+    rig.SetRegister(0x90, 0x10);
+    std::array<std::uint8_t, 4> data{0xA1, 0, 0, 0};
+    EXPECT_FALSE(chip::ParamAccess(rig.Link(), 0x10, 0x20, 0x00, 4, data.data()));
+    const auto& lines = rig.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], RegWriteLine(0x90, 0x00));
+}
+
+TEST(ParamAccess, AFailedDataReadHandsOutNoneOfTheBytes) {
+    ChipRig rig(/*open=*/false);
+    rig.SetRegister(0x90, 0xEE);
+    rig.SetRegister(0x93, 0x11);
+    rig.FailRequest(7);  // the read of register 0x94
+    std::array<std::uint8_t, 2> data{0x77, 0x77};
+    EXPECT_FALSE(chip::ParamAccess(rig.Link(), 0x10, 0x21, 0x00, 2, data.data()));
+    EXPECT_EQ(data, (std::array<std::uint8_t, 2>{0x77, 0x77}));
 }
 
 TEST(ParamAccess, MoreThanEightDataBytesAreRefusedWithoutOpening) {

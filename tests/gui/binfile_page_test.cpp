@@ -4,16 +4,21 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "image/built_in_image.h"
+#include "image/parameter_table.h"
+#include "modal_answerer.h"
 #include "page_test_rig.h"
 #include "pages/binfile_page.h"
+#include "pages/labeled_edit.h"
 
 namespace gui_test {
 namespace {
@@ -224,22 +229,161 @@ TEST_F(BinFilePageTest, NewFileTakesTheChosenNameAndEnablesSave) {
     EXPECT_FALSE(QFile::exists(answer));  // choosing the name creates no file
 }
 
-TEST_F(BinFilePageTest, SaveCopiesTheBuiltInBlockIntoBothImagesAndKeepsTheLength) {
-    Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x1234}, 0x9000))));
-    page.btnSaveBinClick();
+// --- Saving the new file ---
+
+// A file of erased bytes with a parameter table of our layout at `table`:
+// the marker, IDs 2FC6:6012, five empty string slots.
+std::vector<std::uint8_t> ImageWithTable(std::uint32_t table, std::uint32_t length = 0x2000) {
+    std::vector<std::uint8_t> bytes = ImageWith("QVUSB_Table01", {table}, length);
+    std::fill_n(bytes.begin() + table + 13, image::kTableSize - 13, 0x00);
+    bytes[table + image::kTableVidOffset] = 0xC6;
+    bytes[table + image::kTableVidOffset + 1] = 0x2F;
+    bytes[table + image::kTableStringCountOffset] = image::kTableStringCount;
+    return bytes;
+}
+
+QByteArray AsBytes(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+class SaveTest : public BinFilePageTest {
+protected:
+    // Loads `content`, chooses the new file and types the seven edits.
+    void Prepare(const std::vector<std::uint8_t>& content) {
+        Load(Write("fw.bin", AsBytes(content)));
+        newFile = QDir(dir.path()).filePath("new.bin");
+        answer = newFile;
+        Click("btnSaveBitBin");
+        Find<pages::LabeledEdit>(page, "labedtNewVID")->setText("1A2b");
+        Find<pages::LabeledEdit>(page, "labedtNewPID")->setText(" f06 ");
+        const char* strings[] = {"Pale Reed", "Pale Reed F066", "SN0042", "Play", "Rec"};
+        for (int i = 0; i < 5; ++i)
+            Edit(i)->setText(QString::fromLatin1(strings[i]));
+    }
+    void SetField(const char* name, const QString& text) const {
+        if (auto* labeled = Find<pages::LabeledEdit>(page, name))
+            labeled->setText(text);
+        else
+            Find<QLineEdit>(page, name)->setText(text);
+    }
+    QLineEdit* Edit(int i) const {
+        return Find<QLineEdit>(page, QStringLiteral("edtNewStr%1").arg(i).toLatin1().constData());
+    }
+    // Clicks " Save" with every box answered; true when no file was written.
+    bool SaveRefused() {
+        Click("btnSaveBin");
+        return !QFile::exists(newFile);
+    }
+
+    ModalAnswerer boxes;
+    QString newFile;
+};
+
+TEST_F(SaveTest, WritesTheWorkingCopyWithTheEditsInItsTableAndLeavesTheImageAlone) {
+    const std::vector<std::uint8_t> original = ImageWithTable(0x1000);
+    Prepare(original);
+    const std::vector<std::uint8_t> image(rig.firmwareImage.Bytes().begin(),
+                                          rig.firmwareImage.Bytes().end());
+    Click("btnSaveBin");
+
+    QFile file(newFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    ASSERT_EQ(written.size(), 0x2000);
+    std::vector<std::uint8_t> expected = original;
+    const auto put = [&](std::uint32_t at, std::initializer_list<std::uint8_t> bytes) {
+        std::copy(bytes.begin(), bytes.end(), expected.begin() + 0x1000 + at);
+    };
+    put(image::kTableVidOffset, {0x2B, 0x1A, 0x06, 0x0F});
+    put(image::TableStringOffset(image::TableString::Manufacturer),
+        {9, 'P', 'a', 'l', 'e', ' ', 'R', 'e', 'e', 'd'});
+    put(image::TableStringOffset(image::TableString::Product),
+        {14, 'P', 'a', 'l', 'e', ' ', 'R', 'e', 'e', 'd', ' ', 'F', '0', '6', '6'});
+    put(image::TableStringOffset(image::TableString::SerialNumber),
+        {6, 'S', 'N', '0', '0', '4', '2'});
+    put(image::TableStringOffset(image::TableString::PlayPort), {4, 'P', 'l', 'a', 'y'});
+    put(image::TableStringOffset(image::TableString::RecordPort), {3, 'R', 'e', 'c'});
+    EXPECT_EQ(written, AsBytes(expected));
+    EXPECT_EQ(Text("lblSaveDone"), "Saved to " + QDir::toNativeSeparators(newFile));
+    EXPECT_TRUE(boxes.Titles().isEmpty());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.firmwareImage.Bytes().begin()));
+}
+
+TEST_F(SaveTest, ATableOfAnotherLayoutIsRefusedWithTheReason) {
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> damage;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"revision", [](auto& b) { b[0x100 + 12] = '2'; }, "marker"},
+        {"slot count", [](auto& b) { b[0x100 + image::kTableStringCountOffset] = 7; },
+         "7 string slots"},
+        {"slot length",
+         [](auto& b) { b[0x100 + image::TableStringOffset(image::TableString::PlayPort)] = 32; },
+         "string slot 4"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> content = ImageWithTable(0x100);
+        c.damage(content);
+        Prepare(content);
+        EXPECT_TRUE(SaveRefused()) << c.name;
+        EXPECT_TRUE(boxes.Texts().back().contains(c.reason)) << boxes.Texts().back().toStdString();
+        EXPECT_EQ(Text("lblSaveDone"), "");
+    }
+    EXPECT_EQ(boxes.Titles(), QStringList(3, "Warning"));
+}
+
+TEST_F(SaveTest, ATableCutOffByTheEndOfTheFileIsRefused) {
+    std::vector<std::uint8_t> content = ImageWithTable(0x1F80, 0x2100);
+    content.resize(0x2000);
+    Prepare(content);
+    EXPECT_TRUE(SaveRefused());
+    EXPECT_TRUE(boxes.Texts().value(0).contains("past the end"))
+        << boxes.Texts().value(0).toStdString();
+}
+
+TEST_F(SaveTest, EditsThatDoNotFitAreRefusedNamingTheField) {
+    struct Case {
+        const char* control;
+        QString text;
+        const char* field;
+    };
+    const std::vector<Case> cases = {
+        {"labedtNewVID", "12345", "VID"},
+        {"labedtNewVID", "2FG6", "VID"},
+        {"labedtNewPID", "", "PID"},
+        {"edtNewStr1", QString(32, 'x'), "Product Name"},
+        {"edtNewStr4", QStringLiteral("Caf\u00E9 \u03A9\u20AC"), "Record Port"},
+    };
+    for (const Case& c : cases) {
+        Prepare(ImageWithTable(0x100));
+        SetField(c.control, c.text);
+        EXPECT_TRUE(SaveRefused()) << c.field;
+        EXPECT_TRUE(boxes.Texts().back().startsWith(c.field)) << boxes.Texts().back().toStdString();
+    }
+    // Thirty-one characters fill a slot exactly; Latin-1 letters have their single-byte codes.
+    Prepare(ImageWithTable(0x100));
+    Edit(1)->setText(QString(31, 'x'));
+    Edit(4)->setText(QStringLiteral("Caf\u00E9"));
+    EXPECT_FALSE(SaveRefused());
+}
+
+TEST_F(SaveTest, NothingIsWrittenBeforeBothFilesAreChosen) {
+    Load(Write("fw.bin", AsBytes(ImageWithTable(0x100))));
+    answer.clear();
+    Click("btnSaveBitBin");  // cancelled
+    page.btnSaveBinClick();  // the ISP page's " Save" is always enabled
+    ASSERT_EQ(boxes.Titles(), QStringList{"Warning"});
+    EXPECT_TRUE(boxes.Texts().value(0).contains("New File"));
+}
+
+TEST_F(BinFilePageTest, AtStartUpTheBuiltInBlockFillsBothImages) {
+    page.CopyBuiltInBlock();
     const auto builtIn = image::BuiltInImage();
     EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), rig.firmwareImage.Bytes().begin()));
     EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), page.ModifyImage().Bytes().begin()));
-    EXPECT_EQ(rig.firmwareImage.Bytes()[0x8000], 0xFF);  // beyond the block: as loaded
-    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x9000u);
-    EXPECT_EQ(page.ModifyLength(), 0x9000u);
-    EXPECT_EQ(page.TableOffset(), 0x1234u);
-}
-
-TEST_F(BinFilePageTest, AtStartUpSaveFillsTheImagesWithTheBuiltInBlock) {
-    page.btnSaveBinClick();
-    const auto builtIn = image::BuiltInImage();
-    EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), rig.firmwareImage.Bytes().begin()));
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 0u);
     EXPECT_EQ(page.ModifyImage().Bytes()[0x8000], 0x00);
 }

@@ -152,7 +152,13 @@ TEST(Detection, ADeviceThatMayNotBeOpenedIsReportedAndStartStaysOff) {
     const QString status = rig.Find<QLabel>("lblISPProcStatus")->text();
     EXPECT_TRUE(status.contains("udev")) << status.toStdString();
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
-    EXPECT_FALSE(rig.shell.fileReady);
+    // The file's own state stands beside the permission sentence.
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   PaleReed_f066.hex    is Ready!");
+    rig.Tick();
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+    rig.Find<QPushButton>("USBLoadFileBitBtn")->click();  // the ISP page's "File"
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
 TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
@@ -169,5 +175,94 @@ TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
     rig.Tick();
     EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_2fc6&pid_f067"));
 }
+
+TEST(Detection, ASearchingTickEmptiesTheProgressLine) {
+    FormRig rig;
+    rig.Find<QLabel>("lblISPProcStatus")->setText("Enter ISP Mode");
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblISPProcStatus")->text(), "");
+}
+
+TEST(Detection, AStoppedDetectionClosesAnOpenDevice) {
+    for (const bool finished : {true, false}) {
+        FormRig rig;
+        rig.Plug({});
+        ASSERT_GT(rig.TickUntilFound(), 0);
+        ASSERT_TRUE(rig.usbLink.OpenDevice());
+        if (finished)
+            rig.shell.updateFinished = true;
+        else
+            rig.shell.detectEnabled = false;
+        rig.Tick();
+        EXPECT_FALSE(rig.usbLink.HasOpenHandle()) << finished;
+    }
+}
+
+// After an ISP-mode device goes away the next search is a product search,
+// which keeps the one-second interval; only the tick after it speeds up.
+TEST(Detection, TheIntervalStaysASecondUntilATickFollowsAProductSearch) {
+    FormRig rig;
+    sim::ProductConfig config;
+    config.blankFlash = true;
+    rig.Plug(config);
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_FALSE(rig.usbLink.UsesAudioDriver());
+    EXPECT_EQ(rig.Tick(), 1000);
+    rig.Unplug();
+    EXPECT_EQ(rig.Tick(), 1000);  // the re-check finds nothing
+    EXPECT_EQ(rig.Tick(), 1000);  // a product search
+    EXPECT_TRUE(rig.usbLink.UsesAudioDriver());
+    EXPECT_EQ(rig.Tick(), 100);  // the ISP-mode search after it
+}
+
+TEST(Detection, CheckingDetectDeviceTakesTheTextsOfTheTwoEdits) {
+    FormRig rig;
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(false);
+    rig.Find<pages::LabeledEdit>("lbledtVID")->setText("0ea0");
+    rig.Find<pages::LabeledEdit>("lbledtPID")->setText("6000");
+    rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
+    EXPECT_EQ(rig.shell.vidText, "0ea0");
+    EXPECT_EQ(rig.shell.pidText, "6000");
+    EXPECT_FALSE(rig.Find<pages::LabeledEdit>("lbledtVID")->isEnabled());
+}
+
+// Every row of the product table: its match string, its display name on the
+// panel and its file base name for the update file.
+class EveryProduct : public testing::TestWithParam<int> {};
+
+TEST_P(EveryProduct, IsFoundByItsRowAndLoadsItsOwnFile) {
+    struct Row {
+        const char* name;
+        const char* file;
+    };
+    static constexpr Row kRows[] = {
+        {"Pale Reed F066", "PaleReed_f066"}, {"Pale Reed F067", "PaleReed_f067"},
+        {"Pale Reed F068", "PaleReed_f068"}, {"Pale Reed F069", "PaleReed_f069"},
+        {"Pale Reed F06A", "PaleReed_f06A"}, {"Pale Reed F06B", "PaleReed_f06B"},
+        {"Pale Reed F06C", "PaleReed_f06C"}, {"Pale Reed F06D", "PaleReed_f06D"},
+        {"Pale Reed F06E", "PaleReed_f06E"}, {"Pale Reed F06F", "PaleReed_f06F"},
+    };
+    const Row& row = kRows[GetParam()];
+    FormRig rig;
+    sim::ProductConfig config;
+    config.row = GetParam();
+    rig.Plug(config);
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.shell.productIndex, GetParam());
+    EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(),
+              QStringLiteral("Find Device ") + row.name);
+    const QString file = QString::fromLatin1(row.file) + ".hex";
+    EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().contains(" " + file + " "))
+        << rig.Find<QLabel>("lblUpdaeFileStatus")->text().toStdString();
+    rig.WriteFile(file, gui_test::HexFileOf({0x42}));
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   " + file + "    is Ready!");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EveryProduct, testing::Range(0, 10),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return "Row" + std::to_string(info.param);
+                         });
 
 }  // namespace

@@ -102,6 +102,22 @@ TEST(FormStartup, BuiltInImageFillsTheFirmwareImageAndRangeIsWholeFlash) {
     EXPECT_EQ(rig.devicePages.sysSetting, (std::array<std::uint8_t, 4>{0xA1, 0, 0, 0}));
 }
 
+// The rig stops the timer at once; it notes beforehand that the window had started it.
+TEST(FormStartup, Timer1RunsFromTheStartAtOneSecond) {
+    FormRig rig;
+    EXPECT_TRUE(rig.TimerRanFromStart());
+}
+
+TEST(FormStartup, ClosingClosesTheHandleOfAFoundDevice) {
+    FormRig rig;
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_TRUE(rig.usbLink.OpenDevice());
+    rig.Form().show();
+    EXPECT_TRUE(rig.Form().close());
+    EXPECT_FALSE(rig.usbLink.HasOpenHandle());
+}
+
 TEST(FormStartup, ClosingWithoutADeviceDoesNoDeviceIo) {
     FormRig rig;
     rig.Form().close();

@@ -11,6 +11,7 @@ FormRig::FormRig(int logicalDpi, bool engineering) : previousDir_(QDir::currentP
     QDir::setCurrent(workDir_.path());
     usbLink.SetTrace(&trace);
     form_ = std::make_unique<TForm1>(context, TForm1::Options{logicalDpi, engineering});
+    timerRanFromStart_ = form_->Timer1()->isActive() && form_->Timer1()->interval() == 1000;
     form_->Timer1()->stop();
 }
 

@@ -26,6 +26,8 @@ public:
     ~FormRig();
 
     TForm1& Form() { return *form_; }
+    // Whether Timer1 was running, at 1000 ms, when the window was made, before the rig stopped it.
+    bool TimerRanFromStart() const { return timerRanFromStart_; }
     template <typename T>
     T* Find(const char* name) const {
         return form_->findChild<T*>(QString::fromLatin1(name));
@@ -48,6 +50,7 @@ private:
     QString previousDir_;
     std::string location_ = "1-2";
     std::unique_ptr<TForm1> form_;
+    bool timerRanFromStart_ = false;
 };
 
 // Intel HEX text of `bytes` placed from address 0, as our tools write it.

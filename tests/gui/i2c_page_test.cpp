@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "chip/registers.h"
@@ -120,8 +121,9 @@ TEST_F(I2cPageTest, StopEndsTheReadBeforeTheNextRegister) {
     EXPECT_FALSE(rig.usbLink.HasOpenHandle());
 }
 
-TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadow) {
+TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadowAndSaysSo) {
     ReadButton()->click();
+    EXPECT_EQ(Label("lblMI2CStatus"), "Read from the device");
     TakeAddress("30");
     for (int reg = 0; reg < 256; ++reg)
         Device().Set(reg, 0x00);
@@ -129,7 +131,11 @@ TEST_F(I2cPageTest, AnAbsentAddressLeavesTheShadow) {
 
     ReadButton()->click();
     EXPECT_EQ(CellOf(0x42), pages::HexByte(Pattern(0x42)));
+    EXPECT_EQ(Label("lblMI2CStatus"),
+              "The device did not answer for 256 registers: their cells keep the values read "
+              "before");
     grid->FocusCell(3, 3);
+    EXPECT_EQ(Label("lblMI2CStatus"), "The device did not answer: the value shown was read before");
     EXPECT_EQ(page.I2cShadow()[0x22], Pattern(0x22));
     EXPECT_EQ(CellOf(0x22), pages::HexByte(Pattern(0x22)));
     EXPECT_EQ(Label("lblMI2CRegData"), "= 0x" + pages::HexByte(Pattern(0x22)));
@@ -207,6 +213,11 @@ TEST_F(I2cPageTest, AFailedWriteShowsTheValueThatWasToBeWritten) {
     Enter(grid->Editor());
     EXPECT_EQ(CellOf(0x50), "11");
     EXPECT_EQ(Device().Get(0x50), Pattern(0x50));
+    EXPECT_EQ(Label("lblMI2CStatus"), "The device did not answer: nothing was changed");
+    TakeAddress("20");
+    Enter(grid);
+    EXPECT_EQ(Label("lblMI2CStatus"), "Written");
+    EXPECT_EQ(Device().Get(0x50), 0x11);
 }
 
 TEST_F(I2cPageTest, ABitBoxReleaseWritesTheWholeByteAndWaits30ms) {
@@ -232,7 +243,42 @@ TEST_F(I2cPageTest, OperationsDuringATableReadLeaveTheLinkAlone) {
                             [](const Event& e) { return e.kind == Event::Open; }),
               1);
     EXPECT_EQ(rig.WritesTo(kTxDataRegister).size(), 3u * 256u);
-    EXPECT_FALSE(Bit(0)->isChecked());
+    // The selection was refused; the boxes show the current register as read.
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(Bit(i)->isChecked(), ((Pattern(0) >> i) & 1) != 0) << i;
+}
+
+// Whatever selected another bank since the page was shown (here a parameter
+// request, which selects bank 0), every access sets the I2C master up again.
+TEST_F(I2cPageTest, EveryAccessPreparesTheI2cMasterInBank14First) {
+    rig.usbLink.OpenDevice();
+    chip::RegSelectBank(rig.usbLink, 0x00);
+    rig.usbLink.CloseDevice();
+    rig.trace.Clear();
+    ReadButton()->click();
+    const auto writes = rig.Writes();
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_EQ(writes[0].reg, 0x00);
+    EXPECT_EQ(writes[0].value, 0x0E);
+    EXPECT_EQ(writes[1].reg, 0x11);
+    EXPECT_EQ(writes[1].value, 0x04);
+    EXPECT_EQ(CellOf(0x42), pages::HexByte(Pattern(0x42)));
+    EXPECT_EQ(rig.Chip().SelectedBank(), 0x0E);
+
+    for (const auto& select : {std::function<void()>([&] { grid->FocusCell(3, 3); }),
+                               std::function<void()>([&] { Enter(grid); })}) {
+        rig.usbLink.OpenDevice();
+        chip::RegSelectBank(rig.usbLink, 0x00);
+        rig.usbLink.CloseDevice();
+        rig.trace.Clear();
+        select();
+        ASSERT_FALSE(rig.Writes().empty());
+        EXPECT_EQ(rig.Writes()[0].reg, 0x00);
+        EXPECT_EQ(rig.Writes()[0].value, 0x0E);
+        EXPECT_EQ(Device().Get(0x22), Pattern(0x22));  // nothing written in bank 0's stead
+    }
 }
 
 }  // namespace

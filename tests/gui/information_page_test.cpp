@@ -248,6 +248,56 @@ TEST_F(InformationPageTest, WithoutADeviceTheI2cButtonsDoNothing) {
     EXPECT_TRUE(rig.trace.Lines().empty());
 }
 
+// --- Outcomes told ---
+
+TEST_F(InformationPageTest, AnUpdateWithoutAnswerShowsTheStatusAsUnknown) {
+    ShowStatus(0x04, 0x01);
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "Read from the device");
+    ASSERT_EQ(Label("lblMute")->text(), "Playing");
+    rig.Unplug();
+    Click("btnUpdateStatus");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "The device did not answer: nothing was changed");
+    EXPECT_EQ(Label("lblConnect")->text(), "USB connection unknown");
+    EXPECT_FALSE(Label("lblMute")->isEnabled());
+    EXPECT_FALSE(FormatAndRateEnabled());
+    EXPECT_FALSE(page.StatusKnown());
+}
+
+TEST_F(InformationPageTest, HidKeysAndTheSpecialI2cGroupSayHowTheyEnded) {
+    Click("btnHID3");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "Written");
+    rig.devicePages.i2cSlaveAddr = 0x30;  // nobody there
+    Click("btnWriteSpecI2C");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "The device did not answer: nothing was changed");
+    rig.devicePages.i2cSlaveAddr = 0x20;
+    Click("btnWriteSpecI2C");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "Written");
+    rig.usbLink.OpenDevice();
+    chip::IspMode(rig.usbLink, true);  // in ISP mode no firmware serves the mailbox
+    rig.usbLink.CloseDevice();
+    Click("btnHID3");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "The device did not answer: nothing was changed");
+}
+
+// "Update" selects bank 0, where the I2C master's registers are not; the
+// group sets the master up again before its transaction.
+TEST_F(InformationPageTest, TheSpecialI2cGroupPreparesTheMasterAfterAnUpdate) {
+    PrepareI2c();
+    ShowStatus(0x04, 0x01);
+    rig.trace.Clear();
+    rig.devicePages.i2cSlaveAddr = 0x60;
+    Bar("srblen1")->setValue(2);
+    Click("btnReadSpecI2C");
+    const auto writes = rig.Writes();
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_EQ(writes[0].reg, 0x00);
+    EXPECT_EQ(writes[0].value, 0x0E);
+    EXPECT_EQ(writes[1].reg, 0x11);
+    EXPECT_EQ(Edit("edtI2Cdat0")->text(), "41");
+    EXPECT_EQ(Edit("edtI2Cdat1")->text(), "50");
+    EXPECT_EQ(Label("lblInfoStatus")->text(), "Read from the device");
+}
+
 TEST_F(InformationPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
     const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
     for (const char* name : {"btnUpdateStatus", "btnHID2", "btnWriteSpecI2C", "btnReadSpecI2C"})

@@ -202,6 +202,19 @@ TEST(IspFunctionTest, ChipIdAndStatusShowWhatTheFlashAnswers) {
     EXPECT_EQ(Text(rig, "lblUSBStatus"), "0x00");
 }
 
+TEST(IspFunctionTest, AFailedChipIdReadLeavesThePreviousIdOnTheLabel) {
+    IspRig rig;
+    rig.PrepareBlankFlash();
+    rig.Click("btnUSBChipID");
+    ASSERT_EQ(Text(rig, "lblUSBChipID"), "0xBF,  0x25,  0x41,  ");
+    sim::FaultPlan plan;
+    plan.passThroughNeverReadyAfter = 0;
+    rig.bus.SetFaultPlan(plan);
+    rig.Click("btnUSBChipID");
+    EXPECT_EQ(Text(rig, "lblUSBChipID"), "0xBF,  0x25,  0x41,  ");
+    EXPECT_EQ(rig.flashState.chipId[0], 0xBF);
+}
+
 TEST(IspFunctionTest, WriteStatusSendsTheTypedHexValueOnEnterOnly) {
     IspRig rig;
     rig.PrepareBlankFlash();
@@ -357,6 +370,25 @@ TEST(IspReadFlash, WritesTheDumpThroughTheSaveDialog) {
     EXPECT_EQ(lines[2047], expected);
 }
 
+TEST(IspReadFlash, TheDumpIsWrittenAlsoAfterAFailedRead) {
+    IspRig rig;
+    rig.Click("btnEnterISP");
+    sim::FaultPlan plan;
+    plan.passThroughNeverReadyAfter = 0;
+    rig.bus.SetFaultPlan(plan);
+    const QString path = rig.WriteFile("dump.bin", {});
+    rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) { return path; });
+    rig.Click("btnReadBack");
+    EXPECT_TRUE(Text(rig, "lblUSBProcessInfo").startsWith("Verifying Fail at 0x"))
+        << Text(rig, "lblUSBProcessInfo").toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\r');
+    ASSERT_EQ(lines.size(), 2048 + 1);
+    // Nothing was read: the buffer shows the fill it started with.
+    EXPECT_EQ(lines[0], QByteArray("0x5A, ").repeated(16));
+}
+
 TEST(IspReadFlash, CancelWritesNothingAndAnUnwritableNameIsReported) {
     IspRig rig;
     rig.Click("btnEnterISP");
@@ -505,6 +537,45 @@ TEST(IspAuto, AReloadedFileThatIsMissingStopsTheRunBeforeAnyRequest) {
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
 }
 
+TEST(IspAuto, AnEmptyFileNameStopsTheRunBeforeAnyRequest) {
+    IspRig rig;
+    rig.LoadFirmware(0x100);
+    rig.programFile.programFileReady = true;  // as the update file's search leaves it
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Click("btnUSBISPAuto");
+    EXPECT_EQ(boxes.Texts(), QStringList{"Program File Not Ready !!    "});
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Reload File Fail");
+    EXPECT_FALSE(rig.shell.sequenceRunning);
+}
+
+TEST(IspAuto, AnEmptyBinaryFileStopsTheRunBeforeAnyRequest) {
+    IspRig rig;
+    rig.LoadFirmware(0x100);
+    rig.Find<QComboBox>("cbxReadISPFile")->setEditText(rig.WriteFile("empty.bin", {}));
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Click("btnUSBISPAuto");
+    ASSERT_EQ(boxes.Titles(), QStringList{"Dialog"});
+    EXPECT_TRUE(boxes.Texts().value(0).contains("empty")) << boxes.Texts().value(0).toStdString();
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x100u);
+}
+
+TEST(IspAuto, WithoutReloadAnImageThatWasNeverLoadedIsNotWritten) {
+    IspRig rig;
+    rig.programFile.programFileReady = true;
+    rig.Find<QCheckBox>("chkReadFile")->setChecked(false);
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Click("btnUSBISPAuto");
+    EXPECT_EQ(boxes.Texts(), QStringList{"Program File Not Ready !!    "});
+    EXPECT_TRUE(rig.Lines().empty());
+    EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
+    EXPECT_FALSE(rig.shell.sequenceRunning);
+}
+
 TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {
     IspRig rig;
     rig.Find<QCheckBox>("chkProtect")->setChecked(true);
@@ -626,14 +697,17 @@ TEST(IspAuto, ClickDuringTheRunTakesTheStopBranchAndTheRunGoesOn) {
     rig.Find<QCheckBox>("chkReadFile")->setChecked(false);
     auto* button = rig.Find<QPushButton>("btnUSBISPAuto");
     QString captionAfterClick;
+    bool runningAfterClick = true;
     QTimer::singleShot(0, [&] {
         button->click();
         captionAfterClick = button->text();
-        rig.Click("btnUSBProgram");  // held off while the run holds the device
+        runningAfterClick = rig.shell.sequenceRunning;  // the stop branch clears it
+        rig.Click("btnUSBProgram");                     // held off while the run holds the device
     });
     rig.Click("btnUSBISPAuto");
 
     EXPECT_EQ(captionAfterClick, "Auto");
+    EXPECT_FALSE(runningAfterClick);
     EXPECT_EQ(rig.CountLines(kEnterIspLine), 1);
     EXPECT_FALSE(rig.stepTexts.contains("Start Programming..."));
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Verifying Success");

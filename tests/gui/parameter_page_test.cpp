@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "chip/registers.h"
 #include "modal_answerer.h"
 #include "page_test_rig.h"
 #include "pages/labeled_edit.h"
@@ -58,6 +59,13 @@ protected:
     QString Eeprom() const { return Find<QLabel>(page, "lblEepAvail")->text(); }
     pages::LabeledEdit* Edit(const char* name) const {
         return Find<pages::LabeledEdit>(page, name);
+    }
+    QString Status() const { return Find<QLabel>(page, "lblParaStatus")->text(); }
+    void SetIspMode(bool on) {
+        rig.usbLink.OpenDevice();
+        chip::IspMode(rig.usbLink, on);
+        rig.usbLink.CloseDevice();
+        rig.trace.Clear();
     }
     void EnterIn(const char* name, const QString& text) {
         Edit(name)->setText(text);
@@ -269,6 +277,75 @@ TEST_F(ParameterPageTest, AStringOfMoreThan31CharactersIsRefusedWithAMessage) {
     EXPECT_TRUE(answerer.Texts()[0].contains("32 characters")) << answerer.Texts()[0].toStdString();
     EXPECT_TRUE(answerer.Texts()[0].contains("at most 31"));
     EXPECT_TRUE(rig.trace.Lines().empty());
+}
+
+// --- Outcomes told ---
+
+TEST_F(ParameterPageTest, SetSendsOnlyASettingReadFromTheDeviceAndSaysHowItEnded) {
+    Click("btnSetPara");  // the start-up value is no reading
+    EXPECT_TRUE(MailboxRequests(rig).empty());
+    EXPECT_TRUE(Status().startsWith("Read back the setting first")) << Status().toStdString();
+
+    rig.Chip().Params().SetSysSetting({0x4E, 0x7F, 0x33, 0x80});
+    Click("btnReadPara");
+    EXPECT_EQ(Status(), "Read from the device");
+    Click("btnSetPara");
+    EXPECT_EQ(Status(), "Written");
+    EXPECT_EQ(MailboxRequests(rig).back().selector, 0x20);
+}
+
+TEST_F(ParameterPageTest, AReadBackWithoutAnswerShowsTheSettingAsUnknownAndSetSendsNothing) {
+    rig.Chip().Params().SetSysSetting({0x4E, 0x7F, 0x33, 0x80});
+    Click("btnReadPara");
+    SetIspMode(true);  // in ISP mode no firmware serves the mailbox
+    Click("btnReadPara");
+    EXPECT_EQ(Status(), "The device did not answer: nothing was changed");
+    EXPECT_EQ(Eeprom(), "EEPROM unknown");
+    for (const char* name : {"rbnI2Slen0", "rbnI2Slen1", "rbnMCLKOutFreq0", "rbnDSDOut1",
+                             "chkI2SOutOff", "chkSPDIFOutOff"}) {
+        EXPECT_FALSE(Checked(name)) << name;
+        EXPECT_FALSE(Find<QWidget>(page, name)->isEnabled()) << name;
+    }
+    SetIspMode(false);
+    Click("btnSetPara");
+    EXPECT_TRUE(MailboxRequests(rig).empty());
+    EXPECT_TRUE(Status().startsWith("Read back the setting first")) << Status().toStdString();
+    EXPECT_EQ(rig.Chip().Params().SysSetting(),
+              (std::array<std::uint8_t, 4>{0x4E, 0x7F, 0x33, 0x80}));
+
+    Click("btnReadPara");
+    EXPECT_TRUE(Checked("rbnI2Slen1"));
+    EXPECT_TRUE(Find<QWidget>(page, "rbnI2Slen1")->isEnabled());
+}
+
+TEST_F(ParameterPageTest, EnterSaysWhetherTheDeviceTookTheField) {
+    EnterIn("lbledSysStr1", "Pale Reed");
+    EXPECT_EQ(Status(), "Written");
+    SetIspMode(true);
+    EnterIn("lbledSysVID", "2fc0");
+    EXPECT_EQ(Status(), "The device did not answer: nothing was changed");
+    EnterIn("lbledSysStr1", "Pale Reed F066 in a long name");
+    EXPECT_EQ(Status(), "The device did not answer: nothing was changed");
+    // The VID and the first of the string's four chunks; none after the one not answered.
+    EXPECT_EQ(MailboxRequests(rig).size(), 2u);
+}
+
+TEST_F(ParameterPageTest, TextWithoutSingleByteCodesIsRefusedBeforeAnythingIsSent) {
+    ModalAnswerer answerer;
+    answerer.Answer(QMessageBox::Ok);
+    answerer.Answer(QMessageBox::Ok);
+    EnterIn("lbledSysStr1", QStringLiteral("Caf\u00E9 \u03A9\u20AC"));
+    EnterIn("lbledSysPID", QStringLiteral("\u20AC12"));
+    EXPECT_EQ(answerer.Titles(), (QStringList{"Warning", "Warning"}));
+    EXPECT_TRUE(answerer.Texts().value(0).startsWith("String 1"))
+        << answerer.Texts().value(0).toStdString();
+    EXPECT_TRUE(answerer.Texts().value(1).startsWith("PID"))
+        << answerer.Texts().value(1).toStdString();
+    EXPECT_TRUE(rig.trace.Lines().empty());
+
+    EnterIn("lbledSysStr1", QStringLiteral("Caf\u00E9"));  // Latin-1 goes out as it is
+    ASSERT_EQ(MailboxRequests(rig).size(), 1u);
+    EXPECT_EQ(MailboxRequests(rig)[0].data, (std::vector<int>{4, 'C', 'a', 'f', 0xE9}));
 }
 
 TEST_F(ParameterPageTest, NothingIsSentWhileATableReadHoldsTheLink) {

@@ -148,6 +148,29 @@ TEST_F(RegisterPageTest, OperationsDuringTheBankReadLeaveTheLinkAlone) {
     EXPECT_FALSE(Bit(3)->isChecked());  // the refused click does not stay on screen
 }
 
+// A selection during the read could not read its register, so the current
+// cell stays; afterwards the boxes and labels show the current register as
+// read, and a bit box writes from that value to that register.
+TEST_F(RegisterPageTest, ASelectionDuringTheBankReadKeepsTheCurrentCell) {
+    UseBank3WithPattern();
+    Select(0x10);
+    rig.Chip().SetRegister(3, 0x10, 0xA4);
+    rig.Chip().SetRegister(3, 0x33, 0x00);
+    rig.OnRead(0x40, 1, [&] { grid->FocusCell(4, 4); });
+    ReadButton()->click();
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(Label("lblRegAddr"), "Reg 0x10");
+    EXPECT_EQ(Label("lblRegData"), "= 0xA4");
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(Bit(i)->isChecked(), ((0xA4 >> i) & 1) != 0) << i;
+
+    rig.trace.Clear();
+    ClickAt(Bit(0), Bit(0)->rect().center());
+    EXPECT_EQ(rig.WritesTo(0x10), std::vector<int>{0xA5});
+    EXPECT_TRUE(rig.WritesTo(0x33).empty());
+}
+
 TEST_F(RegisterPageTest, ASecondReadCannotStartWhileAnotherTableReadHoldsTheLink) {
     const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
     ReadButton()->click();
@@ -222,7 +245,9 @@ TEST_F(RegisterPageTest, EnterOn1FFWritesFFAndShowsTheReadBack) {
     EXPECT_FALSE(grid->IsEditing());
     for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(Bit(i)->isChecked());
-    EXPECT_EQ(Label("lblRegData"), "= 0x00");  // a key write leaves the labels alone
+    // The labels follow the key write.
+    EXPECT_EQ(Label("lblRegAddr"), "Reg 0x35");
+    EXPECT_EQ(Label("lblRegData"), "= 0xFF");
 }
 
 TEST_F(RegisterPageTest, TheCellShowsWhatTheChipReadsBackNotWhatWasTyped) {

@@ -185,6 +185,71 @@ TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
     EXPECT_EQ(run.Start()->text(), "Finish");
 }
 
+TEST(StartUpdateCancel, SequenceRunningIsSetBeforeTheWarningAppears) {
+    Update run(sim::FlashModel::W25q80, 0x1000);
+    bool runningWhileAsked = false;
+    QTimer::singleShot(0, [&] { runningWhileAsked = run.rig->shell.sequenceRunning; });
+    run.boxes.Answer(QMessageBox::Cancel);
+    run.Start()->click();
+    ASSERT_EQ(run.boxes.Titles(), QStringList{"Warning"});
+    EXPECT_TRUE(runningWhileAsked);
+    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+}
+
+// A click during the run answered with Cancel says the update was aborted,
+// although the run goes on to its end and then says how it ended.
+TEST(StartUpdateReentry, CancelDuringTheRunShowsTheAbortAndTheRunGoesOn) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    QString statusAfterCancel;
+    QString captionAfterCancel;
+    bool runningAfterCancel = true;
+    QTimer clickDuringRun;
+    clickDuringRun.setInterval(0);
+    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
+        if (run.Start()->text() != "Stop")
+            return;
+        clickDuringRun.stop();
+        run.boxes.Answer(QMessageBox::Cancel);
+        run.Start()->click();
+        statusAfterCancel = run.Status()->text();
+        captionAfterCancel = run.Start()->text();
+        runningAfterCancel = run.rig->shell.sequenceRunning;
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
+    run.Start()->click();
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
+    EXPECT_EQ(statusAfterCancel, "Abort Firmware update process");
+    EXPECT_EQ(captionAfterCancel, "Stop");
+    EXPECT_FALSE(runningAfterCancel);
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
+    EXPECT_EQ(run.Start()->text(), "Finish");
+}
+
+TEST(StartUpdateGuard, ClosingDuringTheUpdateExplainsWhyTheWindowStays) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    run.rig->Form().show();
+    bool closed = true;
+    QTimer closeDuringRun;
+    closeDuringRun.setInterval(0);
+    QObject::connect(&closeDuringRun, &QTimer::timeout, [&] {
+        if (run.Start()->text() != "Stop")
+            return;
+        closeDuringRun.stop();
+        run.boxes.Answer(QMessageBox::Ok);
+        closed = run.rig->Form().close();
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { closeDuringRun.start(); });
+    run.Start()->click();
+    EXPECT_FALSE(closed);
+    ASSERT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
+    EXPECT_TRUE(run.boxes.Texts()[1].contains("update is still running"))
+        << run.boxes.Texts()[1].toStdString();
+    EXPECT_TRUE(run.rig->Form().isVisible());
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
+}
+
 TEST(StartUpdateRange, AlwaysWritesTheImageFromFlashAddressZero) {
     Update run(sim::FlashModel::W25q80, 0x3000);
     run.rig->flashState.rangeStart = 0x8000;  // left over from the ISP page

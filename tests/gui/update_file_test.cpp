@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "form_test_rig.h"
+#include "modal_answerer.h"
 
 namespace {
 
@@ -14,7 +15,10 @@ TEST(UpdateFile, MissingFileIsRetriedOnEveryTickUntilItAppears) {
     FormRig rig;
     rig.Plug({});
     ASSERT_GT(rig.TickUntilFound(), 0);
-    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(), "No Updated File !");
+    // The line names the file and the folder it was looked for in.
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "No Updated File !   Looked for PaleReed_f066.hex in " +
+                  QDir::toNativeSeparators(QDir(rig.WorkDir()).canonicalPath()));
     EXPECT_FALSE(rig.shell.fileReady);
     EXPECT_TRUE(rig.programFile.programFileReady);
     EXPECT_TRUE(rig.programFile.programFilePath.endsWith("/PaleReed_f066.hex"));
@@ -62,11 +66,93 @@ TEST(UpdateFile, DamagedFileNeverReachesTheImageAndStartStaysOff) {
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 0u);
     EXPECT_EQ(rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window), QColor(Qt::red));
 
+    EXPECT_FALSE(rig.Find<QLabel>("lblUpdaeFileStatus")->toolTip().isEmpty());
     QFile::remove(QDir(rig.WorkDir()).filePath("PaleReed_f066.hex"));
     rig.Tick();
-    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(), "No Updated File !");
+    EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().startsWith("No Updated File !"));
+    EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->toolTip().isEmpty())
+        << "the tool tip of the refusal goes with its text";
     EXPECT_EQ(rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window),
               rig.Form().palette().color(QPalette::Button));
+}
+
+TEST(UpdateFile, NamesAreMatchedWithoutRegardToCase) {
+    FormRig rig;
+    sim::ProductConfig config;
+    config.row = 4;
+    rig.Plug(config);
+    rig.WriteFile("PaleReed_f06a.hex", gui_test::HexFileOf({0x55}));
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   PaleReed_f06a.hex    is Ready!");
+    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+
+TEST(UpdateFile, AFileCutOffBeforeItsEndRecordIsRefused) {
+    FormRig rig;
+    QByteArray text = gui_test::HexFileOf(std::vector<std::uint8_t>(64, 0x5A));
+    text.chop(QByteArray(":00000001FF\r\n").size());
+    ASSERT_FALSE(text.contains(":00000001FF"));
+    rig.WriteFile("PaleReed_f066.hex", text);
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   PaleReed_f066.hex    is invalid: the file ends without its "
+              "end-of-file record; it may be incomplete");
+    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+
+// The ISP page's "File" reloads the update file; when that is refused, the
+// next tick tries again, so a file mended on disk is taken without unplugging.
+TEST(UpdateFile, ARefusedReloadIsRetriedOnTheNextTick) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_TRUE(rig.shell.fileReady);
+    rig.WriteFile("PaleReed_f066.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+    rig.Find<QPushButton>("USBLoadFileBitBtn")->click();
+    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({9, 8, 7}));
+    rig.Tick();
+    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+
+// A loaded file is not read again while fileReady stays set.
+TEST(UpdateFile, TheFileIsLoadedOnlyWhileFileReadyIsClear) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({9, 8, 7}));
+    rig.Tick();
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 4u);
+    rig.shell.fileReady = false;
+    rig.Tick();
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+}
+
+// " Save" on the ISP page once overwrote the loaded image with the built-in
+// block, so "Start" flashed a mix of two images.
+TEST(UpdateFile, SaveOnTheIspPageLeavesTheLoadedImageAsItIs) {
+    FormRig rig(96, true);
+    const std::vector<std::uint8_t> file(0x9000, 0x3C);
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(file));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ASSERT_EQ(rig.firmwareImage.ImageLength(), 0x9000u);
+    gui_test::ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Find<QPushButton>("Button1")->click();
+    EXPECT_EQ(boxes.Titles(), QStringList{"Warning"});
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 0x9000u);
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), rig.firmwareImage.Bytes().begin()));
 }
 
 TEST(UpdateFile, AFileWithoutDataIsRefused) {

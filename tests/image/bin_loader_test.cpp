@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -35,11 +36,15 @@ TEST_F(LoadBinFile, LoadsEveryByteFromOffsetZero) {
     EXPECT_EQ(result.checksum, image::Checksum16(content));
 }
 
-TEST_F(LoadBinFile, EmptyFileGivesAnErasedImageOfNoLength) {
+TEST_F(LoadBinFile, EmptyFileIsRefusedAndLeavesTheImageAlone) {
+    const FirmwareImage before = image_;
     const auto result = Load({});
-    ASSERT_EQ(result.status, LoadStatus::Loaded) << result.message;
+    EXPECT_EQ(result.status, LoadStatus::Refused);
     EXPECT_EQ(result.checksum, 0);
-    EXPECT_TRUE(image_test::HoldsExactly(image_, {}));
+    EXPECT_EQ(result.reason, "the file is empty");
+    EXPECT_NE(result.message.find("fw.bin"), std::string::npos) << result.message;
+    EXPECT_EQ(image_.ImageLength(), before.ImageLength());
+    EXPECT_TRUE(std::ranges::equal(image_.Bytes(), before.Bytes()));
 }
 
 TEST_F(LoadBinFile, FileOfExactlyTheImageSizeLoads) {

@@ -72,12 +72,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 1, column 1: text outside a record"},
         FaultCase{"DigitsAfterTheChecksum", ":0400000001020304F2AB\r\n",
                   "line 1, column 20: text outside a record"},
+        FaultCase{"CutOffAtALineEnd", GoodLine() + GoodLine(),
+                  "the file ends without its end-of-file record; it may be incomplete"},
         FaultCase{"NoRecordsAtAll", " \r\n\r\n", "holds no Intel HEX records"},
         FaultCase{"EmptyFile", "", "holds no Intel HEX records"},
         FaultCase{"OnlyTheEndRecord", std::string(kEndOfFile), "holds no data"},
         FaultCase{"OnlyAnAddressRecord",
                   image_test::LinearBaseLine(0x0001) + std::string(kEndOfFile), "holds no data"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The reason stands on its own beside the file's name, word for word.
+TEST(HexFaultReason, AMissingEndOfFileRecordIsNamedExactly) {
+    image::FirmwareImage image;
+    const auto result = image_test::LoadHexText(image, GoodLine());
+    EXPECT_EQ(result.reason, "the file ends without its end-of-file record; it may be incomplete");
+}
 
 INSTANTIATE_TEST_SUITE_P(
     BeyondTheImage, HexFault,

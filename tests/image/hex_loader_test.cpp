@@ -35,8 +35,8 @@ TEST(LoadHexFile, LoadsDataRecordsAndTheirChecksum) {
 
 TEST(LoadHexFile, BytesBeforeTheFirstRecordStayErasedButCount) {
     FirmwareImage image = image_test::PatternedImage();
-    // Count 02, offset 0004, type 00, data AA BB; no end-of-file record.
-    const auto result = LoadHexText(image, ":02000400AABB95");
+    // Count 02, offset 0004, type 00, data AA BB.
+    const auto result = LoadHexText(image, ":02000400AABB95\n" + std::string(kEndOfFile));
     ASSERT_EQ(result.status, LoadStatus::Loaded) << result.message;
     EXPECT_TRUE(HoldsExactly(image, Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xAA, 0xBB}));
     EXPECT_EQ(result.checksum, 0x0561);
