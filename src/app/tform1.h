@@ -75,6 +75,7 @@ private:
     void SetIndicatorColour(const QColor& colour);
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void RunOneButtonUpdate();
+    bool AnyProductPresent() const;
 
     pages::PageContext& context_;
     Options options_;
