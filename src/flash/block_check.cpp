@@ -1,7 +1,6 @@
 #include "flash/block_check.h"
 
 #include <array>
-
 #include <string>
 
 #include "chip/flash_commands.h"
@@ -14,27 +13,34 @@ namespace {
 
 using Block = std::array<std::uint8_t, kReadBlockSize>;
 
+// The bytes the block at `a` should hold, asked once per attempt.
+Block ExpectedBlock(const BlockCheck& check, std::uint64_t a) {
+    Block expected;
+    for (std::uint32_t i = 0; i < kReadBlockSize; ++i)
+        expected[i] = check.expected(a + i);
+    return expected;
+}
+
+// The complement of what is expected: a byte the device never delivered
+// can then never compare equal.
+Block Complement(const Block& expected) {
+    Block block;
+    for (std::uint32_t i = 0; i < kReadBlockSize; ++i)
+        block[i] = static_cast<std::uint8_t>(~expected[i]);
+    return block;
+}
+
 // Offset of the first byte that differs, or kReadBlockSize when all compared
 // bytes match. Bytes beyond `last` are not compared.
-std::uint32_t FirstMismatch(const BlockCheck& check, const Block& block, std::uint64_t a,
+std::uint32_t FirstMismatch(const Block& expected, const Block& block, std::uint64_t a,
                             std::uint64_t last) {
     for (std::uint32_t i = 0; i < kReadBlockSize; ++i) {
         if (a + i > last)
             return kReadBlockSize;
-        if (block[i] != check.expected(a + i))
+        if (block[i] != expected[i])
             return i;
     }
     return kReadBlockSize;
-}
-
-void FillWithComplement(const BlockCheck& check, Block& block, std::uint64_t a) {
-    for (std::uint32_t i = 0; i < kReadBlockSize; ++i)
-        block[i] = static_cast<std::uint8_t>(~check.expected(a + i));
-}
-
-std::string MismatchCause(const BlockCheck& check, const Block& block, std::uint64_t a,
-                          std::uint32_t i) {
-    return "reads 0x" + Hex2(block[i]) + ", expected 0x" + Hex2(check.expected(a + i));
 }
 
 }  // namespace
@@ -44,16 +50,16 @@ bool CheckBlocks(usb::QuorvexUsb& link, const BlockCheck& check, std::uint64_t f
     std::string cause;
     const BlockAttempt attempt = [&](std::uint64_t a,
                                      std::uint64_t upTo) -> std::optional<std::uint32_t> {
-        Block block;
-        FillWithComplement(check, block, a);
+        const Block expected = ExpectedBlock(check, a);
+        Block block = Complement(expected);
         if (!chip::FlashReadBlock(link, static_cast<std::uint32_t>(a), kReadBlockSize,
                                   block.data())) {
             cause = "the block read failed: " + link.LastRequestError();
             return std::nullopt;
         }
-        const std::uint32_t at = FirstMismatch(check, block, a, upTo);
+        const std::uint32_t at = FirstMismatch(expected, block, a, upTo);
         if (at < kReadBlockSize)
-            cause = MismatchCause(check, block, a, at);
+            cause = "reads 0x" + Hex2(block[at]) + ", expected 0x" + Hex2(expected[at]);
         return at;
     };
     std::uint64_t failedAt = 0;
