@@ -39,7 +39,8 @@ struct UpdateResult {
 
 // The status line a failed step leaves behind: "Erase Flash Fail",
 // "Start Blanking Check", "Start Programming" or "Start Verifying Check";
-// for the checks before the erase, the text that says why the run stopped.
+// for the checks before the erase a short name of the check (the run itself
+// shows StopText there).
 const char* StepStatusText(UpdateStep step);
 
 // The step as the user reads it in a sentence: "erasing the flash", "blank
