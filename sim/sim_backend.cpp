@@ -133,8 +133,9 @@ const SimBackend::Slot* SimBackend::LiveSlotFor(const Handle& handle) const {
     return nullptr;
 }
 
-bool SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
-                           std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+usb::IoResult SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
+                                    std::span<const std::uint8_t> input,
+                                    std::span<std::uint8_t> output) {
     ++counters_.controlCalls;
     const Handle* open = FindHandle(handle);
     const Slot* slot = open != nullptr ? LiveSlotFor(*open) : nullptr;
@@ -146,18 +147,23 @@ bool SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
         (controlCode == usb::kIoctlKsProperty && !slot->device->Identity().hasAudioInterface)) {
         // Refused by the operating system or the driver: nothing reaches the bus.
         ++counters_.failed;
-        return false;
+        return usb::IoResult::Failure(0, slot == nullptr ? "simulated bus: no such device"
+                                                         : "simulated driver: request refused");
     }
     ChargeLatency();
     // Only the log needs the location, and the slot may be gone after the faults.
     const std::string location = logging_ ? slot->location : std::string();
     SimDevice& device = *slot->device;
-    bool ok = false;
+    std::optional<std::size_t> received;
     if (PassesRequestFaults(*slot)) {
-        ok = call->kind == usb::DecodedCall::Kind::SupportQuery || Transfer(device, *call);
+        received = call->kind == usb::DecodedCall::Kind::SupportQuery
+                       ? std::optional<std::size_t>(0)
+                       : Transfer(device, *call);
     }
-    Record(location, *call, ok);
-    return ok;
+    Record(location, *call, received.has_value());
+    if (!received)
+        return usb::IoResult::Failure(0, "simulated device: request stalled");
+    return usb::IoResult::Success(*received);
 }
 
 void SimBackend::ChargeLatency() {
@@ -183,20 +189,26 @@ bool SimBackend::PassesRequestFaults(const Slot& slot) {
     return true;
 }
 
-bool SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call) {
+std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call) {
     const auto& shortReplies = faults_.shortReplies;
     const bool cut = call.setup.IsIn() && shortReplies &&
                      faultRequests_ >= shortReplies->fromRequest &&
                      shortRepliesGiven_ < shortReplies->count;
-    if (!cut)
-        return device.HandleControl(call.setup, call.outData, call.inBuffer);
+    const std::size_t full = call.setup.IsIn() ? call.inBuffer.size() : call.outData.size();
+    if (!cut) {
+        if (!device.HandleControl(call.setup, call.outData, call.inBuffer))
+            return std::nullopt;
+        return full;
+    }
     // The device answers in full; the host sees only the start of it.
     ++shortRepliesGiven_;
     std::vector<std::uint8_t> answer(call.inBuffer.begin(), call.inBuffer.end());
     const bool ok = device.HandleControl(call.setup, call.outData, answer);
     const std::size_t n = std::min<std::size_t>(shortReplies->maxBytes, answer.size());
     std::copy_n(answer.begin(), n, call.inBuffer.begin());
-    return ok;
+    if (!ok)
+        return std::nullopt;
+    return n;
 }
 
 void SimBackend::Record(const std::string& location, const usb::DecodedCall& call, bool ok) {

@@ -81,8 +81,9 @@ public:
         const usb::Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override;
     void Close(HandleId handle) noexcept override;
-    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override;
 
 private:
     struct Slot {
@@ -103,7 +104,9 @@ private:
     void ChargeLatency();
     // False when the plan fails this request (and may have unplugged `slot`).
     bool PassesRequestFaults(const Slot& slot);
-    bool Transfer(SimDevice& device, const usb::DecodedCall& call);
+    // The bytes the host received (all of an IN answer unless the plan cuts
+    // it), or nothing when the device stalled.
+    std::optional<std::size_t> Transfer(SimDevice& device, const usb::DecodedCall& call);
     void Record(const std::string& location, const usb::DecodedCall& call, bool ok);
 
     usb::Clock& clock_;

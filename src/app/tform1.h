@@ -81,6 +81,7 @@ private:
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
+    bool AnyProductPresent() const;
 
     pages::PageContext& context_;
     Options options_;

@@ -5,12 +5,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <string>
+
 #include "app/panel_update_progress.h"
 #include "app/tform1.h"
 #include "flash/flash_state.h"
 #include "flash/simple_update.h"
 #include "image/firmware_image.h"
 #include "pages/isp_page.h"
+#include "product/product_table.h"
+#include "usb/quorvex_usb.h"
 
 namespace {
 
@@ -59,6 +63,18 @@ void TForm1::btnSimpleAutoClick() {
     RunOneButtonUpdate();
 }
 
+// After leaving ISP mode the chip restarts from its new firmware and comes
+// back as one of the products on the audio-driver path.
+bool TForm1::AnyProductPresent() const {
+    for (const std::string& path : context_.usbLink.PresentInterfacePaths(true)) {
+        for (const product::ProductRow& row : product::productTable) {
+            if (path.find(row.matchString) != std::string::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
 void TForm1::RunOneButtonUpdate() {
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
@@ -72,12 +88,17 @@ void TForm1::RunOneButtonUpdate() {
     const image::FirmwareImage& image = context_.firmwareImage;
     const flash::UpdateResult result = flash::RunSimpleUpdate(
         context_.usbLink, flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash,
-        progress, progress);
+        progress, progress, [this] { return AnyProductPresent(); });
     barUpdateProgress_->hide();
     if (result.succeeded) {
         btnSimpleAuto_->setText(QStringLiteral("Finish"));
         btnSimpleAuto_->setEnabled(false);
-        SetProcStatus(QStringLiteral("Firmware update success!"), 16, Qt::blue);
+        // A closing step that did not work out is said beside the success.
+        const std::string note = flash::UpdateSuccessNote(result);
+        SetProcStatus(
+            QStringLiteral("Firmware update success!") +
+                (note.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(note)),
+            16, Qt::blue);
         context_.shell.updateFinished = true;
         return;
     }

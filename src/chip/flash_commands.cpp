@@ -68,9 +68,8 @@ bool FlashCommand(usb::QuorvexUsb& link, std::uint8_t instruction, std::uint8_t 
 bool FlashFetch(usb::QuorvexUsb& link, std::uint8_t count, std::uint8_t* destination) {
     if (count == 0 || destination == nullptr)
         return false;
-    // Staged so that a failed fetch leaves the destination as it was; seeded
-    // with its contents so that a short answer keeps the old tail, as the
-    // transport promises for its own buffer.
+    // Staged so that a failed fetch (a short answer counts as one) leaves the
+    // destination exactly as it was.
     std::array<std::uint8_t, kMaxFetchLength> staging;
     std::copy_n(destination, count, staging.begin());
     if (!link.VendorRequest(kTypeIn, kRequestFlashFetch, 0, 0, staging.data(), count)) {
@@ -103,8 +102,10 @@ bool FlashWriteStatus(usb::QuorvexUsb& link, std::uint8_t value) {
 }
 
 std::uint8_t FlashReadStatus(usb::QuorvexUsb& link) {
-    // A lost instruction shows up as a never-ready engine, so its result adds nothing.
-    FlashCommand(link, kFlashReadStatus, kStatusReplyCount);
+    // After a lost instruction the engine still holds the reply of the one
+    // before (a data byte, say), which must never pass for the status.
+    if (!FlashCommand(link, kFlashReadStatus, kStatusReplyCount))
+        return kNoStatus;
     std::uint8_t status = kNoStatus;
     if (PollReady(link, kStatusReadyPolls, 0)) {
         FlashFetch(link, kStatusReplyCount, &status);
@@ -113,7 +114,9 @@ std::uint8_t FlashReadStatus(usb::QuorvexUsb& link) {
 }
 
 bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId) {
-    FlashCommand(link, kFlashReadId, kIdReplyCount);
+    // As for the status: a lost instruction leaves an earlier reply behind.
+    if (!FlashCommand(link, kFlashReadId, kIdReplyCount))
+        return false;
     if (!PollReady(link, kIdReadyPolls, 0))
         return false;
     return FlashFetch(link, kIdReplyCount, chipId.data());
@@ -140,8 +143,10 @@ bool FlashPageProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_
         return false;
     std::array<std::uint8_t, 1 + kAddressBytes> header{kFlashPageProgram};
     PutAddress(header.data() + 1, address);
-    // A header failure surfaces through the data request, which ends the instruction.
-    SendInstruction(link, kInstructionContinues, header);
+    // Without its header the data would reach the flash as an instruction of
+    // its own: page data starting with 0xC7 is a chip erase.
+    if (!SendInstruction(link, kInstructionContinues, header))
+        return false;
     std::array<std::uint8_t, kMaxPageProgramLength> page;
     std::copy_n(data, length, page.begin());
     return SendInstruction(link, kInstructionEnds, std::span(page).first(length));
@@ -157,13 +162,17 @@ bool FlashWordProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_
     PutAddress(first.data() + 1, address);
     first[1 + kAddressBytes] = data[0];
     first[2 + kAddressBytes] = data[1];
-    bool ok = SendInstruction(link, kInstructionEnds, first);
-    // The flash advances the address itself; each further word is an instruction of its own.
+    // The flash advances the address itself; each further word is an
+    // instruction of its own. After a lost word every later one would land
+    // two bytes early, so the sequence stops at the first failure.
+    if (!SendInstruction(link, kInstructionEnds, first))
+        return false;
     for (std::size_t k = kWordBytes; k < length; k += kWordBytes) {
         std::array<std::uint8_t, 1 + kWordBytes> next{kFlashWordProgram, data[k], data[k + 1]};
-        ok = SendInstruction(link, kInstructionEnds, next);
+        if (!SendInstruction(link, kInstructionEnds, next))
+            return false;
     }
-    return ok;
+    return true;
 }
 
 }  // namespace chip

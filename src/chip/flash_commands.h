@@ -34,10 +34,12 @@ bool FlashEraseChip(usb::QuorvexUsb& link);
 bool FlashEraseSector(usb::QuorvexUsb& link, std::uint32_t address);
 bool FlashWriteStatus(usb::QuorvexUsb& link, std::uint8_t value);
 
-// The status byte; 0xFF when none was obtained (which every caller takes for busy).
+// The status byte; 0xFF when none was obtained, also when the read
+// instruction itself failed (which every caller takes for busy).
 std::uint8_t FlashReadStatus(usb::QuorvexUsb& link);
 
-// Fills `chipId` on success; on failure it keeps its previous content.
+// Fills `chipId` on success; on failure (the read instruction included) it
+// keeps its previous content.
 bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId);
 
 // Reads `length` (1..255) bytes at `address`.
@@ -45,11 +47,13 @@ bool FlashReadBlock(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t 
                     std::uint8_t* destination);
 
 // Page program of 1..256 bytes; does not wait and sends no write enable.
+// A failed header request fails the command before any data is sent.
 bool FlashPageProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
                       const std::uint8_t* data);
 
 // Auto-address-increment word program of an even length of at least 2; the
-// caller ends the sequence with FlashWriteDisable.
+// caller ends the sequence with FlashWriteDisable. Stops at the first failed
+// request and fails.
 bool FlashWordProgram(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,
                       const std::uint8_t* data);
 

@@ -1,7 +1,9 @@
 #include "flash/auto_update.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "chip/registers.h"
@@ -38,13 +40,52 @@ OperationRange ResolveRange(FlashState& state, AutoRunHost& host, std::uint32_t 
     return OperationRangeFor(false, state.rangeStart, imageLength);
 }
 
-void ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+// The highest address the run will touch: the loops' end, and with a range
+// erase the end of the access range.
+std::uint64_t ReachOf(const FlashState& state, AutoRunHost& host, const OperationRange& range) {
+    std::uint64_t reach = range.end;
+    if (host.IsTicked(AutoOption::Erase) && !host.IsWholeFlashSelected())
+        reach = std::max(reach, state.rangeStart + state.rangeSize);
+    return reach;
+}
+
+// Identification and the size check, before anything is erased or written.
+std::optional<std::pair<UpdateStep, FailurePoint>> CheckFlash(usb::QuorvexUsb& link,
+                                                              FlashState& state, AutoRunHost& host,
+                                                              const OperationRange& range,
+                                                              std::uint32_t imageLength) {
+    if (std::optional<FailurePoint> stop = PrepareFlash(link, state))
+        return std::pair{UpdateStep::Identify, *stop};
+    if (std::optional<FailurePoint> stop =
+            CheckFits(state, range.first, ReachOf(state, host, range), imageLength)) {
+        return std::pair{UpdateStep::CheckSize, *stop};
+    }
+    return std::nullopt;
+}
+
+// A protection that does not come off would make the part refuse the erase;
+// the run stops there, having changed nothing.
+bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
                    FlashProgress& progress) {
     progress.SetStepText("Clear Status register");
-    ClearStatusRegister(link);
+    if (std::optional<FailurePoint> stop = ClearStatusRegister(link)) {
+        progress.SetStepText(StopText(UpdateStep::ClearStatus, *stop));
+        state.sequenceFailed = true;
+        return false;
+    }
     const EraseScope scope =
         host.IsWholeFlashSelected() ? EraseScope::WholeChip : EraseScope::AccessRange;
-    EraseFlash(link, scope, state, progress);
+    return EraseIdentifiedFlash(link, scope, state, progress);
+}
+
+bool StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+                     FlashProgress& progress, UpdateStep step, const FailurePoint& failure) {
+    progress.SetStepText(StopText(step, failure));
+    state.sequenceFailed = true;
+    if (host.IsTicked(AutoOption::IspMode))
+        chip::IspMode(link, false);
+    link.CloseDevice();
+    return false;
 }
 
 }  // namespace
@@ -64,7 +105,8 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     link.OpenDevice();
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, true);
-    IdentifyFlash(link, state);
+    if (const auto stop = CheckFlash(link, state, host, range, image.length))
+        return StopBeforeErase(link, state, host, progress, stop->first, stop->second);
     if (host.IsTicked(AutoOption::Erase))
         ClearAndErase(link, state, host, progress);
     link.OpenDevice();  // the erase closed it, or it is reopened all the same
@@ -75,8 +117,11 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
         if (host.IsTicked(option))
             RunLoopStep(run, step);
     }
-    if (host.IsTicked(AutoOption::Protect))
-        WriteProtection(link, state.profile);
+    // Said only when nothing failed before, so a failure text stays in view.
+    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) &&
+        !state.sequenceFailed) {
+        progress.SetStepText("The flash protection could not be set");
+    }
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
     link.CloseDevice();

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "flash/block_retry.h"
+#include "flash/update_result.h"
 
 namespace usb {
 class QuorvexUsb;
@@ -20,7 +21,11 @@ struct BlockCheck {
     BlockTexts texts;
 };
 
+// Before every read the block is filled with the complement of the bytes
+// expected there, so that a byte the device never delivered cannot compare
+// equal. On failure `failure`, when given, receives the address and the last
+// attempt's cause.
 bool CheckBlocks(usb::QuorvexUsb& link, const BlockCheck& check, std::uint64_t first,
-                 std::uint64_t last, FlashProgress& progress);
+                 std::uint64_t last, FlashProgress& progress, FailurePoint* failure = nullptr);
 
 }  // namespace flash

@@ -14,7 +14,8 @@ constexpr int kAttemptsBeforeGivingUp = 3;
 }
 
 bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& texts,
-                 const BlockAttempt& attempt, FlashProgress& progress) {
+                 const BlockAttempt& attempt, FlashProgress& progress,
+                 std::uint64_t* failedAddress) {
     if (!RangeInsideFlash(last, progress))
         return false;
     // An included last address of exactly the flash end comes from an image
@@ -36,6 +37,8 @@ bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& text
         if (fails >= kAttemptsBeforeGivingUp) {
             progress.SetStepText(texts.failurePrefix +
                                  Hex6(static_cast<std::uint32_t>(a + offset)));
+            if (failedAddress != nullptr)
+                *failedAddress = a + offset;
             return false;
         }
         if (fails == 0) {

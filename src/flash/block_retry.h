@@ -29,8 +29,11 @@ struct BlockTexts {
 // failure text and false. A block that could not be read shows no progress
 // and is named by the offset of the last comparison made on it (its own
 // address when there was none). A `last` beyond the flash is refused; the
-// address just past the flash counts as not there and is not read.
+// address just past the flash counts as not there and is not read. On
+// failure `failedAddress`, when given, receives the address the failure text
+// names.
 bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& texts,
-                 const BlockAttempt& attempt, FlashProgress& progress);
+                 const BlockAttempt& attempt, FlashProgress& progress,
+                 std::uint64_t* failedAddress = nullptr);
 
 }  // namespace flash

@@ -30,10 +30,10 @@ bool PollEraseDone(usb::QuorvexUsb& link, FlashProgress& progress, const ErasePo
 
 }  // namespace
 
-bool EraseAndWait(usb::QuorvexUsb& link, const std::function<void()>& instruction,
+bool EraseAndWait(usb::QuorvexUsb& link, const std::function<bool()>& instruction,
                   FlashProgress& progress, const ErasePollReport& report) {
-    chip::FlashWriteEnable(link);
-    instruction();
+    if (!chip::FlashWriteEnable(link) || !instruction())
+        return false;
     link.SleepMs(kEraseSettleMs);
     return PollEraseDone(link, progress, report);
 }
@@ -42,7 +42,7 @@ bool EraseWholeChip(usb::QuorvexUsb& link, StepReporter& line, FlashProgress& pr
                     const ErasePollReport& report) {
     line.ShowStep(EraseAllText(0));
     return EraseAndWait(
-        link, [&link] { chip::FlashEraseChip(link); }, progress,
+        link, [&link] { return chip::FlashEraseChip(link); }, progress,
         [&line, &report](int poll, std::uint8_t status) {
             line.ShowStep(EraseAllText(poll));
             report(poll, status);

@@ -17,10 +17,12 @@ class StepReporter;
 using ErasePollReport = std::function<void(int poll, std::uint8_t status)>;
 
 // One erase and the wait for it: write enable, `instruction` (the erase
-// itself), a 10 ms pause, then up to 1000 status polls with `report` and event
-// pumping after each and 10 ms after each busy one. True when the erase
-// finished.
-bool EraseAndWait(usb::QuorvexUsb& link, const std::function<void()>& instruction,
+// itself, true when its request went through), a 10 ms pause, then up to 1000
+// status polls with `report` and event pumping after each and 10 ms after
+// each busy one. True when the erase finished; false at once, without
+// polling, when the write enable or the erase request failed, since the flash
+// then has nothing to finish.
+bool EraseAndWait(usb::QuorvexUsb& link, const std::function<bool()>& instruction,
                   FlashProgress& progress, const ErasePollReport& report);
 
 // The whole-chip erase of "Start" and of the ISP page's Erase with "All":

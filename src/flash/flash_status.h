@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+#include "flash/update_result.h"
 
 namespace usb {
 class QuorvexUsb;
@@ -22,10 +25,23 @@ bool WaitNotBusy(usb::QuorvexUsb& link);
 // Running out is silent for the runs; the result says whether it did.
 bool WaitWhileFlashBusy(usb::QuorvexUsb& link);
 
-// "Clear Status register": read the status, then write 0x00 and wait.
-void ClearStatusRegister(usb::QuorvexUsb& link);
+// The block-protect field of the status register (bits 2 to 5 on every part
+// we know; parts with fewer BP bits read the rest as 0).
+inline constexpr std::uint8_t kBlockProtectBits = 0x3C;
 
-// Writes the profile's protection value and waits for the flash.
-void WriteProtection(usb::QuorvexUsb& link, const FlashProfile& profile);
+// "Clear Status register": read the status, then write 0x00 and wait, and
+// read back that the block protection is off. Empty when it is; otherwise
+// why not: a request that failed, a flash that stays busy, or a status that
+// keeps its protection ("the flash is write-protected"), after which the
+// erase would be refused by the part.
+std::optional<FailurePoint> ClearStatusRegister(usb::QuorvexUsb& link);
+
+// Writes the profile's protection value, waits for the flash and reads the
+// status back. True when the block protection now stands in it.
+bool WriteProtection(usb::QuorvexUsb& link, const FlashProfile& profile);
+
+// Up to `reads` status reads, `pauseMs` after each busy one: the first status
+// with the busy bit clear, or nothing when the flash stayed busy.
+std::optional<std::uint8_t> ReadIdleStatus(usb::QuorvexUsb& link, int reads, std::uint32_t pauseMs);
 
 }  // namespace flash

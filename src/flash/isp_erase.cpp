@@ -4,6 +4,7 @@
 
 #include "chip/flash_commands.h"
 #include "flash/flash_erase.h"
+#include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_space.h"
 #include "flash/flash_state.h"
@@ -18,7 +19,7 @@ constexpr std::uint32_t kSectorSize = 4096;
 
 bool EraseSector(usb::QuorvexUsb& link, std::uint32_t address, FlashProgress& progress) {
     return EraseAndWait(
-        link, [&link, address] { chip::FlashEraseSector(link, address); }, progress,
+        link, [&link, address] { return chip::FlashEraseSector(link, address); }, progress,
         [&progress, address](int, std::uint8_t status) {
             progress.SetStepText(SectorEraseText(address));
             progress.SetStatusRegisterText(StatusRegisterText(status));
@@ -46,6 +47,29 @@ bool EraseSectors(usb::QuorvexUsb& link, const FlashState& state, FlashProgress&
 
 bool EraseFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
                 FlashProgress& progress) {
+    if (scope == EraseScope::AccessRange &&
+        !RangeInsideFlash(state.rangeStart + state.rangeSize, progress)) {
+        state.sequenceFailed = true;
+        return false;
+    }
+    link.OpenDevice();
+    std::optional<FailurePoint> stop = PrepareFlash(link, state);
+    UpdateStep step = UpdateStep::Identify;
+    if (!stop && scope == EraseScope::AccessRange) {
+        step = UpdateStep::CheckSize;
+        stop = CheckFits(state, state.rangeStart, state.rangeStart + state.rangeSize, 0);
+    }
+    link.CloseDevice();
+    if (stop) {
+        progress.SetStepText(StopText(step, *stop));
+        state.sequenceFailed = true;
+        return false;
+    }
+    return EraseIdentifiedFlash(link, scope, state, progress);
+}
+
+bool EraseIdentifiedFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
+                          FlashProgress& progress) {
     // A range past the flash would have its sector addresses cut to 24 bits
     // and erase the boot area; it fails the step before the device is touched.
     if (scope == EraseScope::AccessRange &&

@@ -1,5 +1,6 @@
 #include "flash/loop_steps.h"
 
+#include "flash/flash_capacity.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
 #include "flash/program_range.h"
@@ -20,17 +21,19 @@ const char* SuccessText(UpdateStep step) {
     }
 }
 
-bool RunLoop(const LoopRun& run, UpdateStep step) {
+bool RunLoop(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
     const OperationRange& r = run.range;
     switch (step) {
         case UpdateStep::BlankCheck:
-            return BlankCheckRange(run.link, r.first, r.end, run.progress);
+            return BlankCheckRange(run.link, r.first, LastAddressOnFlash(run.state.chipId, r.end),
+                                   run.progress, failure);
         case UpdateStep::Program:
             return ProgramRange(run.link, run.image, r.imageBase, run.state.profile, r.first, r.end,
-                                run.progress);
+                                run.progress, failure);
         case UpdateStep::Verify:
-            return VerifyRange(run.link, run.image, r.imageBase, r.first, r.end, run.progress);
-        case UpdateStep::Erase:
+            return VerifyRange(run.link, run.image, r.imageBase, r.first,
+                               LastAddressOnFlash(run.state.chipId, r.end), run.progress, failure);
+        default:
             break;
     }
     return false;
@@ -38,11 +41,11 @@ bool RunLoop(const LoopRun& run, UpdateStep step) {
 
 }  // namespace
 
-StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step) {
+StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
     if (run.state.sequenceFailed)
         return StepOutcome::Skipped;
     run.reporter.ShowStep(StepStatusText(step));
-    const bool ok = RunLoop(run, step);
+    const bool ok = RunLoop(run, step, failure);
     run.state.sequenceFailed = !ok;
     if (!ok)
         return StepOutcome::Failed;

@@ -32,7 +32,8 @@ enum class StepOutcome {
 
 // Runs `step` (BlankCheck, Program or Verify) unless `sequenceFailed` is set:
 // its start text, the loop over the run's range, `sequenceFailed` := the
-// loop's failure, and its success text when it passed.
-StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step);
+// loop's failure, and its success text when it passed. On failure `failure`,
+// when given, receives where and why.
+StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure = nullptr);
 
 }  // namespace flash

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 
 #include "chip/flash_commands.h"
 #include "chip/registers.h"
@@ -20,6 +22,10 @@ namespace {
 constexpr std::size_t kMaxPageSize = 256;
 constexpr int kReadyQueriesAfterPage = 10;
 constexpr std::uint32_t kReadyPauseMs = 1;
+// As WaitNotBusy: far beyond the 3 ms a page takes at most.
+constexpr int kNotBusyReadsAfterLastPage = 101;
+// Bit 6 of the SST part's status: still in auto-address-increment mode.
+constexpr std::uint8_t kStatusWordMode = 0x40;
 
 // The pages of one run: where the image bytes come from and how big a page is.
 struct PageSource {
@@ -47,8 +53,9 @@ void ShowPage(FlashProgress& progress, std::uint64_t first, std::uint64_t end, s
 
 // The AAI flash takes write enable for every page, written or not, and ends
 // each page's word sequence with write disable.
-bool ProgramWords(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t first,
-                  std::uint64_t end, FlashProgress& progress) {
+std::optional<FailurePoint> ProgramWords(usb::QuorvexUsb& link, const PageSource& source,
+                                         std::uint64_t first, std::uint64_t end,
+                                         FlashProgress& progress) {
     const bool ready = WaitNotBusy(link);
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
@@ -57,11 +64,17 @@ bool ProgramWords(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t
         if (!CopyPage(source, a, page))
             continue;
         if (!ready)
-            return false;
-        chip::FlashWordProgram(link, static_cast<std::uint32_t>(a), source.pageSize, page.data());
+            return FailurePoint{a, "the flash stayed busy before programming"};
+        const bool sent = chip::FlashWordProgram(link, static_cast<std::uint32_t>(a),
+                                                 source.pageSize, page.data());
+        // Sent also after a failed word, so that the part leaves its word mode.
         chip::FlashWriteDisable(link);
+        if (!sent)
+            return FailurePoint{a, "a word program request failed: " + link.LastRequestError()};
     }
-    return ready;
+    if (!ready)
+        return FailurePoint{first, "the flash stayed busy before programming"};
+    return std::nullopt;
 }
 
 // Gives the flash time to take the page; how the wait ends is not examined,
@@ -74,8 +87,9 @@ void AwaitPageTaken(usb::QuorvexUsb& link) {
     }
 }
 
-bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t first,
-                  std::uint64_t end, FlashProgress& progress) {
+std::optional<FailurePoint> ProgramPages(usb::QuorvexUsb& link, const PageSource& source,
+                                         std::uint64_t first, std::uint64_t end,
+                                         FlashProgress& progress) {
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
         if (!CopyPage(source, a, page))
@@ -84,28 +98,53 @@ bool ProgramPages(usb::QuorvexUsb& link, const PageSource& source, std::uint64_t
         chip::FlashWriteEnable(link);
         ShowPage(progress, first, end, a);
         if (!ready)
-            return false;
-        chip::FlashPageProgram(link, static_cast<std::uint32_t>(a), source.pageSize, page.data());
+            return FailurePoint{a, "the flash stayed busy before the page"};
+        if (!chip::FlashPageProgram(link, static_cast<std::uint32_t>(a), source.pageSize,
+                                    page.data())) {
+            return FailurePoint{a, "the page program request failed: " + link.LastRequestError()};
+        }
         AwaitPageTaken(link);
     }
-    return true;
+    return std::nullopt;
+}
+
+// The last page may still be programming (up to 3 ms on 256-byte-page
+// parts), and a part that is busy ignores the reads of the verify. The word
+// programming part must also have left its word mode: until then it ignores
+// every other instruction.
+std::optional<FailurePoint> AwaitLastPage(usb::QuorvexUsb& link, const FlashProfile& profile,
+                                          std::uint64_t end) {
+    const std::optional<std::uint8_t> status =
+        ReadIdleStatus(link, kNotBusyReadsAfterLastPage, kReadyPauseMs);
+    if (!status)
+        return FailurePoint{end, "the flash stayed busy after the last page"};
+    if (profile.wordProgram && (*status & kStatusWordMode) != 0)
+        return FailurePoint{end, "the flash stayed in word-programming mode"};
+    return std::nullopt;
 }
 
 }  // namespace
 
 bool ProgramRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
                   const FlashProfile& profile, std::uint64_t first, std::uint64_t end,
-                  FlashProgress& progress) {
+                  FlashProgress& progress, FailurePoint* failure) {
     if (!RangeInsideFlash(end, progress))
         return false;
     if (profile.pageSize == 0 || profile.pageSize > kMaxPageSize)
         return false;
     const PageSource source{image, imageBase, profile.pageSize};
-    const bool ok = profile.wordProgram ? ProgramWords(link, source, first, end, progress)
-                                        : ProgramPages(link, source, first, end, progress);
-    if (ok)
-        progress.SetShareDone(1.0);
-    return ok;
+    std::optional<FailurePoint> failed = profile.wordProgram
+                                             ? ProgramWords(link, source, first, end, progress)
+                                             : ProgramPages(link, source, first, end, progress);
+    if (!failed)
+        failed = AwaitLastPage(link, profile, end);
+    if (failed) {
+        if (failure != nullptr)
+            *failure = *failed;
+        return false;
+    }
+    progress.SetShareDone(1.0);
+    return true;
 }
 
 }  // namespace flash

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "flash/image_view.h"
+#include "flash/update_result.h"
 
 namespace usb {
 class QuorvexUsb;
@@ -19,12 +20,14 @@ class FlashProgress;
 // refused before the first read.
 
 // Every byte must read 0xFF. Failure: "Blanking Fail at 0x" and the address.
+// `failure`, when given, receives the failing address and the cause.
 bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t last,
-                     FlashProgress& progress);
+                     FlashProgress& progress, FailurePoint* failure = nullptr);
 
 // Flash address a must hold the image byte at position a - `imageBase`.
 // Failure: "Verifying Fail at 0x" and the address.
 bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
-                 std::uint64_t first, std::uint64_t last, FlashProgress& progress);
+                 std::uint64_t first, std::uint64_t last, FlashProgress& progress,
+                 FailurePoint* failure = nullptr);
 
 }  // namespace flash

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "chip/registers.h"
 #include "flash/flash_erase.h"
@@ -22,16 +23,51 @@ namespace {
 constexpr double kEraseRampPolls = 50.0;
 constexpr double kEraseRampCeiling = 0.9;
 
+// A chip restarting from its new firmware is back on the bus within a few
+// seconds; ten is generous and still short for a user watching the panel.
+constexpr int kReturnChecks = 100;
+constexpr std::uint32_t kReturnCheckPauseMs = 100;
+
 constexpr std::array<UpdateStep, 3> kLoopSteps = {UpdateStep::BlankCheck, UpdateStep::Program,
                                                   UpdateStep::Verify};
 
-void EnterIspAndIdentify(usb::QuorvexUsb& link, FlashState& state, StepReporter& panel,
-                         FlashProgress& progress) {
+void EnterIsp(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& progress) {
     panel.ShowStep("Enter ISP Mode");
     progress.PumpEvents();
     link.OpenDevice();
     chip::IspMode(link, true);
-    IdentifyFlash(link, state);
+}
+
+// The checks that must pass before anything is erased, each as its step.
+struct EarlyStop {
+    UpdateStep step;
+    FailurePoint failure;
+};
+
+std::optional<EarlyStop> CheckBeforeErase(usb::QuorvexUsb& link, const ImageView& image,
+                                          FlashState& state, StepReporter& panel) {
+    if (std::optional<FailurePoint> stop = PrepareFlash(link, state))
+        return EarlyStop{UpdateStep::Identify, *stop};
+    if (std::optional<FailurePoint> stop = CheckFits(state, 0, image.length, image.length))
+        return EarlyStop{UpdateStep::CheckSize, *stop};
+    panel.ShowStep("Clear Status register");
+    if (std::optional<FailurePoint> stop = ClearStatusRegister(link))
+        return EarlyStop{UpdateStep::ClearStatus, *stop};
+    return std::nullopt;
+}
+
+// Nothing has changed on the flash, so there is no protection to restore:
+// the chip only goes back to its firmware.
+UpdateResult StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, StepReporter& panel,
+                             const EarlyStop& stop) {
+    panel.ShowStep(StopText(stop.step, stop.failure));
+    state.sequenceFailed = true;
+    chip::IspMode(link, false);
+    link.CloseDevice();
+    UpdateResult result;
+    result.failedStep = stop.step;
+    result.failure = stop.failure;
+    return result;
 }
 
 // "Start" shows the dots on the panel line and moves its bar; the ISP page's
@@ -42,41 +78,58 @@ bool EraseForStart(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& pr
     });
 }
 
-void ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state) {
-    WriteProtection(link, state.profile);
+void ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state, UpdateResult& result) {
+    result.protectionNotSet = !WriteProtection(link, state.profile);
     chip::IspMode(link, false);
     link.CloseDevice();
 }
 
 }  // namespace
 
+bool AwaitDeviceReturn(usb::QuorvexUsb& link, const DeviceReturnCheck& deviceIsBack,
+                       FlashProgress& progress) {
+    for (int n = 0; n < kReturnChecks; ++n) {
+        // The chip needs a moment to drop off the bus before it comes back.
+        link.SleepMs(kReturnCheckPauseMs);
+        progress.PumpEvents();
+        if (deviceIsBack())
+            return true;
+    }
+    return false;
+}
+
 UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
-                             StepReporter& panel, FlashProgress& progress) {
+                             StepReporter& panel, FlashProgress& progress,
+                             const DeviceReturnCheck& deviceIsBack) {
     WeightedProgress weighted(progress);
     weighted.BeginStep(UpdateStep::Erase);
+    EnterIsp(link, panel, weighted);
+    if (const std::optional<EarlyStop> stop = CheckBeforeErase(link, image, state, panel))
+        return StopBeforeErase(link, state, panel, *stop);
     UpdateResult result;
-    EnterIspAndIdentify(link, state, panel, weighted);
-    panel.ShowStep("Clear Status register");
-    ClearStatusRegister(link);
     if (!EraseForStart(link, panel, weighted)) {
         panel.ShowStep(StepStatusText(UpdateStep::Erase));
         state.sequenceFailed = true;
         result.failedStep = UpdateStep::Erase;
+        result.failure.cause = "the chip erase was not sent or did not finish";
     }
     link.OpenDevice();
     const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
     for (UpdateStep step : kLoopSteps) {
         if (!state.sequenceFailed)
             weighted.BeginStep(step);
-        if (RunLoopStep(run, step) == StepOutcome::Failed)
+        if (RunLoopStep(run, step, &result.failure) == StepOutcome::Failed)
             result.failedStep = step;
     }
-    ProtectAndLeaveIsp(link, state);
+    ProtectAndLeaveIsp(link, state, result);
     result.succeeded = !state.sequenceFailed;
-    if (result.succeeded) {
-        result.failedStep.reset();
-        weighted.Finish();
-    }
+    if (!result.succeeded)
+        return result;
+    result.failedStep.reset();
+    result.failure = {};
+    if (deviceIsBack)
+        result.deviceNotBack = !AwaitDeviceReturn(link, deviceIsBack, weighted);
+    weighted.Finish();
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "flash/image_view.h"
 #include "flash/update_result.h"
 
@@ -13,12 +15,22 @@ class FlashProgress;
 class StepReporter;
 struct FlashState;
 
+// Asked after a successful update has left ISP mode: whether the product is
+// present again. The caller knows what its products look like on the bus; the
+// flash layer only waits for the answer, on the link's clock.
+using DeviceReturnCheck = std::function<bool()>;
+
 // The one-button update ("Start") once the user has confirmed the warning:
-// enter ISP mode, identify the flash, clear the status register, erase the
-// whole chip, then blank check, program and verify 0 .. imageLength with the
-// image at offset 0 (whatever RangeStart holds), set the protection, leave
-// ISP mode and close the device. Protection and ISP leave happen also after
-// a failed step. Step texts go to `panel`; the loops' own texts, event
+// enter ISP mode, bring the flash to a known state and identify it (a flash
+// not identified, or one smaller than the image, stops the run before
+// anything is erased), clear the status register (a protection that does not
+// come off stops it too), erase the whole chip, then blank check, program
+// and verify 0 .. imageLength with the image at offset 0 (whatever RangeStart
+// holds), set the protection and read it back, leave ISP mode and close the
+// device. Protection and ISP leave happen also after a failed erase or loop
+// step; a run stopped before the erase only leaves ISP mode. After a
+// successful run it waits (bounded) until `deviceIsBack` says yes; an empty
+// check skips the wait. Step texts go to `panel`; the loops' own texts, event
 // pumping and the share of the whole update go to `progress`.
 //
 // The window clears `sequenceFailed` when a new run starts (a click during a
@@ -26,6 +38,12 @@ struct FlashState;
 // run into a success), sets the captions and fonts, and turns the result into
 // its final message.
 UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
-                             StepReporter& panel, FlashProgress& progress);
+                             StepReporter& panel, FlashProgress& progress,
+                             const DeviceReturnCheck& deviceIsBack = {});
+
+// The bounded wait for the product after leaving ISP mode: checks every
+// 100 ms for up to 10 s, pumping events in between. True when it came back.
+bool AwaitDeviceReturn(usb::QuorvexUsb& link, const DeviceReturnCheck& deviceIsBack,
+                       FlashProgress& progress);
 
 }  // namespace flash

@@ -1,5 +1,7 @@
 #include "flash/update_result.h"
 
+#include "flash/flash_texts.h"
+
 namespace flash {
 
 const char* StepStatusText(UpdateStep step) {
@@ -12,6 +14,12 @@ const char* StepStatusText(UpdateStep step) {
             return "Start Programming";
         case UpdateStep::Verify:
             return "Start Verifying Check";
+        case UpdateStep::Identify:
+            return "Flash not identified";
+        case UpdateStep::CheckSize:
+            return "Update file too large";
+        case UpdateStep::ClearStatus:
+            return "Clear Status register Fail";
     }
     return "";
 }
@@ -26,11 +34,38 @@ const char* UpdateStepName(UpdateStep step) {
             return "programming";
         case UpdateStep::Verify:
             return "verification";
+        case UpdateStep::Identify:
+            return "identification";
+        case UpdateStep::CheckSize:
+            return "size check";
+        case UpdateStep::ClearStatus:
+            return "clearing the status register";
     }
     return "";
 }
 
+bool StopsBeforeErase(UpdateStep step) {
+    return step == UpdateStep::Identify || step == UpdateStep::CheckSize ||
+           step == UpdateStep::ClearStatus;
+}
+
+std::string StopText(UpdateStep step, const FailurePoint& failure) {
+    // The size refusal is a whole sentence of its own.
+    if (step == UpdateStep::CheckSize)
+        return failure.cause;
+    return "Stopped: " + failure.cause + "; nothing was changed";
+}
+
 std::string UpdateFailureMessage(const UpdateResult& result) {
+    if (result.failedStep && StopsBeforeErase(*result.failedStep)) {
+        const UpdateStep step = *result.failedStep;
+        std::string text = StopText(step, result.failure);
+        if (step == UpdateStep::Identify)
+            text += ". Unplug the device, plug it in again and press \"Start\".";
+        else if (step == UpdateStep::ClearStatus)
+            text += ".";
+        return text;
+    }
     std::string text = "Firmware update failed";
     if (result.failedStep) {
         const UpdateStep step = *result.failedStep;
@@ -40,6 +75,30 @@ std::string UpdateFailureMessage(const UpdateResult& result) {
             text += " step";
     }
     return text + ". Keep the device connected and press \"Start\" again.";
+}
+
+std::string UpdateFailureSummary(const UpdateResult& result) {
+    if (!result.failedStep)
+        return result.succeeded ? "succeeded" : "failed";
+    std::string text = std::string("failed at ") + UpdateStepName(*result.failedStep);
+    if (result.failure.address)
+        text += ", address 0x" + Hex6(static_cast<std::uint32_t>(*result.failure.address));
+    if (!result.failure.cause.empty())
+        text += ", cause " + result.failure.cause;
+    return text;
+}
+
+std::string UpdateSuccessNote(const UpdateResult& result) {
+    const std::string head = "The firmware is written and verified, but ";
+    std::string note;
+    if (result.protectionNotSet)
+        note = head + "the flash protection could not be set";
+    if (result.deviceNotBack) {
+        if (!note.empty())
+            note += '\n';
+        note += head + "the device did not restart: unplug it and plug it in again";
+    }
+    return note;
 }
 
 }  // namespace flash

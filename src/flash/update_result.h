@@ -1,36 +1,73 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace flash {
 
-// The steps of an update that can fail.
+// The steps of an update that can fail. The first four share the progress
+// bar in this order; the checks after them come before anything is erased.
 enum class UpdateStep {
     Erase,
     BlankCheck,
     Program,
     Verify,
+    Identify,     // write disable and chip ID: the flash must be known
+    CheckSize,    // the image (or range) must fit the identified flash
+    ClearStatus,  // the block protection must come off before the erase
+};
+
+// Where and why a step failed: the flash address when the step works on one
+// (the block or page), and a short cause in plain words.
+struct FailurePoint {
+    std::optional<std::uint64_t> address;
+    std::string cause;
 };
 
 // How a "Start" run ended. A run fails when `sequenceFailed` is set at its
 // end; `failedStep` names the step that set it (empty only when something
-// outside the run's own steps did).
+// outside the run's own steps did). A run that succeeded may still carry a
+// closing step that did not work out; the window says so beside the success.
 struct UpdateResult {
     bool succeeded = false;
     std::optional<UpdateStep> failedStep;
+    FailurePoint failure;
+    bool protectionNotSet = false;  // the status read back after the protection write disagreed
+    bool deviceNotBack = false;     // the product did not come back after leaving ISP mode
 };
 
 // The status line a failed step leaves behind: "Erase Flash Fail",
-// "Start Blanking Check", "Start Programming" or "Start Verifying Check".
+// "Start Blanking Check", "Start Programming" or "Start Verifying Check";
+// for the checks before the erase a short name of the check (the run itself
+// shows StopText there).
 const char* StepStatusText(UpdateStep step);
 
 // The step as the user reads it in a sentence: "erasing the flash", "blank
-// check", "programming", "verification".
+// check", "programming", "verification", "identification", "size check",
+// "clearing the status register".
 const char* UpdateStepName(UpdateStep step);
 
+// True for the checks that stop a run before anything is erased.
+bool StopsBeforeErase(UpdateStep step);
+
+// The text that says why a run stopped before erasing:
+// "Stopped: flash not identified (chip ID FF FF FF); nothing was changed", or
+// the size refusal itself.
+std::string StopText(UpdateStep step, const FailurePoint& failure);
+
 // The plain failure message for the device panel, naming the step and
-// telling the user to keep the device connected and press "Start" again.
+// telling the user what to do next.
 std::string UpdateFailureMessage(const UpdateResult& result);
+
+// One line for a command-line front end:
+// "failed at verification, address 0x000040, cause reads 0x00, expected 0x5C".
+std::string UpdateFailureSummary(const UpdateResult& result);
+
+// What to say beside the success when a closing step did not work out, or ""
+// when both did: "The firmware is written and verified, but the flash
+// protection could not be set" and/or "...but the device did not restart:
+// unplug it and plug it in again", one per line.
+std::string UpdateSuccessNote(const UpdateResult& result);
 
 }  // namespace flash

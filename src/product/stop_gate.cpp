@@ -38,10 +38,11 @@ void StopGate::Close(HandleId handle) noexcept {
     inner_.Close(handle);
 }
 
-bool StopGate::IoControl(HandleId handle, std::uint32_t controlCode,
-                         std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+usb::IoResult StopGate::IoControl(HandleId handle, std::uint32_t controlCode,
+                                  std::span<const std::uint8_t> input,
+                                  std::span<std::uint8_t> output) {
     if (Closed())
-        return false;
+        return usb::IoResult::Failure(0, "stopped: the run was asked to stop");
     NoteErase(controlCode, input, output);
     ++passed_;
     return inner_.IoControl(handle, controlCode, input, output);

@@ -30,8 +30,9 @@ public:
         const usb::Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override;
     void Close(HandleId handle) noexcept override;
-    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override;
 
 private:
     void NoteErase(std::uint32_t controlCode, std::span<const std::uint8_t> input,

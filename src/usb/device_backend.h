@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -21,6 +22,23 @@ enum class OpenStatus {
 };
 
 const char* OpenStatusText(OpenStatus status);
+
+// The outcome of one device I/O control call: whether the driver reported
+// success, how many bytes it returned, and, on failure, the operating-system
+// or libusb code with the call that gave it, so that the trace and the
+// messages can say what went wrong.
+struct IoResult {
+    bool ok = false;
+    std::size_t bytesReturned = 0;
+    int errorCode = 0;      // the OS or libusb code; 0 when there is none
+    std::string errorText;  // "libusb_control_transfer: LIBUSB_ERROR_TIMEOUT"; empty when none
+
+    static IoResult Success(std::size_t bytes) { return {true, bytes, 0, {}}; }
+    static IoResult Failure(int code = 0, std::string text = {}) {
+        return {false, 0, code, std::move(text)};
+    }
+    explicit operator bool() const { return ok; }
+};
 
 // The narrow operating-system seam under the device link: the calls it needs,
 // in the shape of the Windows device-interface and device-I/O functions.
@@ -47,9 +65,11 @@ public:
 
     // One synchronous device I/O control call. `output` is the caller's buffer:
     // the driver writes IN data into it and, on the vendor-driver path, reads
-    // OUT data from it. True when the driver reports success.
-    virtual bool IoControl(HandleId handle, std::uint32_t controlCode,
-                           std::span<const std::uint8_t> input, std::span<std::uint8_t> output) = 0;
+    // OUT data from it. The result carries the bytes the driver returned; an
+    // answer shorter than the buffer is for the caller to judge.
+    virtual IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                               std::span<const std::uint8_t> input,
+                               std::span<std::uint8_t> output) = 0;
 };
 
 // Move-only owner of one open backend handle; closes it on destruction.

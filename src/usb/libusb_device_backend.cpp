@@ -67,25 +67,24 @@ void LibusbDeviceBackend::Close(HandleId handle) noexcept {
         handles_.erase(it);
 }
 
-bool LibusbDeviceBackend::IoControl(HandleId handle, std::uint32_t controlCode,
-                                    std::span<const std::uint8_t> input,
-                                    std::span<std::uint8_t> output) {
+IoResult LibusbDeviceBackend::IoControl(HandleId handle, std::uint32_t controlCode,
+                                        std::span<const std::uint8_t> input,
+                                        std::span<std::uint8_t> output) {
     const auto it = handles_.find(handle);
     if (it == handles_.end())
-        return false;
+        return IoResult::Failure(LIBUSB_ERROR_NO_DEVICE, "IoControl: no such handle");
     const std::optional<DecodedCall> call = DecodeControlCall(controlCode, input, output);
     if (!call) {
         char code[24];
         std::snprintf(code, sizeof code, "control code %#x", controlCode);
-        Fail(LIBUSB_ERROR_INVALID_PARAM, "decode", code);
-        return false;
+        return Fail(LIBUSB_ERROR_INVALID_PARAM, "decode", code);
     }
     if (call->kind == DecodedCall::Kind::SupportQuery)
         return AnswerSupportQuery(it->second.get());
     return Transfer(it->second.get(), *call);
 }
 
-bool LibusbDeviceBackend::Transfer(libusb_device_handle* handle, const DecodedCall& call) {
+IoResult LibusbDeviceBackend::Transfer(libusb_device_handle* handle, const DecodedCall& call) {
     const ControlSetup& setup = call.setup;
     // libusb takes a non-const pointer in both directions but only reads OUT
     // data; the buffer is exactly setup.length bytes, so a device that sends
@@ -98,14 +97,14 @@ bool LibusbDeviceBackend::Transfer(libusb_device_handle* handle, const DecodedCa
     const int result =
         libusb_control_transfer(handle, setup.requestType, setup.request, setup.value, setup.index,
                                 data, setup.length, kTransferTimeoutMs);
-    if (result < 0) {
-        Fail(result, "libusb_control_transfer", SetupText(setup));
-        return false;
-    }
-    return true;
+    if (result < 0)
+        return Fail(result, "libusb_control_transfer", SetupText(setup));
+    // The count decides: a device that answers fewer bytes than asked leaves
+    // the rest of the buffer as it was, and the link must know.
+    return IoResult::Success(static_cast<std::size_t>(result));
 }
 
-bool LibusbDeviceBackend::AnswerSupportQuery(libusb_device_handle* handle) {
+IoResult LibusbDeviceBackend::AnswerSupportQuery(libusb_device_handle* handle) {
     // There is no kernel-streaming filter to ask; a device that answers a
     // standard request on endpoint 0 is one that vendor requests can reach.
     DecodedCall call;
@@ -113,13 +112,16 @@ bool LibusbDeviceBackend::AnswerSupportQuery(libusb_device_handle* handle) {
     call.setup = {LIBUSB_ENDPOINT_IN, LIBUSB_REQUEST_GET_DESCRIPTOR, LIBUSB_DT_DEVICE << 8, 0,
                   kDeviceDescriptorSize};
     call.inBuffer = descriptor;
-    return Transfer(handle, call);
+    IoResult io = Transfer(handle, call);
+    io.bytesReturned = 0;  // the query has no output buffer of its own
+    return io;
 }
 
-void LibusbDeviceBackend::Fail(int code, std::string call, std::string subject) {
+IoResult LibusbDeviceBackend::Fail(int code, std::string call, std::string subject) {
     lastError_ = {code, std::move(call), std::move(subject)};
     if (log_ != nullptr)
         log_->Line(lastError_.ToString());
+    return IoResult::Failure(code, lastError_.call + ": " + libusb_error_name(code));
 }
 
 }  // namespace usb

@@ -25,16 +25,18 @@ public:
     std::optional<std::vector<std::string>> ListInterfacePaths(const Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override;
     void Close(HandleId handle) noexcept override;
-    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                       std::span<const std::uint8_t> input,
+                       std::span<std::uint8_t> output) override;
 
     const LibusbError& LastError() const override { return lastError_; }
     void SetErrorLog(RequestTrace* log) override { log_ = log; }
 
 private:
-    bool Transfer(libusb_device_handle* handle, const DecodedCall& call);
-    bool AnswerSupportQuery(libusb_device_handle* handle);
-    void Fail(int code, std::string call, std::string subject);
+    IoResult Transfer(libusb_device_handle* handle, const DecodedCall& call);
+    IoResult AnswerSupportQuery(libusb_device_handle* handle);
+    // Records the failure and returns it as the call's result.
+    IoResult Fail(int code, std::string call, std::string subject);
 
     // Declared first so that it is destroyed last, after every handle.
     libusb::ContextPtr context_;

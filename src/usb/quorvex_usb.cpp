@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clock.h"
@@ -50,6 +52,12 @@ bool QuorvexUsb::CheckDevice() {
     }
     found_ = seen;
     return seen;
+}
+
+std::vector<std::string> QuorvexUsb::PresentInterfacePaths(bool audioDriverPath) const {
+    const Guid& cls = audioDriverPath ? kAudioDriverInterfaceClass : kUsbDeviceInterfaceClass;
+    std::optional<std::vector<std::string>> paths = backend_.ListInterfacePaths(cls);
+    return paths ? std::move(*paths) : std::vector<std::string>{};
 }
 
 bool QuorvexUsb::IsFound() const {
@@ -105,36 +113,58 @@ bool QuorvexUsb::ProbeDevice() {
         BackendHandle probe(backend_, opened.handle);
         if (useAudioDriver_) {
             const KsHeader query = EncodeSupportQuery();
-            ok = backend_.IoControl(probe.Id(), kIoctlKsProperty, query, {});
+            ok = backend_.IoControl(probe.Id(), kIoctlKsProperty, query, {}).ok;
         } else {
             const VendorBlock block = EncodeDescriptorProbe();
             std::uint8_t descriptor[kDeviceDescriptorSize] = {};
-            ok = backend_.IoControl(probe.Id(), kIoctlVendorIn, block, descriptor);
+            ok = backend_.IoControl(probe.Id(), kIoctlVendorIn, block, descriptor).ok;
         }
     }
     Trace(ok ? "probe ok" : "probe fail");
     return ok;
 }
 
+IoResult QuorvexUsb::Carry(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
+                           std::uint16_t index, std::span<std::uint8_t> data) {
+    const std::uint32_t code = ControlCodeFor(useAudioDriver_, requestType);
+    IoResult io;
+    if (useAudioDriver_) {
+        const std::vector<std::uint8_t> block =
+            EncodeAudioBlock(requestType, request, value, index, data);
+        io = backend_.IoControl(handle_.Id(), code, block, data);
+    } else {
+        const VendorBlock block = EncodeVendorBlock(requestType, request, value, index);
+        io = backend_.IoControl(handle_.Id(), code, block, data);
+    }
+    // The tail of a short answer is whatever the buffer held before: using it
+    // would pass old bytes off as the device's.
+    const bool in = (requestType & kDirectionIn) != 0;
+    if (io.ok && in && io.bytesReturned < data.size()) {
+        io.ok = false;
+        io.errorText = "short reply: " + std::to_string(io.bytesReturned) + " of " +
+                       std::to_string(data.size()) + " bytes";
+    }
+    return io;
+}
+
 bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
                                std::uint16_t index, std::uint8_t* buffer, std::uint32_t length) {
     const std::span<std::uint8_t> data(buffer, buffer != nullptr ? length : 0);
-    bool ok = false;
-    if (handle_.IsOpen() && data.size() == length) {
-        const std::uint32_t code = ControlCodeFor(useAudioDriver_, requestType);
-        if (useAudioDriver_) {
-            const std::vector<std::uint8_t> block =
-                EncodeAudioBlock(requestType, request, value, index, data);
-            ok = backend_.IoControl(handle_.Id(), code, block, data);
-        } else {
-            const VendorBlock block = EncodeVendorBlock(requestType, request, value, index);
-            ok = backend_.IoControl(handle_.Id(), code, block, data);
-        }
+    // Nothing is sent without a handle or a buffer; the trace line says only
+    // "fail" then, as nothing reached the driver.
+    const bool sendable = handle_.IsOpen() && data.size() == length;
+    const IoResult io =
+        sendable ? Carry(requestType, request, value, index, data) : IoResult::Failure();
+    if (!io.ok) {
+        lastRequestError_ = !sendable              ? "no open handle"
+                            : io.errorText.empty() ? "request failed"
+                                                   : io.errorText;
     }
     if (trace_ != nullptr) {
-        trace_->Line(FormatRequestLine(requestType, request, value, index, data, ok));
+        trace_->Line(
+            FormatRequestLine(requestType, request, value, index, data, io.ok, io.errorText));
     }
-    return ok;
+    return io.ok;
 }
 
 void QuorvexUsb::SleepMs(std::uint32_t ms) {

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "device_backend.h"
 
@@ -31,6 +34,9 @@ public:
     // The same enumeration; `found` becomes whether any interface matched.
     virtual bool CheckDevice();
     virtual bool IsFound() const;
+    // The interface paths present now on one driver path, whatever the match
+    // string; nothing of the link changes. Empty when none can be listed.
+    std::vector<std::string> PresentInterfacePaths(bool audioDriverPath) const;
 
     void SetAudioDriver(bool useAudioDriver);
     bool UsesAudioDriver() const;
@@ -40,8 +46,14 @@ public:
     bool OpenDevice();
     void CloseDevice();
 
+    // True when the driver carried the request out; an IN answer shorter than
+    // `length` is a failed request, so no caller ever reads a stale tail.
     bool VendorRequest(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
                        std::uint16_t index, std::uint8_t* buffer, std::uint32_t length);
+    // Why the last failed request failed ("libusb_control_transfer:
+    // LIBUSB_ERROR_TIMEOUT", "short reply: 32 of 64 bytes", "no open
+    // handle"); kept until the next failure.
+    const std::string& LastRequestError() const { return lastRequestError_; }
 
     // Every pause of the commands and loops goes through here, so it is
     // traced and runs on the link's clock.
@@ -61,6 +73,8 @@ private:
     bool Matches(const char* path) const;
     DeviceBackend::OpenResult OpenPath();
     void Trace(std::string_view line) const;
+    IoResult Carry(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
+                   std::uint16_t index, std::span<std::uint8_t> data);
 
     DeviceBackend& backend_;
     Clock& clock_;
@@ -72,6 +86,7 @@ private:
     char matchString_[kMatchStringSize] = {};
     BackendHandle handle_;
     OpenStatus lastOpenStatus_ = OpenStatus::Ok;
+    std::string lastRequestError_;
 };
 
 }  // namespace usb

@@ -5,7 +5,8 @@
 namespace usb {
 
 std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
-                              std::uint16_t index, std::span<const std::uint8_t> data, bool ok) {
+                              std::uint16_t index, std::span<const std::uint8_t> data, bool ok,
+                              std::string_view cause) {
     char head[40];
     std::snprintf(head, sizeof head, "%02x %02x %04x %04x %zu ", requestType, request, value, index,
                   data.size());
@@ -21,6 +22,11 @@ std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, st
         }
     }
     line += ok ? " ok" : " fail";
+    if (!cause.empty()) {
+        line += " (";
+        line += cause;
+        line += ')';
+    }
     return line;
 }
 

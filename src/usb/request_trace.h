@@ -18,9 +18,12 @@ public:
 };
 
 // "<type> <code> <value> <index> <length> <data> <ok|fail>" in lower-case hex,
-// e.g. "43 90 0000 0000 1 0d ok"; the data is "-" when the length is 0.
+// e.g. "43 90 0000 0000 1 0d ok"; the data is "-" when the length is 0. A
+// failure's cause, when known, follows in brackets:
+// "... fail (libusb_control_transfer: LIBUSB_ERROR_TIMEOUT)".
 std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
-                              std::uint16_t index, std::span<const std::uint8_t> data, bool ok);
+                              std::uint16_t index, std::span<const std::uint8_t> data, bool ok,
+                              std::string_view cause = {});
 
 // Writes the trace to a text file, one line each, flushed as it goes so that
 // a trace survives a crash of the device under test.

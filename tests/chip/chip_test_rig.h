@@ -49,6 +49,11 @@ public:
     // Failed requests still fill the caller's buffer, so that commands which
     // trust a failed answer show it.
     void SetFailureGarbage(std::uint8_t byte) { failureGarbage_ = byte; }
+    // Answers to this request code deliver at most `maxBytes` bytes (the rest
+    // of the caller's buffer untouched), though the call itself succeeds.
+    void CutReplies(std::uint8_t request, std::size_t maxBytes) {
+        backend_.CutInReplies(maxBytes, request);
+    }
 
 private:
     bool Answer(const usb::DecodedCall& call);

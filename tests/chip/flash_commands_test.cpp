@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <numeric>
+#include <utility>
 #include <vector>
 
+#include "chip/registers.h"
 #include "chip/request_codes.h"
 #include "chip_test_rig.h"
 
@@ -82,16 +85,36 @@ TEST(FlashReadStatus, GivesUpAfterTenPollsWithoutPausing) {
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
 }
 
-TEST(FlashReadStatus, LostInstructionIsNotExaminedButALostFetchReadsBusy) {
+// After a lost instruction the engine still holds the previous reply (a data
+// byte during a chip erase, say): nothing is fetched, and the read is busy.
+TEST(FlashReadStatus, LostInstructionReadsBusyWithoutFetchingAStaleReply) {
     ChipRig instructionLost;
     instructionLost.FailCode(chip::kRequestFlashReadBackInstruction);
-    instructionLost.SetFetchData({0x00});
-    EXPECT_EQ(chip::FlashReadStatus(instructionLost.Link()), 0x00);
+    instructionLost.SetFetchData({0x51});
+    EXPECT_EQ(chip::FlashReadStatus(instructionLost.Link()), 0xFF);
+    EXPECT_TRUE(TraceIs(instructionLost.Lines(), {"43 81 0001 0001 1 05 fail"}));
 
     ChipRig fetchLost;
     fetchLost.FailCode(chip::kRequestFlashFetch);
     fetchLost.SetFailureGarbage(0x00);
     EXPECT_EQ(chip::FlashReadStatus(fetchLost.Link()), 0xFF);
+}
+
+TEST(FlashReadStatus, AFetchThatDeliversNothingReadsBusy) {
+    ChipRig rig;
+    rig.SetFetchData({0x00});
+    rig.CutReplies(chip::kRequestFlashFetch, 0);
+    EXPECT_EQ(chip::FlashReadStatus(rig.Link()), 0xFF);
+}
+
+TEST(FlashReadId, LostInstructionLeavesTheChipUnidentified) {
+    ChipRig rig;
+    rig.FailCode(chip::kRequestFlashReadBackInstruction);
+    rig.SetFetchData({0x51, 0x52, 0x53});
+    chip::ChipIdBytes id{0xEF, 0x40, 0x14};
+    EXPECT_FALSE(chip::FlashReadId(rig.Link(), id));
+    EXPECT_EQ(id, (chip::ChipIdBytes{0xEF, 0x40, 0x14}));
+    EXPECT_EQ(rig.Lines().size(), 1u) << "no poll, no fetch";
 }
 
 TEST(FlashReadId, FetchesThreeBytesIntoTheChipId) {
@@ -184,12 +207,15 @@ TEST(FlashPageProgram, HeaderContinuesAndTheDataEndsTheInstruction) {
                                       "43 80 0000 0001 256 " + Hex(page) + " ok"}));
 }
 
-TEST(FlashPageProgram, ResultIsTheDataRequests) {
-    const std::vector<std::uint8_t> page = Pattern(16);
+// Without its header the page data would run as an instruction of its own:
+// data starting with 0xC7 would erase the whole chip.
+TEST(FlashPageProgram, AFailedHeaderSendsNothingMoreAndFails) {
+    std::vector<std::uint8_t> page = Pattern(16);
+    page[0] = 0xC7;
     ChipRig headerLost;
     headerLost.FailRequest(1);
-    EXPECT_TRUE(chip::FlashPageProgram(headerLost.Link(), 0, 16, page.data()));
-    EXPECT_EQ(headerLost.Lines().size(), 2u);
+    EXPECT_FALSE(chip::FlashPageProgram(headerLost.Link(), 0, 16, page.data()));
+    EXPECT_TRUE(TraceIs(headerLost.Lines(), {"43 80 0000 0000 4 02000000 fail"}));
 
     ChipRig dataLost;
     dataLost.FailRequest(2);
@@ -216,17 +242,55 @@ TEST(FlashWordProgram, FullPageIsOneAddressedWordAnd127FollowingWords) {
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
 }
 
-TEST(FlashWordProgram, ResultIsTheLastRequests) {
+// After a lost word every later one would land two bytes early.
+TEST(FlashWordProgram, StopsAtTheFirstFailedRequest) {
     const std::vector<std::uint8_t> page = Pattern(32);
-    ChipRig earlyLoss;
-    earlyLoss.FailRequest(1);
-    earlyLoss.FailRequest(15);
-    EXPECT_TRUE(chip::FlashWordProgram(earlyLoss.Link(), 0, 32, page.data()));
-    EXPECT_EQ(earlyLoss.Lines().size(), 16u);
+    ChipRig midLoss;
+    midLoss.FailRequest(5);
+    EXPECT_FALSE(chip::FlashWordProgram(midLoss.Link(), 0, 32, page.data()));
+    EXPECT_EQ(midLoss.Lines().size(), 5u);
 
     ChipRig lastLost;
     lastLost.FailRequest(16);
     EXPECT_FALSE(chip::FlashWordProgram(lastLost.Link(), 0, 32, page.data()));
+}
+
+// A failed request is reported, never sent again by the command itself.
+TEST(FlashCommands, NoCommandRetriesAFailedRequest) {
+    const std::vector<std::uint8_t> page = Pattern(16);
+    const std::vector<std::pair<const char*, std::function<void(usb::QuorvexUsb&)>>> commands = {
+        {"write enable", [](usb::QuorvexUsb& l) { chip::FlashWriteEnable(l); }},
+        {"sector erase", [](usb::QuorvexUsb& l) { chip::FlashEraseSector(l, 0x1000); }},
+        {"write status", [](usb::QuorvexUsb& l) { chip::FlashWriteStatus(l, 0); }},
+        {"read status", [](usb::QuorvexUsb& l) { chip::FlashReadStatus(l); }},
+        {"read id",
+         [](usb::QuorvexUsb& l) {
+             chip::ChipIdBytes id{};
+             chip::FlashReadId(l, id);
+         }},
+        {"read block",
+         [](usb::QuorvexUsb& l) {
+             std::uint8_t block[64];
+             chip::FlashReadBlock(l, 0, 64, block);
+         }},
+        {"page program",
+         [&](usb::QuorvexUsb& l) { chip::FlashPageProgram(l, 0, 16, page.data()); }},
+        {"word program",
+         [&](usb::QuorvexUsb& l) { chip::FlashWordProgram(l, 0, 16, page.data()); }},
+        {"ready", [](usb::QuorvexUsb& l) { chip::FlashReady(l); }},
+        {"register write", [](usb::QuorvexUsb& l) { chip::RegWrite(l, 0x10, 1); }},
+        {"register read",
+         [](usb::QuorvexUsb& l) {
+             std::uint8_t value = 0;
+             chip::RegRead(l, 0x10, value);
+         }},
+    };
+    for (const auto& [name, command] : commands) {
+        ChipRig rig;
+        rig.FailRequest(1);
+        command(rig.Link());
+        EXPECT_EQ(rig.Lines().size(), 1u) << name;
+    }
 }
 
 TEST(FlashLengths, OutOfRangeLengthsAreRefusedWithNothingSent) {

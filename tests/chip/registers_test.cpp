@@ -61,6 +61,14 @@ TEST(IspMode, ResultIsTheModeRequestsAlone) {
     EXPECT_TRUE(chip::IspMode(registersLost.Link(), false));
 }
 
+TEST(IspMode, AFailedLeaveRequestStillClearsRegister7) {
+    ChipRig rig;
+    rig.FailRequest(1);
+    EXPECT_FALSE(chip::IspMode(rig.Link(), false));
+    EXPECT_TRUE(TraceIs(rig.Lines(), {"43 85 29e6 1a9d 0 - fail", RegWriteLine(0x00, 0x0D),
+                                      RegWriteLine(0x07, 0x00)}));
+}
+
 TEST(FlashReady, ReadyOnlyOnASuccessfulNonZeroAnswer) {
     ChipRig rig;
     rig.QueueReady({0x00, 0x01});

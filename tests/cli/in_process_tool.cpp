@@ -7,9 +7,9 @@
 
 namespace cli_test {
 
-bool InterruptingBus::IoControl(HandleId handle, std::uint32_t code,
-                                std::span<const std::uint8_t> input,
-                                std::span<std::uint8_t> output) {
+usb::IoResult InterruptingBus::IoControl(HandleId handle, std::uint32_t code,
+                                         std::span<const std::uint8_t> input,
+                                         std::span<std::uint8_t> output) {
     if (++calls_ == interruptAt) {
         cli::RaiseInterrupt();
         cli::RaiseInterrupt();

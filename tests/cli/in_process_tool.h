@@ -24,8 +24,9 @@ public:
     }
     OpenResult Open(const std::string& path) override { return inner_.Open(path); }
     void Close(HandleId handle) noexcept override { inner_.Close(handle); }
-    bool IoControl(HandleId handle, std::uint32_t code, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    usb::IoResult IoControl(HandleId handle, std::uint32_t code,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override;
 
 private:
     usb::DeviceBackend& inner_;

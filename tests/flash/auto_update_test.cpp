@@ -87,6 +87,22 @@ TEST_F(AutoUpdate, AssignRangeSixtyFourOfSixtyFourKb) {
     EXPECT_TRUE(FlashHoldsImageAt(0x10000));
 }
 
+// The identified W25-like part holds 1 MiB: a range that ends above it would
+// wrap round to the boot area, so the run stops before the status is cleared.
+TEST_F(AutoUpdate, ARangePastTheIdentifiedFlashStopsBeforeAnythingIsErased) {
+    host.wholeFlash = false;
+    host.startText = "1000";
+    host.sizeText = "64";
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(state.sequenceFailed);
+    EXPECT_EQ(recorder.Last("step"),
+              "The range up to 1064 KiB reaches past the flash of this device (1024 KiB); "
+              "nothing was changed.");
+    EXPECT_EQ(rig.Instructions(), (std::vector<std::vector<std::uint8_t>>{{0x04}}));
+    EXPECT_EQ(CountStartingWith(rig.Lines(), "43 85"), 1);
+    EXPECT_EQ(rig.Lines().back(), "close");
+}
+
 TEST_F(AutoUpdate, RangeTextThatIsNoNumberStopsTheRunBeforeAnyRequest) {
     host.wholeFlash = false;
     host.sizeText = "6x4";
@@ -135,9 +151,14 @@ TEST_F(AutoUpdate, CheckBoxesAreReadWhenTheirStepComesUp) {
 // Ranges the edits could once wrap round to the boot area: each is refused
 // before a sector is erased or a block read or written, and the run still
 // protects the flash and leaves ISP mode.
+// The part's ID is one whose size is not known, so that only the 24-bit
+// address space bounds the range.
 class AutoUpdateBeyondTheFlash : public AutoUpdate {
 protected:
-    AutoUpdateBeyondTheFlash() { host.wholeFlash = false; }
+    AutoUpdateBeyondTheFlash() {
+        host.wholeFlash = false;
+        rig.SetChipId({0x1F, 0x45, 0x01});
+    }
 
     void ExpectNothingErasedReadOrWritten() {
         const Lines& lines = rig.Lines();

@@ -22,6 +22,10 @@ FakeFlashRig::FakeFlashRig() {
     link_.SetTrace(&trace_);
 }
 
+void FakeFlashRig::QueueReady(std::vector<std::uint8_t> answers) {
+    readyQueue_.insert(readyQueue_.end(), answers.begin(), answers.end());
+}
+
 void FakeFlashRig::QueueStatus(std::vector<std::uint8_t> values) {
     statusQueue_.insert(statusQueue_.end(), values.begin(), values.end());
 }
@@ -34,11 +38,17 @@ bool FakeFlashRig::Answer(const usb::DecodedCall& call) {
         case chip::kRequestFlashReadBackInstruction:
             return PrepareReply(call.outData, call.setup.value);
         case chip::kRequestFlashFetch:
-            std::copy_n(reply_.begin(), std::min(reply_.size(), call.inBuffer.size()),
-                        call.inBuffer.begin());
+            if (!replySilent_) {
+                std::copy_n(reply_.begin(), std::min(reply_.size(), call.inBuffer.size()),
+                            call.inBuffer.begin());
+            }
             return !replyFails_;
         case chip::kRequestFlashReady:
             call.inBuffer[0] = 1;
+            if (!readyQueue_.empty()) {
+                call.inBuffer[0] = readyQueue_.front();
+                readyQueue_.pop_front();
+            }
             return true;
         default:
             return true;
@@ -55,7 +65,15 @@ void FakeFlashRig::Collect(std::span<const std::uint8_t> bytes, bool last) {
 }
 
 void FakeFlashRig::Execute(const std::vector<std::uint8_t>& in) {
+    if (in[0] == chip::kFlashPageProgram || in[0] == chip::kFlashWordProgram)
+        busyUntilUs_ = clock_.NowUs() + programTimeUs_;
     switch (in[0]) {
+        case chip::kFlashWriteStatus:
+            // The write reaches the protection bits; busy and latch stay the flash's own.
+            if (in.size() == 2)
+                statusDefault_ =
+                    static_cast<std::uint8_t>((statusDefault_ & 0x03) | (in[1] & 0xFC));
+            break;
         case chip::kFlashChipErase:
             std::fill(memory_.begin(), memory_.end(), 0xFF);
             break;
@@ -86,6 +104,9 @@ void FakeFlashRig::Program(std::uint32_t address, std::span<const std::uint8_t> 
 bool FakeFlashRig::PrepareReply(std::span<const std::uint8_t> bytes, std::uint16_t count) {
     reply_.assign(count, 0xFF);
     replyFails_ = false;
+    replySilent_ = false;
+    if (IsBusyNow() && bytes[0] != chip::kFlashReadStatus)
+        return true;  // a busy part ignores the instruction
     switch (bytes[0]) {
         case chip::kFlashReadStatus:
             ++statusReads_;
@@ -95,6 +116,8 @@ bool FakeFlashRig::PrepareReply(std::span<const std::uint8_t> bytes, std::uint16
             } else {
                 reply_[0] = statusDefault_;
             }
+            if (IsBusyNow())
+                reply_[0] |= 0x01;
             break;
         case chip::kFlashReadId:
             std::copy(chipId_.begin(), chipId_.end(), reply_.begin());
@@ -105,6 +128,7 @@ bool FakeFlashRig::PrepareReply(std::span<const std::uint8_t> bytes, std::uint16
                 reply_[i] = memory_[(address + i) % kMemorySize];
             if (readHook_)
                 replyFails_ = !readHook_(address, reply_);
+            replySilent_ = silentFetch_ && silentFetch_(address);
             break;
         }
         default:

@@ -42,6 +42,19 @@ public:
     void SetStatus(std::uint8_t value) { statusDefault_ = value; }
     void SetReadHook(ReadHook hook) { readHook_ = std::move(hook); }
 
+    // Ready queries answer from the queue, then ready.
+    void QueueReady(std::vector<std::uint8_t> answers);
+    // A page or word program keeps the flash busy this long on the rig's clock
+    // (which only pauses advance): status reads show the busy bit, and read
+    // instructions meanwhile are ignored, their reply floating at 0xFF.
+    void SetProgramTimeUs(std::uint64_t us) { programTimeUs_ = us; }
+    bool IsBusyNow() const { return clock_.NowUs() < busyUntilUs_; }
+    // Fetches of reads at these addresses succeed in full but write nothing
+    // into the caller's buffer, as a driver that reports bytes it never sent.
+    void SetSilentFetch(std::function<bool(std::uint32_t address)> silent) {
+        silentFetch_ = std::move(silent);
+    }
+
     // Complete instructions sent with code 0x80, in order.
     const std::vector<std::vector<std::uint8_t>>& Instructions() const { return instructions_; }
     // Status reads the flash answered so far.
@@ -70,6 +83,11 @@ private:
     std::vector<std::uint8_t> reply_;
     bool replyFails_ = false;
     std::uint32_t aaiAddress_ = 0;
+    std::deque<std::uint8_t> readyQueue_;
+    std::uint64_t programTimeUs_ = 0;
+    std::uint64_t busyUntilUs_ = 0;
+    std::function<bool(std::uint32_t)> silentFetch_;
+    bool replySilent_ = false;
 };
 
 }  // namespace flash_test

@@ -58,7 +58,8 @@ TEST_F(FlashErase, WholeChipPutsItsDotsOnTheLineAndReportsEveryPoll) {
 TEST_F(FlashErase, AnEraseThatNeverEndsGivesUpAfter1000Polls) {
     rig.SetStatus(0x01);
     EXPECT_FALSE(flash::EraseAndWait(
-        rig.Link(), [this] { chip::FlashEraseSector(rig.Link(), 0x8000); }, progress, Record()));
+        rig.Link(), [this] { return chip::FlashEraseSector(rig.Link(), 0x8000); }, progress,
+        Record()));
     EXPECT_EQ(rig.Instructions(),
               (std::vector<std::vector<std::uint8_t>>{{0x06}, {0x20, 0x00, 0x80, 0x00}}));
     EXPECT_EQ(rig.StatusReads(), 1000);

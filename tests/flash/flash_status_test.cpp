@@ -53,11 +53,19 @@ TEST(StatusSteps, ClearingReadsThenWritesZeroAfterWriteEnable) {
     FakeFlashRig rig;
     rig.Link().OpenDevice();
     rig.ClearTrace();
-    flash::ClearStatusRegister(rig.Link());
+    EXPECT_FALSE(flash::ClearStatusRegister(rig.Link()).has_value());
     Lines expected = StatusReadLines(0x00);
     Append(expected, {InstructionLine({0x06}), InstructionLine({0x01, 0x00})});
     Append(expected, StatusReadLines(0x00));
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
+}
+
+TEST(StatusSteps, ProtectionIsReadBack) {
+    FakeFlashRig rig;
+    rig.Link().OpenDevice();
+    EXPECT_TRUE(flash::WriteProtection(rig.Link(), flash::ProfileFor({0xEF, 0x40, 0x14})));
+    rig.QueueStatus({0x00});  // the write did not take
+    EXPECT_FALSE(flash::WriteProtection(rig.Link(), flash::ProfileFor({0xEF, 0x40, 0x14})));
 }
 
 TEST(StatusSteps, ProtectionFollowsTheProfile) {

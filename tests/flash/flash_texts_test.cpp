@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "flash/image_view.h"
@@ -29,19 +32,66 @@ TEST(ImageByteAt, OutsideTheBufferReadsAsErased) {
     EXPECT_EQ(flash::ImageByteAt(image, 0x10, 0x0F), 0xFF);  // below the image base
 }
 
+flash::UpdateResult FailedAt(std::optional<flash::UpdateStep> step,
+                             flash::FailurePoint failure = {}) {
+    flash::UpdateResult result;
+    result.failedStep = step;
+    result.failure = std::move(failure);
+    return result;
+}
+
 TEST(UpdateResult, FailedStepsLeaveTheirTextsAndNameThemselves) {
     EXPECT_STREQ(flash::StepStatusText(flash::UpdateStep::Erase), "Erase Flash Fail");
     EXPECT_STREQ(flash::StepStatusText(flash::UpdateStep::BlankCheck), "Start Blanking Check");
     EXPECT_STREQ(flash::StepStatusText(flash::UpdateStep::Program), "Start Programming");
     EXPECT_STREQ(flash::StepStatusText(flash::UpdateStep::Verify), "Start Verifying Check");
-    EXPECT_EQ(flash::UpdateFailureMessage({false, flash::UpdateStep::Verify}),
+    EXPECT_EQ(flash::UpdateFailureMessage(FailedAt(flash::UpdateStep::Verify)),
               "Firmware update failed at the verification step. Keep the device connected and "
               "press \"Start\" again.");
-    EXPECT_EQ(flash::UpdateFailureMessage({false, flash::UpdateStep::Erase}),
+    EXPECT_EQ(flash::UpdateFailureMessage(FailedAt(flash::UpdateStep::Erase)),
               "Firmware update failed while erasing the flash. Keep the device connected and "
               "press \"Start\" again.");
-    EXPECT_EQ(flash::UpdateFailureMessage({false, std::nullopt}),
+    EXPECT_EQ(flash::UpdateFailureMessage(FailedAt(std::nullopt)),
               "Firmware update failed. Keep the device connected and press \"Start\" again.");
+}
+
+// What a command-line front end prints: the step, the address and the cause.
+TEST(UpdateResult, SummaryNamesStepAddressAndCause) {
+    EXPECT_EQ(flash::UpdateFailureSummary(
+                  FailedAt(flash::UpdateStep::Verify, {0x40, "reads 0x00, expected 0x5C"})),
+              "failed at verification, address 0x000040, cause reads 0x00, expected 0x5C");
+    EXPECT_EQ(flash::UpdateFailureSummary(
+                  FailedAt(flash::UpdateStep::Identify,
+                           {std::nullopt, "flash not identified (chip ID FF FF FF)"})),
+              "failed at identification, cause flash not identified (chip ID FF FF FF)");
+}
+
+TEST(UpdateResult, ARunStoppedBeforeTheEraseSaysNothingWasChanged) {
+    EXPECT_EQ(flash::UpdateFailureMessage(
+                  FailedAt(flash::UpdateStep::Identify,
+                           {std::nullopt, "flash not identified (chip ID FF FF FF)"})),
+              "Stopped: flash not identified (chip ID FF FF FF); nothing was changed. Unplug the "
+              "device, plug it in again and press \"Start\".");
+    const std::string tooLarge =
+        "The update file (160 KiB) is larger than the flash of this device (128 KiB); nothing "
+        "was changed.";
+    EXPECT_EQ(flash::UpdateFailureMessage(
+                  FailedAt(flash::UpdateStep::CheckSize, {std::nullopt, tooLarge})),
+              tooLarge);
+}
+
+TEST(UpdateResult, ClosingStepsThatFailedAreSaidBesideTheSuccess) {
+    flash::UpdateResult result;
+    result.succeeded = true;
+    EXPECT_EQ(flash::UpdateSuccessNote(result), "");
+    result.protectionNotSet = true;
+    EXPECT_EQ(flash::UpdateSuccessNote(result),
+              "The firmware is written and verified, but the flash protection could not be set");
+    result.protectionNotSet = false;
+    result.deviceNotBack = true;
+    EXPECT_EQ(flash::UpdateSuccessNote(result),
+              "The firmware is written and verified, but the device did not restart: unplug it "
+              "and plug it in again");
 }
 
 }  // namespace

@@ -29,7 +29,10 @@ TEST(WholeChipErase, SendsWriteEnableEraseAndPollsUntilNotBusy) {
     flash::FlashState state;
     ProgressRecorder progress;
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
-    Lines expected = {"open ok", InstructionLine({0x06}), InstructionLine({0xC7}), SleepLine(10)};
+    Lines expected = {"open ok"};
+    Append(expected, PrepareLines());
+    Append(expected,
+           {"close", "open ok", InstructionLine({0x06}), InstructionLine({0xC7}), SleepLine(10)});
     Append(expected, StatusReadLines(0x03));
     expected.push_back(SleepLine(10));
     Append(expected, StatusReadLines(0x00));
@@ -73,7 +76,7 @@ TEST(SectorErase, AssignRange32Of32KbErasesEightSectorsEachAfterWriteEnable) {
     flash::FlashState state = RangeState(32 * 1024, 32 * 1024);
     ProgressRecorder progress;
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
-    Instructions expected;
+    Instructions expected = {{0x04}};  // the known state before the chip ID
     for (int high = 0x80; high <= 0xF0; high += 0x10) {
         expected.push_back({0x06});
         expected.push_back({0x20, 0x00, static_cast<std::uint8_t>(high), 0x00});
@@ -103,7 +106,10 @@ TEST(SectorErase, EmptyRangeErasesNothingAndIsNoFailure) {
     flash::FlashState state = RangeState(0x8000, 0);
     ProgressRecorder progress;
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
-    EXPECT_TRUE(TraceIs(rig.Lines(), {"open ok", "close"}));
+    Lines expected = {"open ok"};
+    Append(expected, PrepareLines());
+    Append(expected, {"close", "open ok", "close"});
+    EXPECT_TRUE(TraceIs(rig.Lines(), expected));
     EXPECT_FALSE(state.sequenceFailed);
     EXPECT_EQ(progress.To("step"),
               std::vector<std::string>{"Flash Sector Erase: empty range, nothing erased"});
@@ -129,13 +135,46 @@ TEST(SectorErase, ARangeBeyondTheFlashFailsBeforeTheDeviceIsOpened) {
     }
 }
 
+// Each erase covers the sector that holds the address sent; the addresses
+// are RangeStart plus multiples of 4096 as they are, not rounded down.
+TEST(SectorErase, AddressesAreSentAsTheyAreNotRoundedDown) {
+    FakeFlashRig rig;
+    flash::FlashState state = RangeState(0x8800, 0x2000);
+    ProgressRecorder progress;
+    EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
+    EXPECT_EQ(
+        rig.Instructions(),
+        (Instructions{{0x04}, {0x06}, {0x20, 0x00, 0x88, 0x00}, {0x06}, {0x20, 0x00, 0x98, 0x00}}));
+}
+
+// A part left in word-programming mode, or none at all, answers the ID with
+// FF FF FF: nothing may be erased on it.
+TEST(WholeChipErase, AFlashNotIdentifiedIsNotErased) {
+    for (const chip::ChipIdBytes& id :
+         {chip::ChipIdBytes{0xFF, 0xFF, 0xFF}, chip::ChipIdBytes{0x00, 0x00, 0x00}}) {
+        FakeFlashRig rig;
+        rig.SetChipId(id);
+        flash::FlashState state = RangeState(0, 0x2000);
+        ProgressRecorder progress;
+        EXPECT_FALSE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
+        EXPECT_EQ(rig.Instructions(), (Instructions{{0x04}}));
+        EXPECT_TRUE(state.sequenceFailed);
+        const std::string idText = id[0] == 0xFF ? "FF FF FF" : "00 00 00";
+        EXPECT_EQ(progress.Last("step"),
+                  "Stopped: flash not identified (chip ID " + idText + "); nothing was changed");
+    }
+}
+
+// Of a part whose size is not known only the 24-bit address space bounds the range.
 TEST(SectorErase, ARangeEndingAtTheFlashEndErasesItsLastSectors) {
     FakeFlashRig rig;
+    rig.SetChipId({0x1F, 0x45, 0x01});
     flash::FlashState state = RangeState(0xFFE000, 0x2000);
     ProgressRecorder progress;
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));
-    EXPECT_EQ(rig.Instructions(),
-              (Instructions{{0x06}, {0x20, 0xFF, 0xE0, 0x00}, {0x06}, {0x20, 0xFF, 0xF0, 0x00}}));
+    EXPECT_EQ(
+        rig.Instructions(),
+        (Instructions{{0x04}, {0x06}, {0x20, 0xFF, 0xE0, 0x00}, {0x06}, {0x20, 0xFF, 0xF0, 0x00}}));
     EXPECT_EQ(progress.Last("step"), "Flash Sector Erase: 0x FFF000");
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "fake_flash_rig.h"
@@ -52,8 +54,52 @@ TEST_F(ProgramRange, PageProgramWaitsWritesEnablesAndPollsReady) {
     Append(expected,
            {InstructionLine({0x06}), "43 80 0000 0000 4 02000000 ok",
             "43 80 0000 0001 256 " + Hex(image) + " ok", SleepLine(1), "c3 83 0000 0000 1 01 ok"});
+    Append(expected, StatusReadLines(0x00));  // the last page has finished
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
     EXPECT_EQ(progress.To("addr"), std::vector<std::string>{"0x000000"});
+}
+
+// The engine's ready answer after a page is asked at most ten times, each
+// after a 1 ms pause; the flash's own busy bit is waited for after that.
+TEST_F(ProgramRange, AsksReadyUpToTenTimesAfterAPage) {
+    rig.QueueReady({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // the wait before, then ten not ready
+    EXPECT_TRUE(Program(Pattern(256), kPages256, 0, 0, 256));
+    const Lines& lines = rig.Lines();
+    const auto data = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("43 80 0000 0001 256");
+    });
+    ASSERT_NE(data, lines.end());
+    Lines after(data + 1, lines.end());
+    Lines expected;
+    for (int n = 0; n < 10; ++n)
+        Append(expected, {SleepLine(1), "c3 83 0000 0000 1 00 ok"});
+    Append(expected, StatusReadLines(0x00));
+    EXPECT_TRUE(TraceIs(after, expected));
+}
+
+// A page takes up to 3 ms on 256-byte-page parts; what follows the program
+// step must meet a flash that has finished.
+TEST_F(ProgramRange, ReturnsOnlyOnceTheLastPageHasFinished) {
+    rig.SetProgramTimeUs(3000);
+    EXPECT_TRUE(Program(Pattern(0x200), kPages256, 0, 0, 0x200));
+    EXPECT_FALSE(rig.IsBusyNow());
+}
+
+TEST_F(ProgramRange, AFlashStillBusyAfterTheLastPageFailsTheStep) {
+    rig.SetProgramTimeUs(1'000'000);
+    flash::FailurePoint failure;
+    const std::vector<std::uint8_t> image = Pattern(0x100);
+    EXPECT_FALSE(flash::ProgramRange(rig.Link(), {image, 0x100}, 0, kPages256, 0, 0x100, progress,
+                                     &failure));
+    EXPECT_EQ(failure.address, 0x100u);
+    EXPECT_EQ(failure.cause, "the flash stayed busy after the last page");
+}
+
+// A word-programming part that still shows its word mode at the end ignores
+// everything but write disable; the step must not pass.
+TEST_F(ProgramRange, WordModeLeftOnAtTheEndFailsTheStep) {
+    rig.QueueStatus({0x00, 0x40});  // before the first page; after the last
+    EXPECT_FALSE(Program(Pattern(0x100), kWords, 0, 0, 0x100));
 }
 
 TEST_F(ProgramRange, PageProgramSkipsErasedPagesAndStopsBeforeTheEnd) {
@@ -75,7 +121,7 @@ TEST_F(ProgramRange, PageProgramStopsWhenTheFlashStaysBusy) {
 TEST_F(ProgramRange, WordProgramWaitsOnceAndEndsEachPageWithWriteDisable) {
     const std::vector<std::uint8_t> image = Pattern(0x200);
     EXPECT_TRUE(Program(image, kWords, 0, 0, 0x200));
-    EXPECT_EQ(rig.StatusReads(), 1);
+    EXPECT_EQ(rig.StatusReads(), 2);  // before the first page and after the last
     const Lines& lines = rig.Lines();
     EXPECT_EQ(CountStartingWith(lines, "43 80 0000 0001 6 ad"), 2);
     EXPECT_EQ(CountStartingWith(lines, "43 80 0000 0001 3 ad"), 2 * 127);

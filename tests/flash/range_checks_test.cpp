@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -46,6 +47,28 @@ protected:
     ProgressRecorder progress;
     int corrupted_ = 0;
 };
+
+// A driver that reports a block it never delivered leaves the buffer as it
+// was. Filled afresh with the complement of the expected bytes before every
+// read, it can never pass such a block, not even when the block before it
+// held the same bytes.
+TEST_F(RangeChecks, VerifyRefillsItsBufferForEveryBlock) {
+    std::vector<std::uint8_t> image(0x80, 0x00);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i % 0x40);  // block 1 repeats block 0
+    std::copy(image.begin(), image.end(), rig.Memory().begin());
+    rig.SetSilentFetch([](std::uint32_t address) { return address == 0x40; });
+    flash::FailurePoint failure;
+    EXPECT_FALSE(flash::VerifyRange(rig.Link(), {image, 0x80}, 0, 0, 0x7F, progress, &failure));
+    EXPECT_EQ(progress.Last("step"), "Verifying Fail at 0x000040");
+    EXPECT_EQ(failure.address, 0x40u);
+    EXPECT_EQ(failure.cause, "reads 0xFF, expected 0x00");
+}
+
+TEST_F(RangeChecks, BlankCheckNeverPassesABlockThatWasNotDelivered) {
+    rig.SetSilentFetch([](std::uint32_t address) { return address == 0; });
+    EXPECT_FALSE(flash::BlankCheckRange(rig.Link(), 0, 0x3F, progress));
+}
 
 TEST_F(RangeChecks, BlankCheckIncludesTheLastAddress) {
     EXPECT_TRUE(flash::BlankCheckRange(rig.Link(), 0, 0x100, progress));

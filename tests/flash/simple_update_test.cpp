@@ -40,8 +40,7 @@ TEST_F(SimpleUpdate, SendsExactlyTheOneButtonSequence) {
     const std::vector<std::uint8_t> image(buffer.begin(), buffer.begin() + kImageLength);
     Lines expected = {"open ok"};
     Append(expected, IspEnterLines());
-    Append(expected,
-           {"43 81 0003 0001 1 9f ok", "c3 83 0000 0000 1 01 ok", "c3 82 0000 0000 3 ef4014 ok"});
+    Append(expected, PrepareLines());
     Append(expected, StatusReadLines(0x00));
     Append(expected, {InstructionLine({0x06}), InstructionLine({0x01, 0x00})});
     Append(expected, StatusReadLines(0x00));
@@ -54,12 +53,13 @@ TEST_F(SimpleUpdate, SendsExactlyTheOneButtonSequence) {
     Append(expected,
            {InstructionLine({0x06}), "43 80 0000 0000 4 02000000 ok",
             "43 80 0000 0001 256 " + Hex(image) + " ok", SleepLine(1), "c3 83 0000 0000 1 01 ok"});
+    Append(expected, StatusReadLines(0x00));  // the last page has finished
     for (std::uint32_t a = 0; a < kImageLength; a += 64) {
         Append(expected, BlockReadLines(a, {image.begin() + a, image.begin() + a + 64}));
     }
     Append(expected, BlockReadLines(kImageLength, erased));
     Append(expected, {InstructionLine({0x06}), InstructionLine({0x01, 0xFF})});
-    Append(expected, StatusReadLines(0x00));
+    Append(expected, StatusReadLines(0xFC));  // the protection reads back
     Append(expected, IspLeaveLines());
     expected.push_back("close");
 
@@ -67,6 +67,63 @@ TEST_F(SimpleUpdate, SendsExactlyTheOneButtonSequence) {
     EXPECT_TRUE(TraceIs(rig.Lines(), expected));
     EXPECT_TRUE(result.succeeded);
     EXPECT_FALSE(result.failedStep.has_value());
+}
+
+// Pages that take 3 ms, the most a W25-class part takes: the verify must
+// meet a flash that has finished the last one.
+TEST_F(SimpleUpdate, SlowPageProgramsStillVerify) {
+    rig.SetProgramTimeUs(3000);
+    const flash::UpdateResult result = Run();
+    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+}
+
+// A part left in word-programming mode answers FF FF FF until a write
+// disable ends that mode; a part that still answers so is not erased.
+TEST_F(SimpleUpdate, AFlashNotIdentifiedStopsTheRunBeforeAnythingIsErased) {
+    rig.SetChipId({0xFF, 0xFF, 0xFF});
+    rig.Memory()[0] = 0x12;
+    const flash::UpdateResult result = Run();
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Identify);
+    EXPECT_EQ(result.failure.cause, "flash not identified (chip ID FF FF FF)");
+    EXPECT_EQ(rig.Instructions(), (std::vector<std::vector<std::uint8_t>>{{0x04}}));
+    EXPECT_EQ(rig.Memory()[0], 0x12);
+    EXPECT_TRUE(state.sequenceFailed);
+    EXPECT_EQ(CountStartingWith(rig.Lines(), "43 85"), 1) << "the chip goes back to its firmware";
+    EXPECT_EQ(rig.Lines().back(), "close");
+}
+
+// The write-protect pin held: the status write does not take, and the erase
+// would be refused by the part.
+TEST_F(SimpleUpdate, AProtectionThatStaysStopsTheRunBeforeTheErase) {
+    rig.SetStatus(0x9C);
+    rig.QueueStatus({0x9C, 0x9C});  // before and after the write of 0x00
+    const flash::UpdateResult result = Run();
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::ClearStatus);
+    EXPECT_EQ(result.failure.cause, "the flash is write-protected");
+    EXPECT_EQ(CountOf(rig.Lines(), InstructionLine({0xC7})), 0);
+    EXPECT_EQ(recorder.Last("panel"), "Stopped: the flash is write-protected; nothing was changed");
+}
+
+TEST_F(SimpleUpdate, WaitsForTheProductAfterLeavingIspMode) {
+    int asked = 0;
+    const flash::UpdateResult back =
+        flash::RunSimpleUpdate(rig.Link(), {buffer, kImageLength}, state, recorder, recorder,
+                               [&asked] { return ++asked == 3; });
+    EXPECT_TRUE(back.succeeded);
+    EXPECT_FALSE(back.deviceNotBack);
+    EXPECT_EQ(asked, 3);
+
+    rig.ClearTrace();
+    state.sequenceFailed = false;
+    const flash::UpdateResult gone = flash::RunSimpleUpdate(
+        rig.Link(), {buffer, kImageLength}, state, recorder, recorder, [] { return false; });
+    EXPECT_TRUE(gone.succeeded);
+    EXPECT_TRUE(gone.deviceNotBack);
+    EXPECT_EQ(CountOf(rig.Lines(), SleepLine(100)), 100) << "ten seconds at most";
+    EXPECT_EQ(flash::UpdateSuccessNote(gone),
+              "The firmware is written and verified, but the device did not restart: unplug it "
+              "and plug it in again");
 }
 
 TEST_F(SimpleUpdate, WorksAtImageOffsetZeroWhateverTheRangeStartHolds) {

@@ -26,6 +26,11 @@ std::string SleepLine(std::uint32_t ms) {
     return "sleep " + std::to_string(ms);
 }
 
+Lines PrepareLines(const std::string& id) {
+    return {InstructionLine({0x04}), "43 81 0003 0001 1 9f ok", "c3 83 0000 0000 1 01 ok",
+            "c3 82 0000 0000 3 " + id + " ok"};
+}
+
 Lines IspEnterLines() {
     return {"43 84 3b92 4e71 0 - ok", "43 90 0000 0000 1 0d ok", "43 90 0000 0007 1 10 ok",
             "43 90 0000 0001 1 03 ok"};

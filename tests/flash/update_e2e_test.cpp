@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
@@ -127,6 +128,7 @@ TEST_P(UpdateSucceeds, RequestsFollowTheOneButtonOrder) {
     EXPECT_EQ(RunShape(rig.trace.Lines(), programming),
               (std::vector<std::string>{"open ok",
                                         "isp enter",
+                                        "write disable",
                                         "read id",
                                         "poll",
                                         "write enable",
@@ -230,6 +232,80 @@ TEST_P(UpdateFails, VerifyRecoversFromASingleCorruptedRead) {
     EXPECT_EQ(rig.recorder.Last("panel"), "Verifying Success");
 }
 
+// Replies cut short during the verify once passed over bytes never read.
+TEST_P(UpdateFails, ShortRepliesDuringTheVerifyFailIt) {
+    rig.recorder.onText = [this](const std::string& text) {
+        if (text != "panel: Start Verifying Check")
+            return;
+        sim::FaultPlan plan;
+        plan.shortReplies = sim::FaultPlan::ShortReplies{1, UINT64_MAX, 32};
+        rig.backend.SetFaultPlan(plan);
+    };
+    const flash::UpdateResult result = rig.RunStart();
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Verify);
+}
+
+// The protection write lost: the firmware is in place, and the user is told
+// that the protection is not.
+TEST_P(UpdateFails, AProtectionThatDidNotTakeIsReportedBesideTheSuccess) {
+    rig.recorder.onText = [this](const std::string& text) {
+        if (text != "panel: Verifying Success")
+            return;
+        sim::FaultPlan plan;
+        plan.failRequest = 2;  // write enable, then the status write
+        rig.backend.SetFaultPlan(plan);
+    };
+    const flash::UpdateResult result = rig.RunStart();
+    EXPECT_TRUE(result.succeeded);
+    EXPECT_TRUE(result.protectionNotSet);
+    EXPECT_EQ(flash::UpdateSuccessNote(result),
+              "The firmware is written and verified, but the flash protection could not be set");
+}
+
+// A 160 KiB image on the 128 KiB part would erase the product and wrap round.
+TEST(UpdateRefused, AnImageLargerThanTheFlashIsRefusedBeforeAnythingIsErased) {
+    SimUpdateRig rig(FlashModel::Mx25l1021e);
+    rig.LoadImage(0x28000);
+    const std::vector<std::uint8_t> before(rig.chip->Flash().Contents().begin(),
+                                           rig.chip->Flash().Contents().end());
+    const flash::UpdateResult result = rig.RunStart();
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::CheckSize);
+    EXPECT_EQ(flash::UpdateFailureMessage(result),
+              "The update file (160 KiB) is larger than the flash of this device (128 KiB); "
+              "nothing was changed.");
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), rig.chip->Flash().Contents().begin()));
+    EXPECT_FALSE(rig.chip->InIspMode());
+}
+
+// An image that fills the 128 KiB part exactly: the address one past it,
+// which the checks include, would wrap round to address 0.
+TEST(UpdateRefused, AnImageThatFillsTheFlashExactlyGoesThrough) {
+    SimUpdateRig rig(FlashModel::Mx25l1021e);
+    rig.LoadImage(0x20000);
+    const flash::UpdateResult result = rig.RunStart();
+    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+    EXPECT_TRUE(rig.FlashHoldsExactlyTheImage());
+}
+
+// An earlier run that lost its last write disable left the SST part in word
+// mode, where it ignores everything else and reads its ID as FF FF FF; the
+// next "Start" ends that mode first and goes through.
+TEST(UpdateAfterAnInterruptedRun, AFlashLeftInWordModeIsUpdatedByTheNextStart) {
+    SimUpdateRig rig(FlashModel::Sst25vf016b);
+    rig.LoadImage(0x8000);
+    const std::uint8_t writeEnable[] = {0x06};
+    const std::uint8_t firstWord[] = {0xAD, 0x00, 0x00, 0x00, 0xFF, 0xFF};
+    rig.chip->Flash().SetStatusBits(0x00);
+    rig.chip->Flash().Execute(writeEnable, {}, rig.clock.NowUs());
+    rig.chip->Flash().Execute(firstWord, {}, rig.clock.NowUs());
+    rig.clock.AdvanceUs(1000);
+    ASSERT_TRUE(rig.chip->Flash().InAaiMode());
+    const flash::UpdateResult result = rig.RunStart();
+    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+    EXPECT_TRUE(rig.FlashHoldsExactlyTheImage());
+}
+
 TEST_P(UpdateFails, UnpluggedWhileProgrammingThenBackAsTheBareIspChip) {
     rig.recorder.onText = [this](const std::string& text) {
         if (text != "addr: 0x004000")
@@ -240,17 +316,11 @@ TEST_P(UpdateFails, UnpluggedWhileProgrammingThenBackAsTheBareIspChip) {
     };
     const flash::UpdateResult result = rig.RunStart();
     EXPECT_FALSE(result.succeeded);
-    // Page programming waits for a not-busy flash before every page and so
-    // notices the loss at once; word programming waits only before its first
-    // page and runs on, and the verify's unreadable blocks fail the run.
-    if (sim::DatasheetFor(GetParam()).wordProgram) {
-        EXPECT_EQ(result.failedStep, flash::UpdateStep::Verify);
-        EXPECT_EQ(rig.recorder.Last("panel"), "Start Verifying Check");
-        EXPECT_EQ(rig.recorder.Last("step"), "Verifying Fail at 0x000000");
-    } else {
-        EXPECT_EQ(result.failedStep, flash::UpdateStep::Program);
-        EXPECT_EQ(rig.recorder.Last("panel"), "Start Programming");
-    }
+    // Every model notices the loss at the first program request that fails
+    // and writes nothing further.
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Program);
+    EXPECT_EQ(rig.recorder.Last("panel"), "Start Programming");
+    EXPECT_EQ(result.failure.address, 0x4000u);
     EXPECT_EQ(rig.backend.Locations(), std::vector<std::string>{});
     ExpectClosingSteps();
 

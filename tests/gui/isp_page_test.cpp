@@ -237,9 +237,15 @@ TEST(IspFunctionTest, WriteStatusSendsTheTypedHexValueOnEnterOnly) {
 TEST(IspFunctionTest, EraseAllShowsOneMoreDotEveryTwentyPolls) {
     IspRig rig(FlashModel::W25q80);
     rig.PrepareBlankFlash();
-    sim::FaultPlan stuck;
-    stuck.flashStuckBusyAfter = 0;
-    rig.bus.SetFaultPlan(stuck);
+    // Stuck from the erase on, after the flash has been identified.
+    QObject::connect(&rig.Page().ProgressLabels(), &pages::IspPageProgress::stepTextShown,
+                     [&rig](const QString& text) {
+                         if (text != "Flash Erase All " || rig.stepTexts.size() != 1)
+                             return;
+                         sim::FaultPlan stuck;
+                         stuck.flashStuckBusyAfter = 0;
+                         rig.bus.SetFaultPlan(stuck);
+                     });
     rig.Click("btnUSBErase");
     // The first text, then one per poll; the count of dots starts over after nine.
     ASSERT_EQ(rig.stepTexts.size(), 1 + 1000 + 1);
@@ -308,7 +314,9 @@ TEST(IspFunctionTest, EmptyRangeEraseShowsOnlyThatNothingWasErased) {
     rig.Click("rbnRange1");
     rig.Click("btnUSBErase");
     EXPECT_EQ(rig.stepTexts, QStringList{"Flash Sector Erase: empty range, nothing erased"});
-    EXPECT_EQ(rig.OpenCloseLines(), (std::vector<std::string>{"open ok", "close"}));
+    // Once to identify the flash, once for the (empty) erase.
+    EXPECT_EQ(rig.OpenCloseLines(),
+              (std::vector<std::string>{"open ok", "close", "open ok", "close"}));
 }
 
 // ------------------------------------------------------------ range loops
@@ -684,7 +692,9 @@ TEST(IspAuto, AnImageReachingPastTheFlashIsNeitherErasedNorWritten) {
     EXPECT_TRUE(rig.handlerErrors.isEmpty());
     EXPECT_EQ(rig.CountLinesStartingWith("43 81 0040"), 0) << "block read";
     EXPECT_EQ(rig.CountLinesStartingWith("43 80 0000 0001 6 ad"), 0) << "word program";
-    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Range reaches past the 16 MiB flash: nothing done");
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"),
+              "The range up to 16389 KiB reaches past the flash of this device (2048 KiB); "
+              "nothing was changed.");
     EXPECT_TRUE(rig.flashState.sequenceFailed);
     EXPECT_EQ(rig.CountLines(kLeaveIspLine), 1);
 }

@@ -52,7 +52,7 @@ TEST_F(FaultTest, ShortReplyLeavesTheRestOfTheBufferAlone) {
     plan.shortReplies = sim::FaultPlan::ShortReplies{1, 1, 1};
     rig.bus.SetFaultPlan(plan);
     std::vector<std::uint8_t> id(3, 0xAA);
-    EXPECT_TRUE(rig.In(chip::kRequestFlashFetch, 0, 0, id)) << "a short answer is no failure";
+    EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, id)) << "the link fails a short answer";
     EXPECT_EQ(id, (std::vector<std::uint8_t>{0xEF, 0xAA, 0xAA}));
     EXPECT_TRUE(rig.In(chip::kRequestFlashFetch, 0, 0, id));
     EXPECT_EQ(id, (std::vector<std::uint8_t>{0xEF, 0x40, 0x14})) << "only one reply was cut";

@@ -35,7 +35,7 @@ protected:
     bool RegRead(usb::DeviceBackend::HandleId handle, std::uint8_t& value) {
         const usb::VendorBlock block =
             usb::EncodeVendorBlock(chip::kTypeIn, chip::kRequestRegRead, 0, 0x00);
-        return rig.bus.IoControl(handle, usb::kIoctlVendorIn, block, {&value, 1});
+        return rig.bus.IoControl(handle, usb::kIoctlVendorIn, block, {&value, 1}).ok;
     }
 
     SimRig rig;

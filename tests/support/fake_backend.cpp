@@ -1,6 +1,7 @@
 #include "fake_backend.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace testing_support {
 
@@ -32,19 +33,31 @@ void FakeBackend::Close(HandleId handle) noexcept {
     closed_.push_back(handle);
 }
 
-bool FakeBackend::IoControl(HandleId handle, std::uint32_t controlCode,
-                            std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+usb::IoResult FakeBackend::IoControl(HandleId handle, std::uint32_t controlCode,
+                                     std::span<const std::uint8_t> input,
+                                     std::span<std::uint8_t> output) {
     calls_.push_back({handle,
                       controlCode,
                       {input.begin(), input.end()},
                       output.size(),
                       {output.begin(), output.end()}});
     if (std::find(open_.begin(), open_.end(), handle) == open_.end())
-        return false;
+        return usb::IoResult::Failure();
     const auto call = usb::DecodeControlCall(controlCode, input, output);
     if (!call)
-        return false;
-    return handler_ ? handler_(*call) : true;
+        return usb::IoResult::Failure();
+    const std::vector<std::uint8_t> before(output.begin(), output.end());
+    if (handler_ && !handler_(*call))
+        return usb::IoResult::Failure(failure_.first, failure_.second);
+    if (!call->setup.IsIn())
+        return usb::IoResult::Success(call->outData.size());
+    const bool cut = inReplyLimit_ && (!cutRequest_ || *cutRequest_ == call->setup.request);
+    const std::size_t delivered =
+        cut ? std::min(call->inBuffer.size(), *inReplyLimit_) : call->inBuffer.size();
+    // What the device did not send never reached the caller's buffer.
+    std::copy(before.begin() + static_cast<std::ptrdiff_t>(delivered), before.end(),
+              output.begin() + static_cast<std::ptrdiff_t>(delivered));
+    return usb::IoResult::Success(delivered);
 }
 
 }  // namespace testing_support

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "usb/device_backend.h"
@@ -33,6 +34,16 @@ public:
     void SetListFails(bool fails) { listFails_ = fails; }
     void SetOpenStatus(usb::OpenStatus status) { openStatus_ = status; }
     void SetHandler(Handler handler) { handler_ = std::move(handler); }
+    // From now on IN answers deliver at most `maxBytes` bytes, as a device
+    // that ends its data stage early: the call succeeds, reports the shorter
+    // count, and the rest of the caller's buffer keeps what it held.
+    // With `request` given, only answers to that request code are cut.
+    void CutInReplies(std::size_t maxBytes, std::optional<std::uint8_t> request = {}) {
+        inReplyLimit_ = maxBytes;
+        cutRequest_ = request;
+    }
+    // The error a failing handler's call reports.
+    void SetFailure(int code, std::string text) { failure_ = {code, std::move(text)}; }
 
     const std::vector<RecordedCall>& Calls() const { return calls_; }
     const std::vector<std::string>& OpenedPaths() const { return openedPaths_; }
@@ -43,14 +54,18 @@ public:
         const usb::Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override;
     void Close(HandleId handle) noexcept override;
-    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override;
 
 private:
     std::map<std::string, std::vector<std::string>> paths_;  // by GUID text
     bool listFails_ = false;
     usb::OpenStatus openStatus_ = usb::OpenStatus::Ok;
     Handler handler_;
+    std::optional<std::size_t> inReplyLimit_;
+    std::optional<std::uint8_t> cutRequest_;
+    std::pair<int, std::string> failure_;
     HandleId nextHandle_ = 1;
     std::vector<HandleId> open_;
     std::vector<HandleId> closed_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -126,6 +127,29 @@ TEST_F(LinkDiscovery, CheckDeviceSetsFoundWithoutStoringThePath) {
     EXPECT_TRUE(trace.Lines().empty());
 }
 
+// The product sits only in the audio class, the ISP chip only in the USB
+// device class: each is seen only on its own path.
+TEST_F(LinkDiscovery, CheckDeviceSearchesTheClassOfTheChosenPath) {
+    link.SetMatchString("vid_2fc6&pid_f066");
+    link.SetAudioDriver(false);
+    EXPECT_FALSE(link.CheckDevice());
+    link.SetAudioDriver(true);
+    EXPECT_TRUE(link.CheckDevice());
+    link.SetMatchString("vid_2fc6&pid_6000");
+    EXPECT_FALSE(link.CheckDevice());
+    link.SetAudioDriver(false);
+    EXPECT_TRUE(link.CheckDevice());
+}
+
+TEST_F(LinkDiscovery, PresentPathsAreListedWithoutChangingTheLink) {
+    LookForProduct();
+    EXPECT_EQ(link.PresentInterfacePaths(true), std::vector<std::string>{kProductPath});
+    EXPECT_EQ(link.PresentInterfacePaths(false), std::vector<std::string>{kIspPath});
+    EXPECT_FALSE(link.IsFound());
+    EXPECT_TRUE(link.UsesAudioDriver());
+    EXPECT_TRUE(backend.OpenedPaths().empty());
+}
+
 TEST_F(LinkDiscovery, ListFailureLeavesFoundForFindAndClearsItForCheck) {
     LookForProduct();
     backend.SetListFails(true);
@@ -192,6 +216,25 @@ TEST_F(LinkProbe, AudioPathSendsTheSupportQueryOnItsOwnHandle) {
     EXPECT_EQ(call.outputSize, 0u);
     EXPECT_EQ(backend.ClosedHandles(), (std::vector<usb::DeviceBackend::HandleId>{call.handle}));
     EXPECT_FALSE(link.HasOpenHandle());
+}
+
+// The probe opens a handle of its own and leaves the link's open handle as
+// it was: a search during an operation must not close the device under it.
+TEST_F(LinkProbe, LeavesTheOpenHandleAlone) {
+    LookForProduct();
+    ASSERT_TRUE(link.FindDevice());
+    ASSERT_TRUE(link.OpenDevice());
+    std::uint8_t byte = 0;
+    ASSERT_TRUE(link.VendorRequest(0xC3, 0x91, 0, 0, &byte, 1));
+    const usb::DeviceBackend::HandleId linkHandle = backend.Calls().back().handle;
+    ASSERT_TRUE(link.FindDevice());
+    const auto& probe = backend.Calls().back();
+    EXPECT_NE(probe.handle, linkHandle);
+    EXPECT_TRUE(link.HasOpenHandle());
+    EXPECT_EQ(
+        std::count(backend.ClosedHandles().begin(), backend.ClosedHandles().end(), linkHandle), 0);
+    ASSERT_TRUE(link.VendorRequest(0xC3, 0x91, 0, 0, &byte, 1));
+    EXPECT_EQ(backend.Calls().back().handle, linkHandle);
 }
 
 TEST_F(LinkProbe, VendorPathAsksFor18BytesOfDeviceDescriptor) {

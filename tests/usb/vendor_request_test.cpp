@@ -118,25 +118,35 @@ TEST_F(VendorRequestVendorPath, OutDataTravelsInTheOutputBuffer) {
 // Both paths: what the link reports back to the chip commands.
 class BothPaths : public LinkTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(BothPaths, FailureOfTheDriverCallIsReported) {
+TEST_P(BothPaths, FailureOfTheDriverCallIsReportedWithItsCause) {
     OpenOn(GetParam());
     backend.SetHandler([](const usb::DecodedCall&) { return false; });
+    backend.SetFailure(-7, "libusb_control_transfer: LIBUSB_ERROR_TIMEOUT");
     std::uint8_t byte = 0;
     EXPECT_FALSE(link.VendorRequest(0xC3, 0x91, 0, 0, &byte, 1));
     EXPECT_FALSE(link.VendorRequest(0x43, 0x90, 0, 0, &byte, 1));
     EXPECT_TRUE(link.HasOpenHandle()) << "a failed request leaves the link as it was";
     EXPECT_TRUE(link.IsFound());
+    EXPECT_EQ(trace.Lines().back(),
+              "43 90 0000 0000 1 00 fail (libusb_control_transfer: LIBUSB_ERROR_TIMEOUT)");
+    EXPECT_EQ(link.LastRequestError(), "libusb_control_transfer: LIBUSB_ERROR_TIMEOUT");
 }
 
-TEST_P(BothPaths, ShortInAnswerStillSucceedsAndLeavesTheRestAlone) {
+// The tail of a short answer holds whatever the buffer held before: taken
+// for the device's, it once let a verify pass over bytes never read.
+TEST_P(BothPaths, ShortInAnswerIsAFailedRequest) {
     OpenOn(GetParam());
     backend.SetHandler([](const usb::DecodedCall& call) {
-        call.inBuffer[0] = 0x01;
+        if (!call.inBuffer.empty())
+            call.inBuffer[0] = 0x01;
         return true;
     });
+    backend.CutInReplies(1);
     std::uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-    EXPECT_TRUE(link.VendorRequest(0xC3, 0x91, 0, 0, buffer, 4));
-    EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{0x01, 0xEE, 0xEE, 0xEE}));
+    EXPECT_FALSE(link.VendorRequest(0xC3, 0x91, 0, 0, buffer, 4));
+    EXPECT_EQ(trace.Lines().back(), "c3 91 0000 0000 4 01eeeeee fail (short reply: 1 of 4 bytes)");
+    EXPECT_EQ(link.LastRequestError(), "short reply: 1 of 4 bytes");
+    EXPECT_TRUE(link.VendorRequest(0x43, 0x90, 0, 0, buffer, 4)) << "OUT requests are not cut";
 }
 
 TEST_P(BothPaths, NullBufferWithALengthSendsNothing) {
