@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -12,6 +13,10 @@ struct NameCase {
     const char* text;
     const char* testName;
 };
+
+void PrintTo(const NameCase& c, std::ostream* out) {
+    *out << c.text;
+}
 
 class FaultName : public ::testing::TestWithParam<NameCase> {};
 
@@ -79,6 +84,10 @@ struct BadCase {
     const char* testName;
     const char* errorPart;
 };
+
+void PrintTo(const BadCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class BadFaultText : public ::testing::TestWithParam<BadCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ struct LengthCase {
     Bytes bytes;
 };
 
+void PrintTo(const LengthCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class WrongLength : public ::testing::TestWithParam<LengthCase> {};
 
 TEST_P(WrongLength, IsIgnoredAndLeavesTheLatchAsItWas) {
@@ -81,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LengthCase{"SectorEraseWithAnExtraByte", At(0x20, 0x1000, {0x00})},
                       LengthCase{"SectorEraseWithoutItsLastAddressByte", {0x20, 0x00, 0x10}},
                       LengthCase{"StatusWriteWithoutData", {0x01}},
-                      LengthCase{"StatusWriteOfThreeBytes", {0x01, 0x1C, 0x00, 0x00}},
+                      LengthCase{"StatusWriteWithThreeDataBytes", {0x01, 0x1C, 0x00, 0x00}},
                       LengthCase{"PageProgramHeaderAlone", At(0x02, 0x0000)}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -130,6 +135,10 @@ struct TimingCase {
     sim::FlashTiming timing;
 };
 
+void PrintTo(const TimingCase& c, std::ostream* out) {
+    *out << sim::DatasheetFor(c.model).name << ' ' << sim::FlashTimingName(c.timing);
+}
+
 class BusyTimes : public ::testing::TestWithParam<TimingCase> {};
 
 TEST_P(BusyTimes, FollowTheChosenEndOfTheDatasheetRange) {
@@ -161,12 +170,20 @@ INSTANTIATE_TEST_SUITE_P(
                sim::FlashTimingName(info.param.timing);
     });
 
-class StatusLock : public ::testing::TestWithParam<FlashModel> {};
+struct LockedPart {
+    FlashModel model;
+};
+
+void PrintTo(const LockedPart& part, std::ostream* out) {
+    *out << sim::DatasheetFor(part.model).name;
+}
+
+class StatusLock : public ::testing::TestWithParam<LockedPart> {};
 
 // The protection value the tool writes last sets the lock bit (SRP0, SRWD)
 // on two of the parts; on the SST part the lock bit is BPL.
 TEST_P(StatusLock, HoldsTheRegisterOnlyWhileThePinIsHeld) {
-    Part part(GetParam());
+    Part part(GetParam().model);
     const std::uint8_t locked =
         static_cast<std::uint8_t>(part.flash.Datasheet().statusLockBit | 0x0C);
     part.flash.SetStatusBits(locked);
@@ -189,10 +206,11 @@ TEST_P(StatusLock, HoldsTheRegisterOnlyWhileThePinIsHeld) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Parts, StatusLock,
-                         ::testing::Values(FlashModel::Sst25vf016b, FlashModel::Mx25l1021e,
-                                           FlashModel::W25q80),
+                         ::testing::Values(LockedPart{FlashModel::Sst25vf016b},
+                                           LockedPart{FlashModel::Mx25l1021e},
+                                           LockedPart{FlashModel::W25q80}),
                          [](const auto& info) {
-                             return std::string(sim::DatasheetFor(info.param).name);
+                             return std::string(sim::DatasheetFor(info.param.model).name);
                          });
 
 }  // namespace

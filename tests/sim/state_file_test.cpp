@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "chip/request_codes.h"
@@ -155,6 +156,10 @@ struct BadFile {
     std::string (*spoil)(std::string);
     const char* why;
 };
+
+void PrintTo(const BadFile& bad, std::ostream* out) {
+    *out << bad.name;
+}
 
 class StateFileRefused : public StateFileTest, public ::testing::WithParamInterface<BadFile> {};
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct Part {
     sim::FlashModel model;
     sim::FlashTiming timing = sim::FlashTiming::Typical;
 };
+
+void PrintTo(const Part& part, std::ostream* out) {
+    *out << sim::DatasheetFor(part.model).name << ' ' << sim::FlashTimingName(part.timing);
+}
 
 std::string PartName(const ::testing::TestParamInfo<Part>& info) {
     return std::string(sim::DatasheetFor(info.param.model).name) + "_" +
