@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "chip/flash_commands.h"
 #include "chip/request_codes.h"
 #include "sim/pass_through_engine.h"
 #include "sim_rig.h"
@@ -139,6 +142,19 @@ TEST_F(PassThroughTest, OnlyAReadyAnswerReleasesAReplyAndOnlyOnce) {
     ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
     EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, status)) << "the same reply again";
     EXPECT_EQ(status[0], 0xAA);
+}
+
+// The status read whose read-back instruction is lost answers "no status"
+// (0xFF, taken for busy), never a data byte of the block read before it.
+TEST_F(PassThroughTest, LostStatusInstructionCannotReturnTheLastDataByte) {
+    ASSERT_TRUE(rig.EnterIsp());
+    std::array<std::uint8_t, 64> block{};
+    ASSERT_TRUE(chip::FlashReadBlock(rig.link, 0x0000, 64, block.data()));
+    ASSERT_NE(block[0], 0xFF);
+    sim::FaultPlan plan;
+    plan.failRequest = 1;
+    rig.bus.SetFaultPlan(plan);
+    EXPECT_EQ(chip::FlashReadStatus(rig.link), 0xFF);
 }
 
 }  // namespace
