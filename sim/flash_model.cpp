@@ -101,4 +101,12 @@ const char* FlashTimingName(FlashTiming timing) {
     return timing == FlashTiming::Maximum ? "max" : "typical";
 }
 
+std::optional<FlashTiming> FlashTimingNamed(std::string_view name) {
+    for (FlashTiming timing : {FlashTiming::Typical, FlashTiming::Maximum}) {
+        if (name == FlashTimingName(timing))
+            return timing;
+    }
+    return std::nullopt;
+}
+
 }  // namespace sim

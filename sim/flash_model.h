@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace sim {
 
@@ -64,7 +66,9 @@ constexpr std::uint32_t BusyUs(FlashTiming timing, std::uint32_t typicalUs,
     return timing == FlashTiming::Maximum ? maximumUs : typicalUs;
 }
 
-// Lower-case names for options and state files ("typical", "max").
+// Lower-case names for options ("typical", "max"), and back; nullopt for
+// any other text.
 const char* FlashTimingName(FlashTiming timing);
+std::optional<FlashTiming> FlashTimingNamed(std::string_view name);
 
 }  // namespace sim

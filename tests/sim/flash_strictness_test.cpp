@@ -213,4 +213,12 @@ INSTANTIATE_TEST_SUITE_P(Parts, StatusLock,
                              return std::string(sim::DatasheetFor(info.param.model).name);
                          });
 
+TEST(TimingNames, ReadBackAsWrittenAndNothingElse) {
+    EXPECT_EQ(sim::FlashTimingNamed("typical"), sim::FlashTiming::Typical);
+    EXPECT_EQ(sim::FlashTimingNamed("max"), sim::FlashTiming::Maximum);
+    EXPECT_EQ(sim::FlashTimingNamed("maximum"), std::nullopt);
+    EXPECT_EQ(sim::FlashTimingNamed("Typical"), std::nullopt);
+    EXPECT_EQ(sim::FlashTimingNamed(""), std::nullopt);
+}
+
 }  // namespace
