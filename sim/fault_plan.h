@@ -6,6 +6,14 @@
 
 namespace sim {
 
+// Faults that the bus hands to a device at a given request, for the device
+// to carry on from then.
+enum class DeviceFault {
+    FlashStuckBusy,         // the flash reports busy for ever
+    PassThroughNeverReady,  // the pass-through engine never reports ready
+    CorruptReads,           // every flash read delivers its first byte altered
+};
+
 // Faults to inject, set on the bus with SimBackend::SetFaultPlan. Request
 // numbers count every control call on an open handle (probes included) from
 // the moment the plan is set: 1 is the next call. Every fault ends in failed
@@ -18,13 +26,27 @@ struct FaultPlan {
     // request reaches it; the request and everything after it on its handles fail.
     std::optional<std::uint64_t> unplugAtRequest;
 
+    // The product this request is addressed to loses power before it answers:
+    // the request fails, the chip restarts with what its flash holds (array and
+    // non-volatile status bits) and enumerates by its boot rule.
+    std::optional<std::uint64_t> powerLossAtRequest;
+
+    // From this request on (before it reaches the device) the flash reports
+    // busy for ever, the engine never reports ready, or every flash read
+    // delivers its first byte XOR 0x01.
+    std::optional<std::uint64_t> stuckBusyAtRequest;
+    std::optional<std::uint64_t> neverReadyAtRequest;
+    std::optional<std::uint64_t> corruptReadsFromRequest;
+
     // IN requests whose data stage ends early: `count` IN requests from request
-    // number `fromRequest` on deliver at most `maxBytes` bytes; the rest of the
-    // caller's buffer keeps its old contents. The request still succeeds.
+    // number `fromRequest` on deliver at most `maxBytes` bytes (with `half`,
+    // half of what was asked, rounded down); the rest of the caller's buffer
+    // keeps its old contents. The request still succeeds.
     struct ShortReplies {
         std::uint64_t fromRequest = 1;
         std::uint64_t count = std::numeric_limits<std::uint64_t>::max();
         std::uint16_t maxBytes = 0;
+        bool half = false;
     };
     std::optional<ShortReplies> shortReplies;
 

@@ -28,19 +28,20 @@ I2cMaster::I2cMaster() {
 void I2cMaster::Write(std::uint16_t reg, std::uint8_t value, std::uint64_t nowUs) {
     switch (reg) {
         case kControl:
-            Control(value);
+            if (Enabled())
+                Control(value);
             break;
         case kSetup:
             setup_ = value;
             break;
         case kTxData:
             txData_ = value;
-            if (transferMode_ == kSend)
+            if (Enabled() && transferMode_ == kSend)
                 Send(value, nowUs);
             break;
         case kTransfer:
             transferMode_ = value;
-            if (value == kReceive)
+            if (Enabled() && value == kReceive)
                 Receive(nowUs);
             break;
         default:

@@ -12,11 +12,15 @@ namespace sim {
 // send register then puts that byte on the bus. Writing 0x03 receives one
 // byte at once. A byte transfer takes kByteTimeUs; the status register shows
 // done (bit 0) and no-acknowledge (bit 3) only once it is over.
+// The master does nothing on its bus until the set-up register holds 0x04
+// (written when the I2C page is shown): before that, starts, stops and
+// transfers are not carried out and the status never shows done.
 class I2cMaster {
 public:
     static constexpr std::uint16_t kFirstRegister = 0x10;
     static constexpr std::uint16_t kLastRegister = 0x14;
     static constexpr std::uint32_t kByteTimeUs = 25;  // nine bits at 400 kHz, rounded up
+    static constexpr std::uint8_t kSetupEnabled = 0x04;
 
     I2cMaster();
 
@@ -28,6 +32,7 @@ public:
 
     // Chip reset: bus idle, registers cleared; the devices keep their registers.
     void Reset();
+    bool Enabled() const { return setup_ == kSetupEnabled; }
 
     // The device answering `addressByte` (bit 0 ignored), or nullptr.
     I2cRegisterDevice* DeviceAt(std::uint8_t addressByte);

@@ -23,6 +23,7 @@ std::uint8_t ParamMailbox::Read(std::uint16_t reg, std::uint64_t nowUs) {
 }
 
 void ParamMailbox::Start(std::uint8_t command, std::uint64_t nowUs) {
+    latched_ = regs_;
     pending_ = true;
     doneAtUs_ = nowUs + (command == kHidCommand ? kHidCompletionUs : kParamCompletionUs);
 }
@@ -36,8 +37,8 @@ void ParamMailbox::Settle(std::uint64_t nowUs) {
 
 void ParamMailbox::Complete() {
     std::uint8_t& command = regs_[0];
-    const std::uint8_t selector = regs_[kSelector - kCommand];
-    if (command == kHidCommand) {
+    const std::uint8_t selector = latched_[kSelector - kCommand];
+    if (latched_[0] == kHidCommand) {
         hidKeys_.push_back(selector);
         command = kHidDone;
         ++completed_;
@@ -46,9 +47,9 @@ void ParamMailbox::Complete() {
     constexpr std::size_t kData = kDataFirst - kCommand;
     ParamStore::Data data;
     for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = regs_[kData + i];
+        data[i] = latched_[kData + i];
     // A request the firmware does not understand is never acknowledged.
-    if (!store_.Apply(selector, regs_[kArgument - kCommand], data))
+    if (!store_.Apply(selector, latched_[kArgument - kCommand], data))
         return;
     if ((selector & ParamStore::kReadBit) != 0) {
         for (std::size_t i = 0; i < data.size(); ++i)

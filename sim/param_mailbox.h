@@ -10,8 +10,11 @@ namespace sim {
 
 // The firmware's mailbox in bank 0 (registers 0x90-0x9A). Writing the command
 // register starts a request; the firmware carries it out after a while and
-// writes its completion code into the command register. Only running
-// firmware serves the mailbox: a request made in ISP mode never completes.
+// writes its completion code into the command register. The firmware takes
+// the selector, argument and data registers over when the command register
+// is written; later writes to them do not change the request in flight.
+// Only running firmware serves the mailbox: a request made in ISP mode never
+// completes.
 class ParamMailbox {
 public:
     static constexpr std::uint16_t kCommand = 0x90;
@@ -47,6 +50,7 @@ private:
 
     ParamStore& store_;
     std::array<std::uint8_t, kDataLast - kCommand + 1> regs_{};
+    std::array<std::uint8_t, kDataLast - kCommand + 1> latched_{};  // the request in flight
     bool pending_ = false;
     std::uint64_t doneAtUs_ = 0;
     std::uint64_t completed_ = 0;

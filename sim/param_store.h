@@ -47,8 +47,13 @@ public:
     void SetString(int which, std::string_view text);
     void SetSysSetting(const std::array<std::uint8_t, 4>& setting) { sys_ = setting; }
 
-private:
+    // String 1, 2 or 3 byte for byte as the host last wrote it, for keeping
+    // the store between runs (a host may leave any bytes in a packet).
     using Packet = std::array<std::uint8_t, kDataRegisters * kStringChunks>;
+    Packet StringPacket(int which) const { return strings_.at(which - 1); }
+    void SetStringPacket(int which, const Packet& packet) { strings_.at(which - 1) = packet; }
+
+private:
     static int StringIndexFor(std::uint8_t selector);
     bool ApplyString(int index, bool read, std::uint8_t chunk, Data& data);
 

@@ -35,11 +35,6 @@ bool PassThroughEngine::RunWithReply(std::span<const std::uint8_t> bytes, std::u
 }
 
 void PassThroughEngine::Run(std::uint16_t replyCount, std::uint64_t nowUs) {
-    if (stagedPending_) {
-        // The earlier reply is complete before this instruction starts clocking.
-        std::copy_n(staged_.begin(), stagedCount_, reply_.begin());
-        stagedPending_ = false;
-    }
     if (neverReadyAfter_) {
         if (*neverReadyAfter_ == 0) {
             neverReady_ = true;
@@ -52,27 +47,35 @@ void PassThroughEngine::Run(std::uint16_t replyCount, std::uint64_t nowUs) {
     // chip select rises at the end of the clocking.
     const std::uint64_t start = std::max(nowUs, readyAtUs_);
     const std::uint64_t clockNs =
-        kOverheadNs + static_cast<std::uint64_t>(pending_.size() + replyCount) * kNsPerByte;
-    readyAtUs_ = start + (clockNs + 999) / 1000;
+        static_cast<std::uint64_t>(pending_.size() + replyCount) * kNsPerByte;
+    readyAtUs_ = start + kPickupUs + (clockNs + 999) / 1000;
     flash_.Execute(pending_, std::span<std::uint8_t>(staged_.data(), replyCount), readyAtUs_);
     pending_.clear();
-    stagedCount_ = replyCount;
-    stagedPending_ = replyCount > 0;
+    if (replyCount > 0) {
+        // A new read-back replaces a reply the host has not fetched.
+        stagedCount_ = replyCount;
+        stagedPending_ = true;
+        released_ = false;
+    }
     ++instructionsRun_;
 }
 
-void PassThroughEngine::PublishReply(std::uint64_t nowUs) {
-    if (!stagedPending_ || nowUs < readyAtUs_)
-        return;
-    std::copy_n(staged_.begin(), stagedCount_, reply_.begin());
-    stagedPending_ = false;
+bool PassThroughEngine::AnswerReady(std::uint64_t nowUs) {
+    if (!IsReady(nowUs))
+        return false;
+    if (stagedPending_) {
+        std::copy_n(staged_.begin(), stagedCount_, reply_.begin());
+        stagedPending_ = false;
+        released_ = true;
+    }
+    return true;
 }
 
-bool PassThroughEngine::Fetch(std::span<std::uint8_t> out, std::uint64_t nowUs) {
-    if (out.size() > reply_.size())
+bool PassThroughEngine::Fetch(std::span<std::uint8_t> out) {
+    if (out.size() > reply_.size() || !released_)
         return false;
-    PublishReply(nowUs);
     std::copy_n(reply_.begin(), out.size(), out.begin());
+    released_ = false;
     return true;
 }
 
@@ -83,6 +86,7 @@ bool PassThroughEngine::IsReady(std::uint64_t nowUs) const {
 void PassThroughEngine::Reset() {
     pending_.clear();
     stagedPending_ = false;
+    released_ = false;
     reply_.fill(0);
 }
 

@@ -13,16 +13,21 @@ class SpiFlash;
 
 // The chip's SPI pass-through: it gathers the bytes of one flash instruction
 // over one or more requests, clocks them out to the flash with chip select
-// held low, and can clock back reply bytes into a buffer that the host
-// fetches once the engine reports ready. Clocking takes time on the SPI bus;
-// until it is over the engine is not ready and a fetch still sees the
-// previous reply.
+// held low, and can clock back reply bytes. The firmware starts clocking
+// from its main loop some time after the request, and until the clocking is
+// over the engine is not ready. It hands a reply to the host only through
+// the ready query: the answer "ready" moves the finished reply into the
+// buffer that the next fetch reads, and a fetch takes it out. A fetch with no
+// reply released that way (no ready poll since the instruction, or a second
+// fetch of the same reply) is stalled: the host gets nothing, never a stale
+// reply.
 class PassThroughEngine {
 public:
     static constexpr std::size_t kMaxInstructionBytes = 260;  // instruction, address, one page
     static constexpr std::size_t kReplyBufferBytes = 256;
-    static constexpr std::uint32_t kOverheadNs = 2000;  // per instruction
-    static constexpr std::uint32_t kNsPerByte = 667;    // 12 MHz SPI clock
+    // Main-loop latency of the firmware before it starts clocking.
+    static constexpr std::uint32_t kPickupUs = 40;
+    static constexpr std::uint32_t kNsPerByte = 667;  // 12 MHz SPI clock
 
     explicit PassThroughEngine(SpiFlash& flash) : flash_(flash) {}
 
@@ -32,8 +37,13 @@ public:
     // Ends the instruction with `bytes` and clocks back `replyCount` bytes.
     bool RunWithReply(std::span<const std::uint8_t> bytes, std::uint16_t replyCount,
                       std::uint64_t nowUs);
-    // The reply of the last read-back instruction, as far as the buffer goes.
-    bool Fetch(std::span<std::uint8_t> out, std::uint64_t nowUs);
+    // The ready query as the host asks it: a ready answer releases the reply
+    // of the last read-back instruction to the next fetch.
+    bool AnswerReady(std::uint64_t nowUs);
+    // The released reply, as far as the buffer goes; false (a stall) when no
+    // reply is released.
+    bool Fetch(std::span<std::uint8_t> out);
+    // Whether the engine has finished clocking, without side effects.
     bool IsReady(std::uint64_t nowUs) const;
 
     // Drops a half-gathered instruction and the reply (reset, mode change).
@@ -44,14 +54,14 @@ public:
 
 private:
     void Run(std::uint16_t replyCount, std::uint64_t nowUs);
-    void PublishReply(std::uint64_t nowUs);
 
     SpiFlash& flash_;
     std::vector<std::uint8_t> pending_;
     std::array<std::uint8_t, kReplyBufferBytes> reply_{};   // what a fetch sees
     std::array<std::uint8_t, kReplyBufferBytes> staged_{};  // being clocked in
     std::uint16_t stagedCount_ = 0;
-    bool stagedPending_ = false;
+    bool stagedPending_ = false;  // a reply not yet released by a ready answer
+    bool released_ = false;       // reply_ holds a reply not yet fetched
     std::uint64_t readyAtUs_ = 0;
     std::uint64_t instructionsRun_ = 0;
     bool neverReady_ = false;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include "sim/firmware_layout.h"
 #include "sim/sim_backend.h"
+#include "sim/state_file.h"
 
 namespace sim {
 namespace {
@@ -39,6 +41,8 @@ std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock
     chip.ispVid = config.ispVid;
     chip.flash = config.flash;
     chip.initialFlashStatus = ProtectedStatus(datasheet);
+    chip.timing = config.timing;
+    chip.writeProtectHeld = config.writeProtectHeld;
     if (!config.blankFlash) {
         const std::uint32_t length = std::min(config.firmwareLength, datasheet.sizeBytes);
         chip.initialFlash = MakeFirmwareImage(length, static_cast<std::uint8_t>(config.row));
@@ -53,8 +57,23 @@ std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock
 std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& config,
                                      usb::Clock& clock) {
     std::shared_ptr<SimChip> chip = MakeProductChip(config, clock);
+    std::optional<ProductState> kept;
+    if (!config.stateFile.empty() && std::filesystem::exists(config.stateFile)) {
+        std::string error;
+        kept = ReadStateFile(config.stateFile, error);
+        if (!kept || !ApplyLastingState(*chip, *kept, error))
+            throw StateFileError(error);
+    }
     backend.Plug(config.location, chip);
+    if (kept && kept->volatileState && !config.powerCycle)
+        chip->RestoreVolatile(*kept->volatileState);
+    if (config.faults)
+        backend.SetFaultPlan(*config.faults);
     return chip;
+}
+
+bool SaveProductState(const SimChip& chip, const std::string& path, std::string& error) {
+    return WriteStateFile(path, CaptureState(chip), error);
 }
 
 }  // namespace sim

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "product/product_table.h"
+#include "sim/fault_plan.h"
 #include "sim/flash_model.h"
 #include "sim/sim_chip.h"
 
@@ -29,6 +32,30 @@ struct ProductConfig {
     // Length of the old firmware in the flash (clamped to the flash size).
     std::uint32_t firmwareLength = 0x10000;
     std::string location = "1-2";
+
+    // Datasheet typical busy times, or the maximum ("slow part").
+    FlashTiming timing = FlashTiming::Typical;
+    // The board holds the flash's write-protect pin low.
+    bool writeProtectHeld = false;
+
+    // When set and the file exists, the product is the one kept there (see
+    // state_file.h) instead of a factory-fresh one. Loading is all that
+    // PlugProduct does with it; the front end saves with SaveProductState.
+    std::string stateFile;
+    // Load only what survives a power cycle: flash, non-volatile status bits,
+    // parameters. The chip then boots by its boot rule.
+    bool powerCycle = false;
+
+    // Set on the bus when the product is plugged in: request numbers count
+    // from that moment, for every device on the bus.
+    std::optional<FaultPlan> faults;
+};
+
+// A state file that exists but does not load. The product is not plugged
+// in, and the file must be left as it is.
+class StateFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // Identity of product row `row` (0-9) in normal operation, from the product
@@ -39,8 +66,15 @@ UsbIdentity ProductIdentity(int row);
 // flash protection set, parameters naming the product.
 std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock);
 
-// Makes the chip and plugs it in at config.location.
+// Makes the chip, takes over config.stateFile when it exists (throws
+// StateFileError when it does not load), plugs the chip in at
+// config.location and sets config.faults on the bus.
 std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& config,
                                      usb::Clock& clock);
+
+// Keeps the product's whole state in `path` for the next run. False with a
+// sentence in `error` when the file cannot be written; an earlier file then
+// stays as it was.
+bool SaveProductState(const SimChip& chip, const std::string& path, std::string& error);
 
 }  // namespace sim

@@ -179,6 +179,7 @@ void SimBackend::ChargeLatency() {
 
 bool SimBackend::PassesRequestFaults(const Slot& slot) {
     const std::uint64_t n = ++faultRequests_;
+    InjectDueDeviceFaults(*slot.device, n);
     if (faults_.failRequest == n)
         return false;
     if (faults_.unplugAtRequest == n) {
@@ -186,7 +187,26 @@ bool SimBackend::PassesRequestFaults(const Slot& slot) {
         Unplug(location);
         return false;
     }
+    if (faults_.powerLossAtRequest == n) {
+        const std::string location = slot.location;
+        PowerCycle(location);
+        return false;
+    }
     return true;
+}
+
+void SimBackend::InjectDueDeviceFaults(SimDevice& device, std::uint64_t request) {
+    if (faults_.stuckBusyAtRequest == request)
+        device.InjectFault(DeviceFault::FlashStuckBusy);
+    if (faults_.neverReadyAtRequest == request)
+        device.InjectFault(DeviceFault::PassThroughNeverReady);
+    if (faults_.corruptReadsFromRequest == request)
+        device.InjectFault(DeviceFault::CorruptReads);
+}
+
+std::size_t SimBackend::ShortReplyLength(std::size_t asked) const {
+    const FaultPlan::ShortReplies& cut = *faults_.shortReplies;
+    return cut.half ? asked / 2 : std::min<std::size_t>(cut.maxBytes, asked);
 }
 
 std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call) {
@@ -204,7 +224,7 @@ std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::De
     ++shortRepliesGiven_;
     std::vector<std::uint8_t> answer(call.inBuffer.begin(), call.inBuffer.end());
     const bool ok = device.HandleControl(call.setup, call.outData, answer);
-    const std::size_t n = std::min<std::size_t>(shortReplies->maxBytes, answer.size());
+    const std::size_t n = ShortReplyLength(answer.size());
     std::copy_n(answer.begin(), n, call.inBuffer.begin());
     if (!ok)
         return std::nullopt;

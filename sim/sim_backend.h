@@ -49,7 +49,7 @@ public:
     void Plug(const std::string& location, std::shared_ptr<SimDevice> device);
     // Powers the device down; open handles to it fail from now on. No-op when empty.
     void Unplug(const std::string& location);
-    // Unplug and plug back the same device.
+    // Unplug and plug back the same device (also what a power loss does).
     void PowerCycle(const std::string& location);
     SimDevice* DeviceAt(const std::string& location) const;
     std::vector<std::string> Locations() const;
@@ -104,6 +104,8 @@ private:
     void ChargeLatency();
     // False when the plan fails this request (and may have unplugged `slot`).
     bool PassesRequestFaults(const Slot& slot);
+    void InjectDueDeviceFaults(SimDevice& device, std::uint64_t request);
+    std::size_t ShortReplyLength(std::size_t asked) const;
     // The bytes the host received (all of an IN answer unless the plan cuts
     // it), or nothing when the device stalled.
     std::optional<std::size_t> Transfer(SimDevice& device, const usb::DecodedCall& call);

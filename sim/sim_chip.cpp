@@ -29,6 +29,11 @@ constexpr std::uint16_t kLeaveIspIndex = 0x1A9D;
 constexpr std::uint16_t kBankSelect = 0x00;
 constexpr std::uint8_t kBankMailbox = 0x00;
 constexpr std::uint8_t kBankI2cMaster = 0x0E;
+constexpr std::uint8_t kBankIspControl = 0x0D;
+constexpr std::uint8_t kIspControl1 = 0x01;
+constexpr std::uint8_t kIspControl1Open = 0x03;
+constexpr std::uint8_t kIspControl7 = 0x07;
+constexpr std::uint8_t kIspControl7Open = 0x10;
 constexpr std::size_t kMaxDataStage = 256;
 
 }  // namespace
@@ -37,9 +42,10 @@ SimChip::SimChip(const ChipConfig& config, usb::Clock& clock)
     : SimDevice(config.product),
       config_(config),
       clock_(clock),
-      flash_(config.flash),
+      flash_(config.flash, config.timing),
       engine_(flash_),
       mailbox_(params_) {
+    flash_.SetWriteProtectHeld(config.writeProtectHeld);
     flash_.Load(0, config_.initialFlash);
     if (config_.initialFlashStatus)
         flash_.SetStatusBits(*config_.initialFlashStatus);
@@ -83,9 +89,9 @@ bool SimChip::HandleVendor(const usb::ControlSetup& setup, std::span<const std::
 bool SimChip::HandlePassThrough(const usb::ControlSetup& setup,
                                 std::span<const std::uint8_t> outData,
                                 std::span<std::uint8_t> inBuffer) {
-    // The chip runs its firmware from this flash; only in ISP mode may the
-    // host reach it.
-    if (!ispMode_)
+    // The chip runs its firmware from this flash; only in ISP mode, with the
+    // SPI port handed over by the control registers, may the host reach it.
+    if (!PassThroughOpen())
         return false;
     const std::uint64_t now = clock_.NowUs();
     const bool in = setup.IsIn();
@@ -103,11 +109,11 @@ bool SimChip::HandlePassThrough(const usb::ControlSetup& setup,
         case kFlashFetch:
             if (!in || setup.value != 0 || setup.index != 0 || inBuffer.empty())
                 return false;
-            return engine_.Fetch(inBuffer, now);
+            return engine_.Fetch(inBuffer);
         default:  // ready query
             if (!in || inBuffer.size() != 1)
                 return false;
-            inBuffer[0] = engine_.IsReady(now) ? 1 : 0;
+            inBuffer[0] = engine_.AnswerReady(now) ? 1 : 0;
             return true;
     }
 }
@@ -181,6 +187,12 @@ void SimChip::SetRegister(std::uint8_t bank, std::uint8_t reg, std::uint8_t valu
     }
 }
 
+bool SimChip::PassThroughOpen() const {
+    const auto& control = banks_[kBankIspControl];
+    return ispMode_ && control[kIspControl7] == kIspControl7Open &&
+           control[kIspControl1] == kIspControl1Open;
+}
+
 UsbIdentity SimChip::BootIdentity() const {
     if (HoldsCompleteFirmware(flash_.Contents()))
         return config_.product;
@@ -210,6 +222,42 @@ void SimChip::ApplyFaultPlan(const FaultPlan& plan) {
     engine_.SetNeverReadyAfter(plan.passThroughNeverReadyAfter);
     flash_.SetStuckBusyAfter(plan.flashStuckBusyAfter);
     flash_.SetCorruptReads(plan.corruptReads);
+}
+
+void SimChip::InjectFault(DeviceFault fault) {
+    switch (fault) {
+        case DeviceFault::FlashStuckBusy:
+            flash_.SetStuckBusyAfter(0);
+            break;
+        case DeviceFault::PassThroughNeverReady:
+            engine_.SetNeverReadyAfter(0);
+            break;
+        case DeviceFault::CorruptReads:
+            flash_.CorruptEveryRead();
+            break;
+    }
+}
+
+ChipVolatileState SimChip::SaveVolatile() const {
+    ChipVolatileState state;
+    state.firmwareRunning = bootedFirmware_;
+    state.ispMode = ispMode_;
+    state.bank = bank_;
+    state.registers = banks_;
+    state.flash = flash_.Volatile(clock_.NowUs());
+    return state;
+}
+
+void SimChip::RestoreVolatile(const ChipVolatileState& state) {
+    bootedFirmware_ = state.firmwareRunning;
+    ispMode_ = state.ispMode;
+    bank_ = state.bank;
+    banks_ = state.registers;
+    engine_.Reset();
+    i2c_.Reset();
+    mailbox_.Reset();
+    flash_.RestoreVolatile(state.flash, clock_.NowUs());
+    Reenumerate(bootedFirmware_ ? config_.product : UsbIdentity{config_.ispVid, kIspPid, false});
 }
 
 }  // namespace sim

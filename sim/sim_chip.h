@@ -35,6 +35,22 @@ struct ChipConfig {
     std::vector<std::uint8_t> initialFlash;
     // Status register at first power-up; unset: the part's power-up value.
     std::optional<std::uint8_t> initialFlashStatus;
+    FlashTiming timing = FlashTiming::Typical;
+    // The board holds the flash's write-protect pin low. The products leave
+    // it free, so the status register's lock bit has no effect there.
+    bool writeProtectHeld = false;
+};
+
+// What the chip loses when its power goes, as a state file keeps it between
+// runs: the mode it is in, its registers, and the flash's volatile state.
+struct ChipVolatileState {
+    using Bank = std::array<std::uint8_t, 256>;
+
+    bool firmwareRunning = false;  // booted from a complete firmware; else the bare chip
+    bool ispMode = false;
+    std::uint8_t bank = 0;
+    std::array<Bank, 256> registers{};
+    SpiFlash::VolatileState flash;
 };
 
 // Status registers 0xA4-0xA6 of bank 0, as the firmware reports the audio input.
@@ -54,7 +70,9 @@ struct DeviceStatus {
 // pass-through to its flash, the I2C master and the parameter mailbox.
 // At power-up (and when it leaves ISP mode) it boots: with a complete firmware
 // in its flash it enumerates as the product, otherwise as the bare chip in
-// ISP mode. The pass-through works only in ISP mode.
+// ISP mode. The pass-through works only in ISP mode, entered with its key,
+// and only once bank 13 holds the ISP control values (0x07 = 0x10,
+// 0x01 = 0x03); only the leave key ends ISP mode.
 class SimChip final : public SimDevice {
 public:
     static constexpr std::uint16_t kRegisterCount = 256;
@@ -67,8 +85,17 @@ public:
                        std::span<std::uint8_t> inBuffer) override;
     void OnPlugged() override;
     void ApplyFaultPlan(const FaultPlan& plan) override;
+    void InjectFault(DeviceFault fault) override;
 
     bool InIspMode() const { return ispMode_; }
+    // ISP mode entered and the bank-13 control values in place.
+    bool PassThroughOpen() const;
+    ChipConfig Config() const { return config_; }
+
+    ChipVolatileState SaveVolatile() const;
+    // Takes a saved state over as if the chip had never been off, and
+    // enumerates under the identity that state implies.
+    void RestoreVolatile(const ChipVolatileState& state);
     // The identity this chip boots into with its flash as it is now.
     UsbIdentity BootIdentity() const;
     UsbIdentity ProductIdentity() const { return config_.product; }

@@ -8,6 +8,7 @@
 namespace sim {
 
 struct FaultPlan;
+enum class DeviceFault;
 
 // What the host sees of a device when it enumerates: its IDs and whether it
 // offers an Audio-class interface (only such devices appear in the audio
@@ -49,6 +50,8 @@ public:
 
     // The device-side part of a fault plan (the bus keeps the request-level part).
     virtual void ApplyFaultPlan(const FaultPlan& /*plan*/) {}
+    // A request-numbered fault of the plan has come due for this device.
+    virtual void InjectFault(DeviceFault /*fault*/) {}
 
 protected:
     // Detaches and attaches again, possibly as something else.

@@ -19,6 +19,8 @@ constexpr std::uint8_t kChipErase = 0xC7;
 
 constexpr std::uint32_t kSectorSize = 4096;
 constexpr std::size_t kAddressedLength = 4;  // instruction and three address bytes
+constexpr std::size_t kAaiFirstLength = kAddressedLength + 2;  // with the first word
+constexpr std::size_t kAaiNextLength = 3;                      // instruction and one word
 
 std::uint32_t AddressOf(std::span<const std::uint8_t> bytes) {
     return (static_cast<std::uint32_t>(bytes[1]) << 16) |
@@ -27,8 +29,9 @@ std::uint32_t AddressOf(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-SpiFlash::SpiFlash(FlashModel model)
+SpiFlash::SpiFlash(FlashModel model, FlashTiming timing)
     : datasheet_(DatasheetFor(model)),
+      timing_(timing),
       memory_(datasheet_.sizeBytes, 0xFF),
       status_(datasheet_.powerUpStatus) {}
 
@@ -45,7 +48,38 @@ void SpiFlash::Execute(std::span<const std::uint8_t> bytes, std::span<std::uint8
         return;
     if (aaiActive_ && op != kWordProgram && op != kReadStatus && op != kWriteDisable)
         return;
+    if (!LengthFits(bytes))
+        return;
     Dispatch(bytes, reply, nowUs);
+}
+
+// Reads stream out for as long as the clock runs, so extra bytes clocked in
+// with them are don't-care; every instruction that changes something is
+// executed only when chip select rises right after its last byte.
+bool SpiFlash::LengthFits(std::span<const std::uint8_t> bytes) const {
+    const std::size_t n = bytes.size();
+    switch (bytes[0]) {
+        case kReadStatus:
+        case kReadId:
+            return true;
+        case kRead:
+            return n >= kAddressedLength;
+        case kWriteEnable:
+        case kWriteDisable:
+        case kChipErase:
+            return n == 1;
+        case kWriteStatus:
+            return n >= 2 && n <= 1u + datasheet_.maxStatusWriteBytes;
+        case kSectorErase:
+            return n == kAddressedLength;
+        case kPageProgram:
+            // The byte-program part takes exactly one data byte.
+            return datasheet_.pageSize == 1 ? n == kAddressedLength + 1 : n > kAddressedLength;
+        case kWordProgram:
+            return n == (aaiActive_ ? kAaiNextLength : kAaiFirstLength);
+        default:
+            return false;
+    }
 }
 
 bool SpiFlash::Dispatch(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> reply,
@@ -131,6 +165,8 @@ void SpiFlash::ReadData(std::span<const std::uint8_t> bytes, std::span<std::uint
     for (std::size_t i = 0; i < reply.size(); ++i) {
         reply[i] = memory_[(address + i) % datasheet_.sizeBytes];
     }
+    if (corruptEveryRead_ && !reply.empty())
+        reply[0] ^= 0x01;
     if (!corruptReads_)
         return;
     const std::uint32_t offset =
@@ -152,10 +188,15 @@ bool SpiFlash::WriteEnable(bool enable) {
     return true;
 }
 
+bool SpiFlash::StatusLocked() const {
+    return writeProtectHeld_ && (status_ & datasheet_.statusLockBit) != 0;
+}
+
 bool SpiFlash::WriteStatus(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
-    if (bytes.size() < 2 || (status_ & kStatusWriteEnabled) == 0)
+    // Hardware protection: the instruction is not executed and the latch stays set.
+    if ((status_ & kStatusWriteEnabled) == 0 || StatusLocked())
         return false;
-    if (!StartBusy(datasheet_.writeStatusUs, nowUs))
+    if (!StartBusy(datasheet_.writeStatusUs, datasheet_.writeStatusMaxUs, nowUs))
         return true;
     const std::uint8_t mask = datasheet_.writableStatusMask;
     status_ = static_cast<std::uint8_t>((status_ & ~mask) | (bytes[1] & mask));
@@ -165,33 +206,33 @@ bool SpiFlash::WriteStatus(std::span<const std::uint8_t> bytes, std::uint64_t no
 bool SpiFlash::EraseChip(std::uint64_t nowUs) {
     if ((status_ & kStatusWriteEnabled) == 0 || RangeProtected(0, datasheet_.sizeBytes))
         return false;
-    if (!StartBusy(datasheet_.chipEraseUs, nowUs))
+    if (!StartBusy(datasheet_.chipEraseUs, datasheet_.chipEraseMaxUs, nowUs))
         return true;
     std::fill(memory_.begin(), memory_.end(), 0xFF);
     return true;
 }
 
 bool SpiFlash::EraseSector(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
-    if (bytes.size() < kAddressedLength || (status_ & kStatusWriteEnabled) == 0)
+    if ((status_ & kStatusWriteEnabled) == 0)
         return false;
     const std::uint32_t start = (AddressOf(bytes) % datasheet_.sizeBytes) & ~(kSectorSize - 1);
     if (RangeProtected(start, kSectorSize))
         return false;
-    if (!StartBusy(datasheet_.sectorEraseUs, nowUs))
+    if (!StartBusy(datasheet_.sectorEraseUs, datasheet_.sectorEraseMaxUs, nowUs))
         return true;
     std::fill_n(memory_.begin() + start, kSectorSize, 0xFF);
     return true;
 }
 
 bool SpiFlash::PageProgram(std::span<const std::uint8_t> bytes, std::uint64_t nowUs) {
-    if (bytes.size() <= kAddressedLength || (status_ & kStatusWriteEnabled) == 0)
+    if ((status_ & kStatusWriteEnabled) == 0)
         return false;
     const std::uint32_t address = AddressOf(bytes) % datasheet_.sizeBytes;
     const std::uint32_t page = datasheet_.pageSize;
     const std::uint32_t base = address - address % page;
     if (RangeProtected(base, page))
         return false;
-    if (!StartBusy(datasheet_.programUs, nowUs))
+    if (!StartBusy(datasheet_.programUs, datasheet_.programMaxUs, nowUs))
         return true;
     // Data goes through the page latch: past the end of the page it wraps to
     // the page's start, and a later byte replaces an earlier one at the same
@@ -211,9 +252,9 @@ bool SpiFlash::WordProgram(std::span<const std::uint8_t> bytes, std::uint64_t no
         return false;
     if (aaiActive_) {
         // Within the sequence the instruction carries data only.
-        return bytes.size() >= 3 && ProgramWord(bytes[1], bytes[2], nowUs);
+        return ProgramWord(bytes[1], bytes[2], nowUs);
     }
-    if (bytes.size() < kAddressedLength + 2 || (status_ & kStatusWriteEnabled) == 0)
+    if ((status_ & kStatusWriteEnabled) == 0)
         return false;
     const std::uint32_t address = (AddressOf(bytes) % datasheet_.sizeBytes) & ~1u;  // even words
     if (RangeProtected(address, 2))
@@ -230,16 +271,16 @@ bool SpiFlash::ProgramWord(std::uint8_t low, std::uint8_t high, std::uint64_t no
     aaiAddress_ += 2;
     if (RangeProtected(address, 2))
         return false;
-    if (!StartBusy(datasheet_.programUs, nowUs))
+    if (!StartBusy(datasheet_.programUs, datasheet_.programMaxUs, nowUs))
         return true;
     memory_[address] &= low;
     memory_[address + 1] &= high;
     return true;
 }
 
-bool SpiFlash::StartBusy(std::uint32_t durationUs, std::uint64_t nowUs) {
+bool SpiFlash::StartBusy(std::uint32_t typicalUs, std::uint32_t maximumUs, std::uint64_t nowUs) {
     busyPending_ = true;
-    busyUntilUs_ = nowUs + durationUs;
+    busyUntilUs_ = nowUs + BusyUs(timing_, typicalUs, maximumUs);
     if (stuckBusyAfter_) {
         if (*stuckBusyAfter_ == 0) {
             stuckBusy_ = true;
@@ -271,7 +312,30 @@ void SpiFlash::FillErased() {
 }
 
 void SpiFlash::SetStatusBits(std::uint8_t status) {
-    status_ = static_cast<std::uint8_t>(status & ~(kStatusBusy | kStatusAai));
+    // Bit 6 is the AAI flag only on the word-program part; elsewhere it is a
+    // protection bit like the others (SEC on the W25 part).
+    const std::uint8_t computed = datasheet_.wordProgram ? kStatusBusy | kStatusAai : kStatusBusy;
+    status_ = static_cast<std::uint8_t>(status & ~computed);
+}
+
+SpiFlash::VolatileState SpiFlash::Volatile(std::uint64_t nowUs) const {
+    VolatileState state;
+    state.status = status_;
+    if (IsBusy(nowUs) && !stuckBusy_)
+        state.busyRemainingUs = static_cast<std::uint32_t>(busyUntilUs_ - nowUs);
+    if (busyPending_ && !IsBusy(nowUs) && !aaiActive_)
+        state.status &= static_cast<std::uint8_t>(~kStatusWriteEnabled);  // as if settled
+    state.aaiActive = aaiActive_;
+    state.aaiAddress = aaiAddress_;
+    return state;
+}
+
+void SpiFlash::RestoreVolatile(const VolatileState& state, std::uint64_t nowUs) {
+    SetStatusBits(state.status);
+    busyPending_ = state.busyRemainingUs > 0;
+    busyUntilUs_ = nowUs + state.busyRemainingUs;
+    aaiActive_ = state.aaiActive && datasheet_.wordProgram;
+    aaiAddress_ = state.aaiAddress % datasheet_.sizeBytes;
 }
 
 void SpiFlash::SetStuckBusyAfter(std::optional<std::uint32_t> operations) {
@@ -280,6 +344,7 @@ void SpiFlash::SetStuckBusyAfter(std::optional<std::uint32_t> operations) {
 }
 
 void SpiFlash::SetCorruptReads(std::optional<FaultPlan::CorruptReads> corrupt) {
+    corruptEveryRead_ = false;
     corruptReads_ = corrupt;
     if (corruptReads_ && corruptReads_->times == 0)
         corruptReads_.reset();

@@ -48,14 +48,16 @@ TEST_F(FaultTest, UnplugAtRequestTakesTheDeviceAway) {
 TEST_F(FaultTest, ShortReplyLeavesTheRestOfTheBufferAlone) {
     ASSERT_TRUE(rig.Out(chip::kRequestFlashReadBackInstruction, 3, 1, {chip::kFlashReadId}));
     rig.clock.SleepMs(1);
+    std::vector<std::uint8_t> ready(1, 0);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
     sim::FaultPlan plan;
     plan.shortReplies = sim::FaultPlan::ShortReplies{1, 1, 1};
     rig.bus.SetFaultPlan(plan);
     std::vector<std::uint8_t> id(3, 0xAA);
     EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, id)) << "the link fails a short answer";
     EXPECT_EQ(id, (std::vector<std::uint8_t>{0xEF, 0xAA, 0xAA}));
-    EXPECT_TRUE(rig.In(chip::kRequestFlashFetch, 0, 0, id));
-    EXPECT_EQ(id, (std::vector<std::uint8_t>{0xEF, 0x40, 0x14})) << "only one reply was cut";
+    EXPECT_EQ(rig.ReadBack({chip::kFlashReadId}, 3), (std::vector<std::uint8_t>{0xEF, 0x40, 0x14}))
+        << "only one reply was cut";
 }
 
 TEST_F(FaultTest, PassThroughThatNeverGetsReadyEndsThePolls) {
@@ -112,6 +114,82 @@ TEST_F(FaultTest, PlanReachesDevicesPluggedLater) {
     const auto other = sim::PlugProduct(rig.bus, bare, rig.clock);
     ASSERT_TRUE(other->InIspMode());
     EXPECT_FALSE(other->Engine().IsReady(rig.clock.NowUs() + 1'000'000));
+}
+
+// The chip restarts by its boot rule with what its flash holds: here the
+// firmware's head was erased, so it comes back as the bare chip in ISP mode.
+TEST_F(FaultTest, PowerLossRestartsTheChipWithWhatItsFlashHolds) {
+    rig.chip->Flash().SetStatusBits(0x00);
+    ASSERT_TRUE(rig.WriteEnable());
+    ASSERT_TRUE(rig.Instruction(Addressed(chip::kFlashSectorErase, 0x0000)));
+    ASSERT_TRUE(rig.WaitNotBusy());
+    ASSERT_TRUE(rig.WriteEnable());
+    ASSERT_TRUE(rig.Instruction(Addressed(chip::kFlashPageProgram, 0x2000, {0x00})));
+    ASSERT_TRUE(rig.WriteEnable());
+    sim::FaultPlan plan;
+    plan.powerLossAtRequest = 2;
+    rig.bus.SetFaultPlan(plan);
+    EXPECT_TRUE(rig.WriteReg(0x30, 1));
+    EXPECT_FALSE(rig.WriteReg(0x31, 2)) << "the power went before the answer";
+    EXPECT_EQ(rig.chip->Boots(), 2u);
+    EXPECT_EQ(rig.chip->Identity(), (sim::UsbIdentity{sim::kIspVidQuorvex, sim::kIspPid, false}));
+    EXPECT_EQ(rig.bus.DeviceAt("1-2"), rig.chip.get()) << "back at its place";
+    EXPECT_EQ(rig.chip->Flash().Contents()[0x2000], 0x00) << "what was written stays";
+    EXPECT_EQ(rig.chip->Flash().Contents()[0x0000], 0xFF);
+    EXPECT_EQ(rig.chip->Flash().StatusRegister(rig.clock.NowUs()), 0x00) << "the latch is gone";
+    EXPECT_FALSE(rig.chip->PassThroughOpen());
+    EXPECT_FALSE(rig.WriteReg(0x32, 3)) << "the handle died with the power";
+    ASSERT_TRUE(rig.Connect());
+    EXPECT_EQ(rig.ReadReg(0x30), 0x00) << "registers are volatile";
+}
+
+TEST_F(FaultTest, StuckBusyFromItsRequestOn) {
+    sim::FaultPlan plan;
+    plan.stuckBusyAtRequest = 4;  // the second status read's instruction
+    rig.bus.SetFaultPlan(plan);
+    EXPECT_EQ(rig.FlashStatus(), 0xFC);
+    EXPECT_FALSE(rig.WaitNotBusy(50));
+    EXPECT_TRUE(rig.chip->Flash().IsBusy(rig.clock.NowUs()));
+}
+
+TEST_F(FaultTest, NeverReadyFromItsRequestOn) {
+    sim::FaultPlan plan;
+    plan.neverReadyAtRequest = 4;
+    rig.bus.SetFaultPlan(plan);
+    EXPECT_TRUE(rig.FlashStatus());
+    EXPECT_FALSE(rig.FlashStatus());
+    EXPECT_FALSE(rig.chip->Engine().IsReady(rig.clock.NowUs() + 1'000'000));
+}
+
+TEST_F(FaultTest, CorruptReadsFromItsRequestOn) {
+    const std::uint8_t stored = rig.chip->Flash().Contents()[0x40];
+    sim::FaultPlan plan;
+    plan.corruptReadsFromRequest = 4;
+    rig.bus.SetFaultPlan(plan);
+    EXPECT_EQ(rig.FlashRead(0x40, 2).value()[0], stored);
+    EXPECT_EQ(rig.FlashRead(0x40, 2).value()[0], stored ^ 0x01);
+    EXPECT_EQ(rig.FlashRead(0x40, 2).value()[0], stored ^ 0x01) << "every later read";
+    EXPECT_EQ(rig.chip->Flash().Contents()[0x40], stored);
+}
+
+TEST_F(FaultTest, HalfShortRepliesDeliverHalfOfWhatWasAsked) {
+    sim::FaultPlan plan;
+    plan.shortReplies = sim::FaultPlan::ShortReplies{};
+    plan.shortReplies->half = true;
+    plan.shortReplies->fromRequest = 3;
+    rig.bus.SetFaultPlan(plan);
+    ASSERT_TRUE(rig.Out(chip::kRequestFlashReadBackInstruction, 8, 1, Addressed(0x03, 0x40)));
+    std::vector<std::uint8_t> ready(1, 0);
+    ASSERT_TRUE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
+    std::vector<std::uint8_t> data(8, 0xAA);
+    EXPECT_FALSE(rig.In(chip::kRequestFlashFetch, 0, 0, data)) << "the link fails a short answer";
+    const auto flash = rig.chip->Flash().Contents();
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 4, flash.begin() + 0x40));
+    EXPECT_EQ(std::vector<std::uint8_t>(data.begin() + 4, data.end()),
+              std::vector<std::uint8_t>(4, 0xAA));
+    ready[0] = 0xAA;
+    EXPECT_FALSE(rig.In(chip::kRequestFlashReady, 0, 0, ready));
+    EXPECT_EQ(ready[0], 0xAA) << "a one-byte answer delivers nothing";
 }
 
 }  // namespace

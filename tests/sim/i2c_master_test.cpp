@@ -15,7 +15,7 @@ class I2cTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(rig.Connect());
-        ASSERT_TRUE(chip::RegSelectBank(rig.link, chip::kBankI2cMaster));
+        ASSERT_TRUE(chip::I2cPrepare(rig.link));
     }
 
     sim::I2cRegisterDevice& Device(std::uint8_t address) { return *rig.chip->I2cDeviceAt(address); }
@@ -35,6 +35,23 @@ TEST_F(I2cTest, PlainDeviceTakesAPointerThenSequentialBytes) {
     EXPECT_EQ(read[0], 0x22);
     EXPECT_EQ(read[1], 0x33);
     EXPECT_EQ(Device(0x20).Pointer(), 0x08);
+}
+
+TEST(I2cSetUp, MasterDoesNothingBeforeItsSetUpWrite) {
+    SimRig rig;
+    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(chip::RegSelectBank(rig.link, chip::kBankI2cMaster));
+    rig.chip->I2cDeviceAt(0x20)->Set(0x05, 0x5A);
+    ASSERT_TRUE(chip::RegWrite(rig.link, chip::kRegI2cControl, chip::kI2cStart));
+    ASSERT_TRUE(chip::RegWrite(rig.link, chip::kRegI2cTransfer, chip::kI2cSend));
+    ASSERT_TRUE(chip::RegWrite(rig.link, chip::kRegI2cTxData, 0x20));
+    rig.clock.SleepMs(1);
+    EXPECT_EQ(rig.ReadReg(chip::kRegI2cControl), 0x00) << "the transfer never finishes";
+
+    ASSERT_TRUE(chip::I2cPrepare(rig.link));
+    std::uint8_t read = 0;
+    EXPECT_TRUE(chip::I2cRead(rig.link, 0x20, 0x05, 1, &read));
+    EXPECT_EQ(read, 0x5A);
 }
 
 TEST_F(I2cTest, AbsentAddressIsNotAcknowledged) {

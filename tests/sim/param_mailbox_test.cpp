@@ -36,6 +36,24 @@ TEST_F(MailboxTest, CommandCompletesAfterTheFirmwareTakesItsTime) {
     EXPECT_EQ(rig.ReadReg(chip::kRegMailboxData), 0xA1);
 }
 
+// The firmware takes the request over when the command register is written;
+// data written after that is not part of it.
+TEST_F(MailboxTest, DataRegistersAreLatchedByTheCommandWrite) {
+    const std::uint8_t setting[] = {0x12, 0x34, 0x56, 0x78};
+    for (std::uint8_t i = 0; i < 4; ++i)
+        ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxData + i, setting[i]));
+    ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxSelector, 0x20));
+    ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxArgument, 0x00));
+    ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxCommand, chip::kMailboxParamCommand));
+    ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxData, 0xEE));
+    ASSERT_TRUE(rig.WriteReg(chip::kRegMailboxSelector, 0x08));
+    rig.clock.SleepMs(20);
+    ASSERT_EQ(rig.ReadReg(chip::kRegMailboxCommand), chip::kMailboxParamDone);
+    EXPECT_EQ(rig.chip->Params().SysSetting(),
+              (std::array<std::uint8_t, 4>{0x12, 0x34, 0x56, 0x78}));
+    EXPECT_EQ(rig.chip->Params().Vid(), "2fc6") << "the late selector write changed nothing";
+}
+
 TEST_F(MailboxTest, SystemSettingRoundTrip) {
     std::vector<std::uint8_t> setting = {0x12, 0x34, 0x56, 0x78};
     Param(0x20, 0, setting);

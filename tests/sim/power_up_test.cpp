@@ -54,8 +54,10 @@ TEST(PowerUp, BlankFlashLeavesTheBareChipWaitingInIspMode) {
     EXPECT_TRUE(rig.chip->InIspMode());
     ASSERT_TRUE(rig.Connect());
     EXPECT_FALSE(rig.link.UsesAudioDriver());
-    EXPECT_EQ(rig.ReadBack({chip::kFlashReadId}, 3), (std::vector<std::uint8_t>{0xEF, 0x40, 0x14}))
-        << "the pass-through works without an enter request";
+    EXPECT_EQ(rig.ReadBack({chip::kFlashReadId}, 3), std::nullopt)
+        << "the boot code waits in ISP mode, but the SPI port is not handed over yet";
+    ASSERT_TRUE(rig.EnterIsp());
+    EXPECT_EQ(rig.ReadBack({chip::kFlashReadId}, 3), (std::vector<std::uint8_t>{0xEF, 0x40, 0x14}));
 }
 
 TEST(PowerUp, AlternateIspVendorId) {
@@ -77,6 +79,7 @@ TEST(PowerUp, InterruptedUpdateComesBackAsTheBareChip) {
 TEST(PowerUp, LeavingIspAfterAFullProgramBootsTheNewFirmware) {
     SimRig rig(Product(true));
     ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.EnterIsp());
     const std::uint64_t enumeration = rig.chip->Enumeration();
     const std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x900, 7);
     EraseAll(rig);

@@ -32,7 +32,11 @@ bool SimRig::In(std::uint8_t request, std::uint16_t value, std::uint16_t index,
 }
 
 bool SimRig::EnterIsp() {
-    return Out(chip::kRequestEnterIsp, chip::kEnterIspValue, chip::kEnterIspIndex);
+    return Out(chip::kRequestEnterIsp, chip::kEnterIspValue, chip::kEnterIspIndex) &&
+           WriteReg(chip::kRegBankSelect, chip::kBankIspControl) &&
+           WriteReg(chip::kRegIspControl7, chip::kIspControl7Enter) &&
+           WriteReg(chip::kRegIspControl1, chip::kIspControl1Enter) &&
+           WriteReg(chip::kRegBankSelect, chip::kBankMailbox);
 }
 
 bool SimRig::LeaveIsp() {

@@ -28,6 +28,7 @@ public:
     bool In(std::uint8_t request, std::uint16_t value, std::uint16_t index,
             std::vector<std::uint8_t>& buffer);
 
+    // The enter key and the bank-13 control writes; leaves bank 0 selected.
     bool EnterIsp();
     bool LeaveIsp();
     bool WriteReg(std::uint16_t reg, std::uint8_t value);

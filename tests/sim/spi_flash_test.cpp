@@ -245,10 +245,14 @@ TEST_F(SstFlashTest, AaiWordSentWhileTheLastIsProgrammingIsLost) {
     EXPECT_EQ(Run(At(0x03, 0x0), 4), Bytes({0x01, 0x02, 0x05, 0x06}));
 }
 
-TEST_F(SstFlashTest, PageProgramInstructionProgramsOneByte) {
+TEST_F(SstFlashTest, ByteProgramTakesExactlyOneDataByte) {
     Unprotect();
     Run({0x06});
     Run(At(0x02, 0x10, {0x12, 0x34}));
+    Settle();
+    EXPECT_EQ(ByteAt(0x10), 0xFF) << "chip select rose a byte late";
+    EXPECT_NE(Status() & SpiFlash::kStatusWriteEnabled, 0);
+    Run(At(0x02, 0x10, {0x12}));
     Settle();
     EXPECT_EQ(ByteAt(0x10), 0x12);
     EXPECT_EQ(ByteAt(0x11), 0xFF);
