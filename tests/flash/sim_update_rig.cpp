@@ -9,9 +9,10 @@
 
 namespace flash_test {
 
-SimUpdateRig::SimUpdateRig(sim::FlashModel model) {
+SimUpdateRig::SimUpdateRig(sim::FlashModel model, sim::FlashTiming timing) {
     sim::ProductConfig config;
     config.flash = model;
+    config.timing = timing;
     config.location = kLocation;
     chip = sim::PlugProduct(backend, config, clock);
     link.SetAudioDriver(true);

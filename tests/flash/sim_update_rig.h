@@ -26,7 +26,8 @@ class SimUpdateRig {
 public:
     static constexpr const char* kLocation = "1-2";
 
-    explicit SimUpdateRig(sim::FlashModel model);
+    explicit SimUpdateRig(sim::FlashModel model,
+                          sim::FlashTiming timing = sim::FlashTiming::Typical);
 
     // Loads a firmware image in the chip's boot layout into the buffer.
     void LoadImage(std::uint32_t length, std::uint8_t seed = 0x5C);
