@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "product/product_table.h"
 #include "app/tform1.h"
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
 #include "pages/page_keys.h"
+#include "product/product_table.h"
 #include "usb/libusb_error.h"
 #include "usb/quorvex_usb.h"
 
