@@ -5,6 +5,9 @@
 # each part took.
 #
 #   STRICT_JOBS    build and test parallelism (default: number of cores)
+#   STRICT_PARTS   the parts to run, of: format clang-debug tidy gcc-debug
+#                  gcc-release clang-release (default: all, in this order;
+#                  tidy needs the clang-debug build directory)
 #   STRICT_TIDY_TESTS=1  also lint tests/ and bench/ (off: src/, sim/, tools/)
 #
 # Build directories: build-clang (Clang Debug; its compile database also feeds
@@ -22,14 +25,30 @@ export QT_QPA_PLATFORM=offscreen
 
 "$top/.ci/install-ci-deps.sh"
 
+# Processor seconds (user + system) of all finished child processes so far:
+# with the wall time it shows how much a part would take on an idle machine.
+# `times` must run in this shell, not in a pipeline's subshell, to see them.
+times_file="$(mktemp)"
+trap 'rm -f "$times_file"' EXIT
+cpu_seconds() {
+    times >"$times_file"
+    tail -1 "$times_file" | awk '{
+        split($1, u, /[ms]/); split($2, s, /[ms]/)
+        printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'
+}
+
 timings=()
-timed() {  # timed <label> <command...>
-    local label="$1" start
-    shift
+parts=" ${STRICT_PARTS:-format clang-debug tidy gcc-debug gcc-release clang-release} "
+timed() {  # timed <part> <label> <command...>
+    local part="$1" label="$2" start cpu
+    shift 2
+    [[ "$parts" == *" $part "* ]] || return 0
     start=$(date +%s)
+    cpu=$(cpu_seconds)
     echo "== $label"
     "$@"
-    timings+=("$(printf '%-28s %5d s' "$label" $(($(date +%s) - start)))")
+    timings+=("$(printf '%-28s %5d s wall %6d s CPU' "$label" $(($(date +%s) - start)) \
+        $(($(cpu_seconds) - cpu)))")
 }
 
 format_check() {
@@ -56,18 +75,18 @@ tidy_gate() {
         xargs -P "$jobs" -n 4 clang-tidy -p "$database" --quiet 2> >(grep -v ' warnings\? generated\.$' >&2)
 }
 
-timed "clang-format check" format_check
+timed format "clang-format check" format_check
 # The Clang Debug build comes first: its compile database feeds clang-tidy,
 # so lint findings show before the longer builds. build-tests keeps the
 # options scripts/run-tests.sh gives it, so the two share it. Elsewhere the
 # benchmarks are built in the Release builds only: their warnings do not depend
 # on the build type, and the Clang Debug build stays shorter.
-timed "Clang Debug build + tests" build_and_test "$top/build-clang" clang clang++ Debug \
+timed clang-debug "Clang Debug build + tests" build_and_test "$top/build-clang" clang clang++ Debug \
     -DPALEREED_BUILD_BENCHMARKS=OFF
-timed "clang-tidy gate" tidy_gate
-timed "GCC Debug build + tests" build_and_test "$top/build-tests" gcc g++ Debug
-timed "GCC Release build + tests" build_and_test "$top/build-gcc-release" gcc g++ Release
-timed "Clang Release build + tests" build_and_test "$top/build-clang-release" clang clang++ \
+timed tidy "clang-tidy gate" tidy_gate
+timed gcc-debug "GCC Debug build + tests" build_and_test "$top/build-tests" gcc g++ Debug
+timed gcc-release "GCC Release build + tests" build_and_test "$top/build-gcc-release" gcc g++ Release
+timed clang-release "Clang Release build + tests" build_and_test "$top/build-clang-release" clang clang++ \
     Release
 
 echo
