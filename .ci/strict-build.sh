@@ -49,6 +49,7 @@ timed() {  # timed <part> <label> <command...>
     "$@"
     timings+=("$(printf '%-28s %5d s wall %6d s CPU' "$label" $(($(date +%s) - start)) \
         $(($(cpu_seconds) - cpu)))")
+    echo "-- ${timings[-1]}"
 }
 
 format_check() {
