@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 #include <array>
+#include <cstddef>
 
 #include "chip/param_commands.h"
 #include "chip/request_codes.h"
@@ -313,7 +314,7 @@ void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characte
         const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
         chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
                           static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
-                          packet.data() + k * kChunkSize);
+                          packet.data() + static_cast<std::ptrdiff_t>(k) * kChunkSize);
         context_.usbLink.SleepMs(kChunkPauseMs);
     }
 }
