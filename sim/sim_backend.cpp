@@ -16,7 +16,7 @@ SimBackend::SimBackend(usb::Clock& clock)
 
 SimBackend::~SimBackend() = default;
 
-void SimBackend::Plug(const std::string& location, std::shared_ptr<SimDevice> device) {
+void SimBackend::Plug(const std::string& location, const std::shared_ptr<SimDevice>& device) {
     Unplug(location);
     device->ApplyFaultPlan(faults_);
     slots_.push_back(Slot{location, device, nextPlugId_++});

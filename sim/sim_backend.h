@@ -46,7 +46,7 @@ public:
 
     // Plugging powers the device up (SimDevice::OnPlugged); a device already
     // at that location is unplugged first.
-    void Plug(const std::string& location, std::shared_ptr<SimDevice> device);
+    void Plug(const std::string& location, const std::shared_ptr<SimDevice>& device);
     // Powers the device down; open handles to it fail from now on. No-op when empty.
     void Unplug(const std::string& location);
     // Unplug and plug back the same device (also what a power loss does).

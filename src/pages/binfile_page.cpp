@@ -175,7 +175,7 @@ image::LoadResult BinFilePage::ReadModifyFile() {
     ShowPath(*lblCurrentFilePath_, modifyFilePath_);
     btnCheck_->setEnabled(true);
     // The load replaces the image the flash operations use; its checksum is not shown here.
-    const image::LoadResult result = image::LoadFirmwareFile(
+    image::LoadResult result = image::LoadFirmwareFile(
         context_.firmwareImage, QFile::encodeName(modifyFilePath_).toStdString());
     if (LoadFailed(result)) {
         // The image still holds the earlier file: nothing of it may pass for

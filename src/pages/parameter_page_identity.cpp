@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <array>
+#include <cstddef>
 
 #include "chip/param_commands.h"
 #include "pages/labeled_edit.h"
@@ -81,7 +82,7 @@ void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characte
         const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
         if (!chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
                                static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
-                               packet.data() + k * kChunkSize)) {
+                               packet.data() + static_cast<std::ptrdiff_t>(k) * kChunkSize)) {
             // The chunks after it would only lengthen the wait.
             ShowOutcome(k == 0 ? kNoAnswer
                                : QStringLiteral("The device stopped answering part-way: the "

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "pages/byte_table_page.h"
@@ -16,6 +17,7 @@ class RegisterPage : public ByteTablePage {
 public:
     static constexpr int kBanks = 10;
     static constexpr int kBankSize = 256;
+    static constexpr std::size_t kShadowSize = std::size_t{kBanks} * kBankSize;
 
     explicit RegisterPage(PageContext& context, QWidget* parent = nullptr);
 
@@ -24,7 +26,7 @@ public:
     void RegStringGridSelectCell(int col, int row);
     void chkBit0MouseUp();
 
-    const std::array<std::uint8_t, kBanks * kBankSize>& RegShadow() const { return regShadow_; }
+    const std::array<std::uint8_t, kShadowSize>& RegShadow() const { return regShadow_; }
 
 private:
     bool ReadRegister(std::uint8_t reg, std::uint8_t& value) override;
@@ -33,7 +35,7 @@ private:
 
     // Laid out for every bank, though the page never leaves bank 0 of it: the
     // bank goes to the chip through register 0x00, not with each request.
-    std::array<std::uint8_t, kBanks * kBankSize> regShadow_{};
+    std::array<std::uint8_t, kShadowSize> regShadow_{};
     std::uint8_t currentBank_ = 0;
 };
 

@@ -25,7 +25,7 @@ StringGrid::StringGrid(const QString& objectName, int colCount, int rowCount, QW
     : QWidget(parent),
       colCount_(colCount),
       rowCount_(rowCount),
-      cells_(colCount * rowCount),
+      cells_(static_cast<qsizetype>(colCount) * rowCount),
       editor_(new QLineEdit(this)) {
     setObjectName(objectName);
     setFocusPolicy(Qt::StrongFocus);

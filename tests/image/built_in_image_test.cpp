@@ -19,10 +19,12 @@ namespace {
 
 using image::TableString;
 
+// std::search rather than std::ranges::search: Clang 14 cannot compile the
+// latter's result type with the libstdc++ of Debian 12.
 bool Contains(std::span<const std::uint8_t> bytes, std::string_view text) {
-    return std::ranges::search(bytes, text, [](std::uint8_t b, char c) {
-               return b == static_cast<std::uint8_t>(c);
-           }).begin() != bytes.end();
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end(),
+                       [](std::uint8_t b, char c) { return b == static_cast<std::uint8_t>(c); }) !=
+           bytes.end();
 }
 
 std::uint16_t Read16(std::span<const std::uint8_t> bytes, std::uint32_t at) {
