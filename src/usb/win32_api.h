@@ -36,12 +36,14 @@ inline constexpr Dword kShareReadWrite = 0x1 | 0x2;
 inline constexpr Dword kOpenExisting = 3;
 
 // The GetLastError codes the backend tells apart.
+inline constexpr Dword kErrorInvalidFunction = 1;
 inline constexpr Dword kErrorFileNotFound = 2;
 inline constexpr Dword kErrorPathNotFound = 3;
 inline constexpr Dword kErrorAccessDenied = 5;
 inline constexpr Dword kErrorInvalidHandle = 6;
 inline constexpr Dword kErrorGenFailure = 31;
 inline constexpr Dword kErrorSharingViolation = 32;
+inline constexpr Dword kErrorNotSupported = 50;
 inline constexpr Dword kErrorInvalidParameter = 87;
 inline constexpr Dword kErrorInsufficientBuffer = 122;
 inline constexpr Dword kErrorNoMoreItems = 259;

@@ -145,7 +145,8 @@ Win32Backend::IoResult Win32Backend::Control(HandleId handle, std::uint32_t cont
         result.error = {win32::kErrorInvalidParameter, "DeviceIoControl", "block too large"};
     } else {
         result = CallDeviceIoControl(it->second.handle, controlCode, input, output);
-        result.error.subject = ControlCodeText(controlCode) + " " + it->second.path;
+        if (!result.ok)
+            result.error.subject = ControlCodeText(controlCode) + " " + it->second.path;
     }
     if (!result.ok)
         Fail(result.error);

@@ -18,6 +18,8 @@ const char* Win32ErrorName(std::uint32_t code) {
     switch (code) {
         case 0:
             return "ERROR_SUCCESS";
+        case win32::kErrorInvalidFunction:
+            return "ERROR_INVALID_FUNCTION";
         case win32::kErrorFileNotFound:
             return "ERROR_FILE_NOT_FOUND";
         case win32::kErrorPathNotFound:
@@ -30,6 +32,8 @@ const char* Win32ErrorName(std::uint32_t code) {
             return "ERROR_GEN_FAILURE";
         case win32::kErrorSharingViolation:
             return "ERROR_SHARING_VIOLATION";
+        case win32::kErrorNotSupported:
+            return "ERROR_NOT_SUPPORTED";
         case win32::kErrorInvalidParameter:
             return "ERROR_INVALID_PARAMETER";
         case win32::kErrorInsufficientBuffer:

@@ -36,6 +36,8 @@ TEST_F(Win32IoControl, PassesTheBlockAndTheCallersBufferToTheDriver) {
 
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.bytesReturned, 1u);
+    EXPECT_FALSE(result.error.Failed());
+    EXPECT_EQ(result.error.subject, "");
     EXPECT_EQ(seen, block);
     EXPECT_EQ(reply[0], 0x5A);
     EXPECT_EQ(windows.Calls(),
