@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ struct Refusal {
     OpenStatus status;
     const char* text;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
 
 class Win32OpenRefused : public Win32Open, public ::testing::WithParamInterface<Refusal> {};
 
