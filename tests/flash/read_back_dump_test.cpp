@@ -53,6 +53,7 @@ TEST(ReadBackDump, FileHoldsExactlyTheDumpAndIsReplaced) {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, flash::FormatReadBackDump(Buffer(), 0x8000));
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 2048);
+    in.close();  // Windows removes no file that is still open
     std::filesystem::remove(path);
 }
 
