@@ -41,17 +41,21 @@ void ReplyBackend::Close(HandleId handle) noexcept {
     open_.erase(it);
 }
 
-bool ReplyBackend::IoControl(HandleId handle, std::uint32_t controlCode,
-                             std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
+usb::IoResult ReplyBackend::IoControl(HandleId handle, std::uint32_t controlCode,
+                                      std::span<const std::uint8_t> input,
+                                      std::span<std::uint8_t> output) {
     ++calls_;
     if (std::find(open_.begin(), open_.end(), handle) == open_.end())
         Finding("called through a handle that is not open");
     const auto call = usb::DecodeControlCall(controlCode, input, output);
     if (!call)
         Finding("sent a block its driver refuses");
-    // Until the interface reports the byte count, a short reply is a failed call.
+    // The driver may claim success with fewer bytes than asked: the link must
+    // treat that as a failed request, never read the rest.
     const std::size_t answered = Answer(call->inBuffer);
-    return input_.ConsumeBool() && answered == call->inBuffer.size();
+    if (!input_.ConsumeBool())
+        return usb::IoResult::Failure(0, "fuzzed failure");
+    return usb::IoResult::Success(answered);
 }
 
 std::size_t ReplyBackend::Answer(std::span<std::uint8_t> reply) {

@@ -26,8 +26,9 @@ public:
         const usb::Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override;
     void Close(HandleId handle) noexcept override;
-    bool IoControl(HandleId handle, std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output) override;
+    usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override;
 
     std::uint64_t Calls() const { return calls_; }
     std::size_t OpenHandles() const { return open_.size(); }
