@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/launch_options.h"
 #include "fuzz/argument_list.h"
@@ -21,19 +22,28 @@ void Require(bool condition) {
 
 }  // namespace
 
+// "--trace FILE" opens FILE for writing while parsing: keep whatever the
+// fuzzer names inside a folder of its own.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "palereed-launch-options-fuzz";
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QStringList arguments;
     for (const std::string& argument : fuzz::ArgumentList(data, size, "palereed-update-tool"))
         arguments << QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size()));
 
-    QString error;
-    const auto options = app::ParseLaunchOptions(arguments, error);
-    if (!options) {
-        Require(!error.isEmpty());
+    const app::LaunchRequest request = app::ParseLaunchOptions(arguments);
+    if (request.action == app::LaunchRequest::Action::Refuse) {
+        Require(!request.error.isEmpty());
         return 0;
     }
-    if (options->simulatedProduct) {
-        const sim::ProductConfig& product = *options->simulatedProduct;
+    if (request.options.simulatedProduct) {
+        const sim::ProductConfig& product = *request.options.simulatedProduct;
         Require(product.row >= 0 && product.row < sim::kProductRows);
         Require(product.ispVid == sim::kIspVidQuorvex || product.ispVid == sim::kIspVidAlternate);
     }
