@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <ostream>
 #include <utility>
 
 namespace sim {
@@ -113,6 +114,10 @@ std::optional<FaultPlan> ParseFaultPlan(std::string_view text, std::string& erro
             return plan;
         text.remove_prefix(comma + 1);
     }
+}
+
+void PrintTo(FaultKind kind, std::ostream* out) {
+    *out << FaultKindName(kind);
 }
 
 }  // namespace sim

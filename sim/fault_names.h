@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,8 @@ enum class FaultKind {
 };
 
 const char* FaultKindName(FaultKind kind);
+// Test names and failure messages show a kind by its command-line name.
+void PrintTo(FaultKind kind, std::ostream* out);
 
 // Adds one fault at request `request` (counted from 1) to `plan`. "short"
 // halves every IN reply from that request on; "corrupt" alters the first

@@ -1,5 +1,7 @@
 #include "sim/flash_model.h"
 
+#include <ostream>
+
 namespace sim {
 namespace {
 
@@ -107,6 +109,14 @@ std::optional<FlashTiming> FlashTimingNamed(std::string_view name) {
             return timing;
     }
     return std::nullopt;
+}
+
+void PrintTo(FlashModel model, std::ostream* out) {
+    *out << DatasheetFor(model).name;
+}
+
+void PrintTo(FlashTiming timing, std::ostream* out) {
+    *out << FlashTimingName(timing);
 }
 
 }  // namespace sim

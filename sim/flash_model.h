@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string_view>
 
@@ -70,5 +71,10 @@ constexpr std::uint32_t BusyUs(FlashTiming timing, std::uint32_t typicalUs,
 // any other text.
 const char* FlashTimingName(FlashTiming timing);
 std::optional<FlashTiming> FlashTimingNamed(std::string_view name);
+
+// Test names and failure messages show a part by its datasheet name and a
+// timing by its option name, not as bytes.
+void PrintTo(FlashModel model, std::ostream* out);
+void PrintTo(FlashTiming timing, std::ostream* out);
 
 }  // namespace sim

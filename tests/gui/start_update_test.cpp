@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <ostream>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -70,6 +71,10 @@ struct Case {
     std::uint32_t length;
     const char* protection;  // the write-status request that sets it
 };
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << sim::DatasheetFor(c.model).name << "_" << c.length / 1024 << "KiB";
+}
 
 class StartUpdate : public testing::TestWithParam<Case> {};
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct Piece {
     std::uint32_t address;
     std::uint32_t size;
 };
+
+void PrintTo(const Piece& piece, std::ostream* out) {
+    *out << piece.size << " bytes at 0x" << std::hex << std::uppercase << piece.address << std::dec;
+}
 
 std::string Hex(std::uint32_t value) {
     char text[16];

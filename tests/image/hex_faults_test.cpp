@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "hex_text.h"
@@ -17,6 +18,10 @@ struct FaultCase {
     std::string text;
     std::string message;  // must appear in the user's message
 };
+
+void PrintTo(const FaultCase& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 std::string GoodLine() {
     return ":0400000001020304F2\r\n";
