@@ -50,8 +50,22 @@ ctest --test-dir "$build" --output-on-failure
 # Runs a Windows program under Wine from the folder of the demo update file.
 on_windows() { (cd "$top/data/demo" && "$wine" "$@"); }
 
-# The command-line tool, once src/cli has landed (one line each): the
-# simulated update of the demo file, and a listing that finds no device and
-# must end with the tool's "no device" exit code.
-# on_windows "$build/src/cli/palereed-flash.exe" --simulate update
-# on_windows "$build/src/cli/palereed-flash.exe" list || test $? -eq NO_DEVICE_EXIT_CODE
+# The command-line tool. A simulated update of the demo file, start to end,
+# on the real clock: the simulated bus charges each request its USB latency,
+# so this also shows that the Windows clock paces the tool's polls.
+flash="$build/src/cli/palereed-flash.exe"
+on_windows "$flash" --simulate update --yes PaleReed_f066.hex
+
+# A listing with no device goes through the real SetupAPI calls (the Windows
+# backend is this build's backend for real devices): one clean line, and the
+# tool's "no device" exit code.
+no_device_exit=3
+status=0
+listing="$(on_windows "$flash" list 2>&1)" || status=$?
+listing="${listing//$'\r'/}"
+if [[ $status -ne $no_device_exit || "$listing" != "palereed-flash: no device found" ]]; then
+    echo "palereed-flash.exe list: exit code $status (expected $no_device_exit), said:" >&2
+    echo "$listing" >&2
+    exit 1
+fi
+echo "palereed-flash.exe list: no device, exit code $status"

@@ -11,6 +11,12 @@ set_property(CACHE PALEREED_USB_BACKEND PROPERTY STRINGS libusb win32)
 if(NOT PALEREED_USB_BACKEND MATCHES "^(libusb|win32)$")
     message(FATAL_ERROR "PALEREED_USB_BACKEND must be libusb or win32, not '${PALEREED_USB_BACKEND}'")
 endif()
+# The Windows backend's logic builds anywhere (its unit tests use a fake
+# Windows), but only a Windows build has the real calls to run it on.
+if(PALEREED_USB_BACKEND STREQUAL "win32" AND NOT WIN32)
+    message(FATAL_ERROR "PALEREED_USB_BACKEND=win32 needs a Windows build "
+                        "(see cmake/toolchain-mingw-w64.cmake)")
+endif()
 if(PALEREED_USB_BACKEND STREQUAL "libusb")
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET libusb-1.0)

@@ -173,7 +173,15 @@ void SimBackend::ChargeLatency() {
     if (virtualClock_ != nullptr) {
         virtualClock_->AdvanceUs(latencyUs_);
     } else {
+        // MinGW's sleep rounds a fraction of a millisecond down to nothing,
+        // which would make requests cheaper than the bus and run the tool's
+        // counted polls out before the flash is done: wait for the time itself.
+        // A spin, not a yield, which on a busy machine gives the processor
+        // away for a whole time slice per request.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(latencyUs_);
         std::this_thread::sleep_for(std::chrono::microseconds(latencyUs_));
+        while (std::chrono::steady_clock::now() < until) {
+        }
     }
 }
 

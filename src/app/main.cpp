@@ -9,10 +9,10 @@
 #include "app/launch_options.h"
 #include "app/tform1.h"
 #include "pages/program_values.h"
+#include "product/backend_factory.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
 #include "usb/clock.h"
-#include "usb/libusb_backend.h"
 #include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
@@ -21,15 +21,14 @@ namespace {
 constexpr int kExitStartupError = 1;
 constexpr int kExitUsage = 2;
 
-// The simulated bus with the chosen product plugged in, or the real one.
+// The simulated bus with the chosen product plugged in, or the real one that
+// the product layer chose for this build.
 std::unique_ptr<usb::DeviceBackend> MakeBackend(const app::LaunchOptions& options,
                                                 usb::Clock& clock) {
     if (!options.simulatedProduct) {
-        usb::LibusbStart start = usb::MakeLibusbBackend();
-        if (!start.backend) {
-            throw std::runtime_error("USB access could not be started (" + start.error.ToString() +
-                                     "). Try --simulate to run without hardware.");
-        }
+        product::BackendStart start = product::MakeBackend(product::BackendOptions{}, clock);
+        if (!start.backend)
+            throw std::runtime_error(start.error);
         return std::move(start.backend);
     }
     auto bus = std::make_unique<sim::SimBackend>(clock);

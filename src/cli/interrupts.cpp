@@ -1,11 +1,8 @@
 #include "cli/interrupts.h"
 
-#include <unistd.h>
-
 #include <atomic>
-#include <csignal>
-#include <cstring>
 
+#include "cli/interrupt_handler.h"
 #include "product/run_state.h"
 
 namespace cli {
@@ -13,21 +10,11 @@ namespace {
 
 std::atomic<int> interrupts{0};
 std::atomic<product::RunState*> guardedState{nullptr};
-struct sigaction previousAction {};
 
 constexpr const char kWarning[] =
     "\nStopping the update now may leave the device waiting in ISP mode for its firmware.\n"
     "Press Ctrl-C again to stop.\n";
 constexpr const char kStopping[] = "\nStopping at the next request.\n";
-
-void Say(const char* text, std::size_t length) {
-    // write(2) is safe in a signal handler; nothing can be done if it fails.
-    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, length);
-}
-
-void OnSigint(int) {
-    RaiseInterrupt();
-}
 
 }  // namespace
 
@@ -37,9 +24,9 @@ void RaiseInterrupt() {
     if (state == nullptr || !state->Running())
         return;
     if (count == 1) {
-        Say(kWarning, sizeof kWarning - 1);
+        SayFromInterrupt(kWarning, sizeof kWarning - 1);
     } else if (!state->StopAsked()) {
-        Say(kStopping, sizeof kStopping - 1);
+        SayFromInterrupt(kStopping, sizeof kStopping - 1);
         state->AskStop();
     }
 }
@@ -47,16 +34,11 @@ void RaiseInterrupt() {
 InterruptGuard::InterruptGuard(product::RunState& state) {
     interrupts = 0;
     guardedState = &state;
-    struct sigaction action {};
-    action.sa_handler = OnSigint;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a Ctrl-C at the confirmation question ends the wait.
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, &previousAction);
+    InstallInterruptHandler();
 }
 
 InterruptGuard::~InterruptGuard() {
-    sigaction(SIGINT, &previousAction, nullptr);
+    RestoreInterruptHandler();
     guardedState = nullptr;
 }
 

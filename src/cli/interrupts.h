@@ -20,8 +20,9 @@ public:
     static int Count();
 };
 
-// What one Ctrl-C does; the signal handler calls it, and tests call it to
-// press Ctrl-C at an exact request. Only async-signal-safe work inside.
+// What one Ctrl-C does; the system's handler calls it (interrupt_handler.h),
+// and tests call it to press Ctrl-C at an exact request. Only
+// async-signal-safe work inside.
 void RaiseInterrupt();
 
 }  // namespace cli

@@ -1,9 +1,8 @@
 #include "product/backend_factory.h"
 
+#include "product/real_backend.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
-#include "usb/libusb_backend.h"
-#include "usb/libusb_error.h"
 
 namespace product {
 namespace {
@@ -56,19 +55,18 @@ BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
         return {nullptr, unwired + " is not available in this build yet", true};
     if (options.Simulated())
         return MakeSimulated(options, clock);
-    usb::LibusbStart start = usb::MakeLibusbBackend();
+    RealBackendStart start = StartRealBackend(errorLog);
     if (!start.backend) {
         return {nullptr,
-                "USB access could not be started (" + start.error.ToString() +
+                "USB access could not be started (" + start.error +
                     "). Try --simulate to run without hardware.",
                 false};
     }
-    start.backend->SetErrorLog(errorLog);
     return {std::move(start.backend), {}, false};
 }
 
 std::string OpenFailureMessage(usb::OpenStatus status) {
-    return usb::UserMessageFor(status);
+    return RealBackendOpenFailureMessage(status);
 }
 
 }  // namespace product

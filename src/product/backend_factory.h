@@ -22,13 +22,17 @@ struct BackendStart {
 };
 
 // The one place that chooses the backend: the simulated bus with the
-// products of `options` plugged in, or libusb. Front ends include no backend
-// header. `errorLog`, when given, receives libusb's own failures for the trace.
+// products of `options` plugged in, or the backend for real devices this
+// build was made with (libusb on Linux, the Windows device calls on Windows).
+// Front ends include no backend header. `errorLog`, when given, receives the
+// real backend's failed calls for the trace.
 BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
                          usb::RequestTrace* errorLog = nullptr);
 
-// The one sentence the user reads when a device could not be opened (a
-// refused open names the udev rule).
+// The one sentence the user reads when a device could not be opened, in the
+// words of this build's real backend: it names what the user can mend on
+// this system, so that no front end needs to know which system that is. A
+// simulated device stands in for a real one here and reads the same.
 std::string OpenFailureMessage(usb::OpenStatus status);
 
 }  // namespace product

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "image/scratch_dir.h"
 
@@ -31,6 +33,11 @@ TEST(UpdateFileRule, PrefersTheExactSpellingAmongCaseVariants) {
     dir.Write("palereed_f06a.hex", "x");
     dir.Write("PaleReed_f06A.hex", "x");
     dir.Write("PALEREED_F06A.HEX", "x");
+    // On a file system that ignores case (Windows) the three are one file.
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.PathOf("")),
+                                       std::filesystem::directory_iterator());
+    if (entries < 3)
+        GTEST_SKIP() << "the file system ignores the case of names";
     EXPECT_EQ(product::FindUpdateFile(dir.PathOf(""), RowF06A())->filename(), "PaleReed_f06A.hex");
 }
 
