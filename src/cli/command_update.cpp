@@ -9,6 +9,7 @@
 #include "cli/firmware_input.h"
 #include "cli/interrupts.h"
 #include "cli/json_line.h"
+#include "cli/keep_awake.h"
 #include "cli/progress_view.h"
 #include "cli/session.h"
 #include "cli/update_report.h"
@@ -25,6 +26,7 @@ const char* const kWarningText =
 // One device to update and the image it gets; a refusal ends it before any request.
 struct Plan {
     product::ListedDevice device;
+    std::string product;  // the product the firmware is for, as the user knows it
     std::string file;
     std::shared_ptr<image::FirmwareImage> image;
     std::optional<Outcome> refusal;
@@ -32,7 +34,7 @@ struct Plan {
 
 Plan PlanFor(Session& session, const product::ListedDevice& device,
              const std::shared_ptr<image::FirmwareImage>& named) {
-    Plan plan{device, session.Options().file.value_or(""), named, std::nullopt};
+    Plan plan{device, device.displayName, session.Options().file.value_or(""), named, std::nullopt};
     if (named)
         return plan;
     plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
@@ -65,6 +67,8 @@ bool Confirmed(Session& session, const std::vector<Plan>& plans) {
 Outcome RunPlan(Session& session, const Plan& plan) {
     if (const auto refused = session.Aim(plan.device))
         return *refused;
+    const KeepAwake awake(plan.product);
+    session.Note(awake.Note());
     const std::unique_ptr<ProgressView> progress = session.MakeProgress();
     flash::FlashState flashState;
     const product::UpdateOutcome run = product::RunStoppableUpdate(

@@ -1,7 +1,7 @@
 #include "cli/help_text.h"
 
-#include "version/version.h"
 #include "product/backend_options.h"
+#include "version/version.h"
 
 namespace cli {
 

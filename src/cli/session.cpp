@@ -104,6 +104,11 @@ std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {
     return std::nullopt;
 }
 
+void Session::Note(const std::string& line) {
+    if (trace_)
+        trace_->Line(line);
+}
+
 std::unique_ptr<ProgressView> Session::MakeProgress() {
     if (options_.json)
         return std::make_unique<JsonProgress>(env_.out, Clock());

@@ -43,6 +43,9 @@ public:
     // Aims the link at the device after checking that it may be opened.
     std::optional<Outcome> Aim(const product::ListedDevice& device);
 
+    // One line in the --trace file, when there is one.
+    void Note(const std::string& line);
+
     // The progress display the options and the terminal call for.
     std::unique_ptr<ProgressView> MakeProgress();
 
