@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/bare_chip.h"
 #include "cli/commands.h"
 #include "cli/firmware_input.h"
 #include "cli/interrupts.h"
@@ -32,9 +33,28 @@ struct Plan {
     std::optional<Outcome> refusal;
 };
 
+// The bare chip says nothing of its product: the flash's parameter table
+// and the file's own name it, for the warning, the message and the sleep lock.
+void PlanForBareChip(Session& session, Plan& plan) {
+    const product::ProductRow* inFlash = FlashProductOf(session, plan.device);
+    if (!plan.image) {
+        plan.refusal = FileRequiredFor(plan.device, inFlash);
+        return;
+    }
+    if (const auto warning = OtherProductWarning(inFlash, *plan.image, plan.file))
+        session.Env().err << "palereed-flash: " << *warning << "\n";
+    const product::ProductRow* ofFile = ProductOfImage(*plan.image);
+    if (const product::ProductRow* known = ofFile != nullptr ? ofFile : inFlash)
+        plan.product = known->displayName;
+}
+
 Plan PlanFor(Session& session, const product::ListedDevice& device,
              const std::shared_ptr<image::FirmwareImage>& named) {
     Plan plan{device, device.displayName, session.Options().file.value_or(""), named, std::nullopt};
+    if (device.row == nullptr) {
+        PlanForBareChip(session, plan);
+        return plan;
+    }
     if (named)
         return plan;
     plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
