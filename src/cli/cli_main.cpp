@@ -78,8 +78,17 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
     const std::uint64_t startUs = environment.clock.NowUs();
     Session session(environment, *options);
     std::optional<Outcome> outcome = session.Start();
-    if (!outcome)
+    if (!outcome) {
         outcome = Dispatch(session);
+        // A state that cannot be kept is said even after a failed command;
+        // it decides the exit code only when the command itself succeeded.
+        if (std::optional<Outcome> notKept = session.Finish()) {
+            if (outcome->exitCode == kExitDone)
+                outcome = notKept;
+            else
+                environment.err << "palereed-flash: " << notKept->message << "\n";
+        }
+    }
     if (outcome->durationMs == 0)
         outcome->durationMs = (environment.clock.NowUs() - startUs) / 1000;
     Report(environment, options->json, *outcome);

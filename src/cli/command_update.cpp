@@ -5,10 +5,12 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/bare_chip.h"
 #include "cli/commands.h"
 #include "cli/firmware_input.h"
 #include "cli/interrupts.h"
 #include "cli/json_line.h"
+#include "cli/keep_awake.h"
 #include "cli/progress_view.h"
 #include "cli/session.h"
 #include "cli/update_report.h"
@@ -25,14 +27,34 @@ const char* const kWarningText =
 // One device to update and the image it gets; a refusal ends it before any request.
 struct Plan {
     product::ListedDevice device;
+    std::string product;  // the product the firmware is for, as the user knows it
     std::string file;
     std::shared_ptr<image::FirmwareImage> image;
     std::optional<Outcome> refusal;
 };
 
+// The bare chip says nothing of its product: the flash's parameter table
+// and the file's own name it, for the warning, the message and the sleep lock.
+void PlanForBareChip(Session& session, Plan& plan) {
+    const product::ProductRow* inFlash = FlashProductOf(session, plan.device);
+    if (!plan.image) {
+        plan.refusal = FileRequiredFor(plan.device, inFlash);
+        return;
+    }
+    if (const auto warning = OtherProductWarning(inFlash, *plan.image, plan.file))
+        session.Env().err << "palereed-flash: " << *warning << "\n";
+    const product::ProductRow* ofFile = ProductOfImage(*plan.image);
+    if (const product::ProductRow* known = ofFile != nullptr ? ofFile : inFlash)
+        plan.product = known->displayName;
+}
+
 Plan PlanFor(Session& session, const product::ListedDevice& device,
              const std::shared_ptr<image::FirmwareImage>& named) {
-    Plan plan{device, session.Options().file.value_or(""), named, std::nullopt};
+    Plan plan{device, device.displayName, session.Options().file.value_or(""), named, std::nullopt};
+    if (device.row == nullptr) {
+        PlanForBareChip(session, plan);
+        return plan;
+    }
     if (named)
         return plan;
     plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
@@ -65,6 +87,8 @@ bool Confirmed(Session& session, const std::vector<Plan>& plans) {
 Outcome RunPlan(Session& session, const Plan& plan) {
     if (const auto refused = session.Aim(plan.device))
         return *refused;
+    const KeepAwake awake(plan.product);
+    session.Note(awake.Note());
     const std::unique_ptr<ProgressView> progress = session.MakeProgress();
     flash::FlashState flashState;
     const product::UpdateOutcome run = product::RunStoppableUpdate(

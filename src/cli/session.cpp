@@ -46,14 +46,25 @@ std::optional<Outcome> Session::Start() {
             product::MakeBackend(options_.backend, env_.clock, trace_.get());
         if (!start.backend)
             return Refusal(start.optionRefused ? kExitUsage : kExitNoDevice, start.error);
+        ownClock_ = std::move(start.clock);
         ownBackend_ = std::move(start.backend);
+        keep_ = std::move(start.keep);
         backend = ownBackend_.get();
     }
     gate_ = std::make_unique<product::StopGate>(*backend, state_);
-    clock_ = std::make_unique<product::GatedClock>(env_.clock, *gate_);
+    clock_ = std::make_unique<product::GatedClock>(Clock(), *gate_);
     link_ = std::make_unique<usb::QuorvexUsb>(*gate_, *clock_);
     link_->SetTrace(trace_.get());
     return std::nullopt;
+}
+
+std::optional<Outcome> Session::Finish() {
+    if (!keep_)
+        return std::nullopt;
+    const std::string error = keep_();
+    if (error.empty())
+        return std::nullopt;
+    return Refusal(kExitUsage, "the simulator state could not be saved: " + error);
 }
 
 std::vector<product::ListedDevice> Session::List() {
@@ -93,12 +104,17 @@ std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {
     return std::nullopt;
 }
 
+void Session::Note(const std::string& line) {
+    if (trace_)
+        trace_->Line(line);
+}
+
 std::unique_ptr<ProgressView> Session::MakeProgress() {
     if (options_.json)
-        return std::make_unique<JsonProgress>(env_.out, env_.clock);
+        return std::make_unique<JsonProgress>(env_.out, Clock());
     if (env_.outIsTerminal)
-        return std::make_unique<TerminalProgress>(env_.out, env_.clock);
-    return std::make_unique<PlainProgress>(env_.out, env_.clock);
+        return std::make_unique<TerminalProgress>(env_.out, Clock());
+    return std::make_unique<PlainProgress>(env_.out, Clock());
 }
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,9 @@ public:
 
     // Opens the trace and the backend; on failure the outcome says why.
     std::optional<Outcome> Start();
+    // After the command: keeps what must outlive the run (the simulated
+    // product's state file); the outcome when that failed.
+    std::optional<Outcome> Finish();
 
     // The devices present now.
     std::vector<product::ListedDevice> List();
@@ -38,6 +42,9 @@ public:
     std::optional<Outcome> Choose(product::ListedDevice& device);
     // Aims the link at the device after checking that it may be opened.
     std::optional<Outcome> Aim(const product::ListedDevice& device);
+
+    // One line in the --trace file, when there is one.
+    void Note(const std::string& line);
 
     // The progress display the options and the terminal call for.
     std::unique_ptr<ProgressView> MakeProgress();
@@ -47,12 +54,17 @@ public:
     usb::QuorvexUsb& Link() { return *link_; }
     product::StopGate& Gate() { return *gate_; }
     product::RunState& State() { return state_; }
+    // The clock the run goes by: the process's, or the simulated products'
+    // virtual clock.
+    usb::Clock& Clock() { return ownClock_ ? *ownClock_ : env_.clock; }
 
 private:
     Environment& env_;
     const CliOptions& options_;
     std::unique_ptr<usb::FileTrace> trace_;
+    std::unique_ptr<usb::Clock> ownClock_;
     std::unique_ptr<usb::DeviceBackend> ownBackend_;
+    std::function<std::string()> keep_;
     product::RunState state_;
     std::unique_ptr<product::StopGate> gate_;
     std::unique_ptr<product::GatedClock> clock_;

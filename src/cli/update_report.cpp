@@ -47,6 +47,10 @@ void Failed(const product::UpdateOutcome& run, const ProgressView& progress,
         where += flash::UpdateStepName(step);
         where += step == flash::UpdateStep::Erase ? "" : " step";
         where += " (" + *outcome.cause + ")";
+        if (run.result.stoppedAnswering) {
+            outcome.cause = run.result.failure.cause;
+            where = run.result.failure.cause;
+        }
     }
     outcome.message =
         where + ". The device may be left waiting in ISP mode. " + RecoveryHint(device, file);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "chip/registers.h"
+#include "flash/answer_watch.h"
 #include "flash/auto_run_host.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
@@ -100,6 +101,7 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     }
     const ImageView image = host.Image();
     const OperationRange range = ResolveRange(state, host, image.length);
+    AnswerWatch watch(link);
     progress.SetStepText("Enter ISP Mode");
     progress.PumpEvents();
     link.OpenDevice();
@@ -107,8 +109,10 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
         chip::IspMode(link, true);
     if (const auto stop = CheckFlash(link, state, host, range, image.length))
         return StopBeforeErase(link, state, host, progress, stop->first, stop->second);
+    watch.After(UpdateStep::Identify);
     if (host.IsTicked(AutoOption::Erase))
         ClearAndErase(link, state, host, progress);
+    watch.After(UpdateStep::Erase);
     link.OpenDevice();  // the erase closed it, or it is reopened all the same
     // "Auto" shows its steps where the loops show theirs.
     ProgressStepReporter steps(progress);
@@ -116,6 +120,7 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     for (const auto& [option, step] : kLoopSteps) {
         if (host.IsTicked(option))
             RunLoopStep(run, step);
+        watch.After(step);
     }
     // Said only when nothing failed before, so a failure text stays in view.
     if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) &&
@@ -125,6 +130,11 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
     link.CloseDevice();
+    watch.After(UpdateStep::Protect);
+    if (watch.SilentAt()) {
+        progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
+        state.sequenceFailed = true;
+    }
     return !state.sequenceFailed;
 }
 

@@ -23,6 +23,8 @@ bool PollEraseDone(usb::QuorvexUsb& link, FlashProgress& progress, const ErasePo
         progress.PumpEvents();
         if (!IsBusy(status))
             return true;
+        if (link.StoppedAnswering())
+            return false;
         link.SleepMs(kErasePollPauseMs);
     }
     return false;

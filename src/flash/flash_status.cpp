@@ -24,6 +24,8 @@ std::optional<std::uint8_t> ReadIdleStatus(usb::QuorvexUsb& link, int reads,
         const std::uint8_t status = chip::FlashReadStatus(link);
         if (!IsBusy(status))
             return status;
+        if (link.StoppedAnswering())
+            break;
         link.SleepMs(pauseMs);
     }
     return std::nullopt;

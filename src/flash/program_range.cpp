@@ -26,6 +26,7 @@ constexpr std::uint32_t kReadyPauseMs = 1;
 constexpr int kNotBusyReadsAfterLastPage = 101;
 // Bit 6 of the SST part's status: still in auto-address-increment mode.
 constexpr std::uint8_t kStatusWordMode = 0x40;
+constexpr const char* kStoppedAnswering = "the device stopped answering";
 
 // The pages of one run: where the image bytes come from and how big a page is.
 struct PageSource {
@@ -59,6 +60,8 @@ std::optional<FailurePoint> ProgramWords(usb::QuorvexUsb& link, const PageSource
     const bool ready = WaitNotBusy(link);
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
+        if (link.StoppedAnswering())
+            return FailurePoint{a, kStoppedAnswering};
         ShowPage(progress, first, end, a);
         chip::FlashWriteEnable(link);
         if (!CopyPage(source, a, page))
@@ -92,6 +95,8 @@ std::optional<FailurePoint> ProgramPages(usb::QuorvexUsb& link, const PageSource
                                          FlashProgress& progress) {
     Page page{};
     for (std::uint64_t a = first; a < end; a += source.pageSize) {
+        if (link.StoppedAnswering())
+            return FailurePoint{a, kStoppedAnswering};
         if (!CopyPage(source, a, page))
             continue;
         const bool ready = WaitNotBusy(link);

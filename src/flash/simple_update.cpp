@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "chip/registers.h"
+#include "flash/answer_watch.h"
 #include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
@@ -45,13 +46,18 @@ struct EarlyStop {
 };
 
 std::optional<EarlyStop> CheckBeforeErase(usb::QuorvexUsb& link, const ImageView& image,
-                                          FlashState& state, StepReporter& panel) {
-    if (std::optional<FailurePoint> stop = PrepareFlash(link, state))
+                                          FlashState& state, StepReporter& panel,
+                                          AnswerWatch& watch) {
+    std::optional<FailurePoint> stop = PrepareFlash(link, state);
+    watch.After(UpdateStep::Identify);
+    if (stop)
         return EarlyStop{UpdateStep::Identify, *stop};
-    if (std::optional<FailurePoint> stop = CheckFits(state, 0, image.length, image.length))
+    if (stop = CheckFits(state, 0, image.length, image.length); stop)
         return EarlyStop{UpdateStep::CheckSize, *stop};
     panel.ShowStep("Clear Status register");
-    if (std::optional<FailurePoint> stop = ClearStatusRegister(link))
+    stop = ClearStatusRegister(link);
+    watch.After(UpdateStep::ClearStatus);
+    if (stop)
         return EarlyStop{UpdateStep::ClearStatus, *stop};
     return std::nullopt;
 }
@@ -59,14 +65,15 @@ std::optional<EarlyStop> CheckBeforeErase(usb::QuorvexUsb& link, const ImageView
 // Nothing has changed on the flash, so there is no protection to restore:
 // the chip only goes back to its firmware.
 UpdateResult StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, StepReporter& panel,
-                             const EarlyStop& stop) {
-    panel.ShowStep(StopText(stop.step, stop.failure));
+                             const EarlyStop& stop, const AnswerWatch& watch) {
     state.sequenceFailed = true;
     chip::IspMode(link, false);
     link.CloseDevice();
     UpdateResult result;
     result.failedStep = stop.step;
     result.failure = stop.failure;
+    panel.ShowStep(watch.MarkFailure(result) ? result.failure.cause
+                                             : StopText(stop.step, stop.failure));
     return result;
 }
 
@@ -103,9 +110,10 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
                              const DeviceReturnCheck& deviceIsBack) {
     WeightedProgress weighted(progress);
     weighted.BeginStep(UpdateStep::Erase);
+    AnswerWatch watch(link);
     EnterIsp(link, panel, weighted);
-    if (const std::optional<EarlyStop> stop = CheckBeforeErase(link, image, state, panel))
-        return StopBeforeErase(link, state, panel, *stop);
+    if (const auto stop = CheckBeforeErase(link, image, state, panel, watch))
+        return StopBeforeErase(link, state, panel, *stop, watch);
     UpdateResult result;
     if (!EraseForStart(link, panel, weighted)) {
         panel.ShowStep(StepStatusText(UpdateStep::Erase));
@@ -113,6 +121,7 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
         result.failedStep = UpdateStep::Erase;
         result.failure.cause = "the chip erase was not sent or did not finish";
     }
+    watch.After(UpdateStep::Erase);
     link.OpenDevice();
     const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
     for (UpdateStep step : kLoopSteps) {
@@ -120,9 +129,15 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
             weighted.BeginStep(step);
         if (RunLoopStep(run, step, &result.failure) == StepOutcome::Failed)
             result.failedStep = step;
+        watch.After(step);
     }
     ProtectAndLeaveIsp(link, state, result);
+    watch.After(UpdateStep::Protect);
     result.succeeded = !state.sequenceFailed;
+    if (watch.MarkFailure(result)) {
+        state.sequenceFailed = true;
+        panel.ShowStep(result.failure.cause);
+    }
     if (!result.succeeded)
         return result;
     result.failedStep.reset();

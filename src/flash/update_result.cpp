@@ -20,6 +20,8 @@ const char* StepStatusText(UpdateStep step) {
             return "Update file too large";
         case UpdateStep::ClearStatus:
             return "Clear Status register Fail";
+        case UpdateStep::Protect:
+            return "Flash protection Fail";
     }
     return "";
 }
@@ -40,8 +42,40 @@ const char* UpdateStepName(UpdateStep step) {
             return "size check";
         case UpdateStep::ClearStatus:
             return "clearing the status register";
+        case UpdateStep::Protect:
+            return "setting the flash protection";
     }
     return "";
+}
+
+namespace {
+
+const char* StepWord(UpdateStep step) {
+    switch (step) {
+        case UpdateStep::Erase:
+            return "erase";
+        case UpdateStep::BlankCheck:
+            return "blank check";
+        case UpdateStep::Program:
+            return "program";
+        case UpdateStep::Verify:
+            return "verify";
+        case UpdateStep::Identify:
+            return "identification";
+        case UpdateStep::CheckSize:
+            return "size check";
+        case UpdateStep::ClearStatus:
+            return "status clear";
+        case UpdateStep::Protect:
+            break;
+    }
+    return "protection";
+}
+
+}  // namespace
+
+std::string StoppedAnsweringText(UpdateStep step) {
+    return std::string("The device stopped answering at the ") + StepWord(step) + " step";
 }
 
 bool StopsBeforeErase(UpdateStep step) {
@@ -57,6 +91,11 @@ std::string StopText(UpdateStep step, const FailurePoint& failure) {
 }
 
 std::string UpdateFailureMessage(const UpdateResult& result) {
+    if (result.stoppedAnswering && result.failedStep) {
+        return StoppedAnsweringText(*result.failedStep) +
+               ". Keep the device connected, unplug it and plug it in again if it does not "
+               "reappear, and press \"Start\" again.";
+    }
     if (result.failedStep && StopsBeforeErase(*result.failedStep)) {
         const UpdateStep step = *result.failedStep;
         std::string text = StopText(step, result.failure);
@@ -80,6 +119,8 @@ std::string UpdateFailureMessage(const UpdateResult& result) {
 std::string UpdateFailureSummary(const UpdateResult& result) {
     if (!result.failedStep)
         return result.succeeded ? "succeeded" : "failed";
+    if (result.stoppedAnswering)
+        return StoppedAnsweringText(*result.failedStep);
     std::string text = std::string("failed at ") + UpdateStepName(*result.failedStep);
     if (result.failure.address)
         text += ", address 0x" + Hex6(static_cast<std::uint32_t>(*result.failure.address));

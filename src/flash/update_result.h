@@ -16,6 +16,7 @@ enum class UpdateStep {
     Identify,     // write disable and chip ID: the flash must be known
     CheckSize,    // the image (or range) must fit the identified flash
     ClearStatus,  // the block protection must come off before the erase
+    Protect,      // the protection write after the verify
 };
 
 // Where and why a step failed: the flash address when the step works on one
@@ -35,6 +36,9 @@ struct UpdateResult {
     FailurePoint failure;
     bool protectionNotSet = false;  // the status read back after the protection write disagreed
     bool deviceNotBack = false;     // the product did not come back after leaving ISP mode
+    // The device failed three requests in a row during `failedStep`, and the
+    // run stopped there instead of polling it to the end of every loop.
+    bool stoppedAnswering = false;
 };
 
 // The status line a failed step leaves behind: "Erase Flash Fail",
@@ -47,6 +51,11 @@ const char* StepStatusText(UpdateStep step);
 // check", "programming", "verification", "identification", "size check",
 // "clearing the status register".
 const char* UpdateStepName(UpdateStep step);
+
+// "The device stopped answering at the verify step": the step by the word
+// the user knows it by (erase, blank check, program, verify, identification,
+// status clear, protection).
+std::string StoppedAnsweringText(UpdateStep step);
 
 // True for the checks that stop a run before anything is erased.
 bool StopsBeforeErase(UpdateStep step);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,11 +15,18 @@ class RequestTrace;
 namespace product {
 
 struct BackendStart {
+    // The clock the backend brought along (the simulated products on the
+    // virtual clock), which the front end then runs on too; null: the
+    // caller's clock. Declared first so that it outlives the backend.
+    std::unique_ptr<usb::Clock> clock;
     std::unique_ptr<usb::DeviceBackend> backend;  // null when it could not start
     std::string error;                            // why, for the user
     // The options asked for something this build cannot do (a usage error),
     // rather than the bus failing to start.
     bool optionRefused = false;
+    // Keeps what must outlive the run (the simulated product's state file);
+    // returns why it could not, or "". Empty when there is nothing to keep.
+    std::function<std::string()> keep;
 };
 
 // The one place that chooses the backend: the simulated bus with the

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "product/product_table.h"
+#include "sim/fault_names.h"
 
 namespace product {
 namespace {
@@ -59,11 +60,41 @@ OptionTake TakeIsp(std::optional<std::string_view> value, BackendOptions& option
     return OptionTake::Taken;
 }
 
+OptionTake TakeChoice(std::string_view name, std::string_view value, std::string_view first,
+                      std::string_view second, bool& isSecond, std::string& error) {
+    if (value != first && value != second) {
+        return Refuse(error, std::string(name) + " takes " + std::string(first) + " or " +
+                                 std::string(second) + ", not '" + std::string(value) + "'");
+    }
+    isSecond = value == second;
+    return OptionTake::Taken;
+}
+
+OptionTake TakeFault(std::string_view value, BackendOptions& options, std::string& error) {
+    std::string why;
+    if (!sim::ParseFaultPlan(value, why))
+        return Refuse(error, "--sim-fault: " + why);
+    options.simFault = std::string(value);
+    return OptionTake::Taken;
+}
+
 }  // namespace
+
+std::string BackendOptions::Mismatch() const {
+    const bool products = !simulateRows.empty() || ispVid.has_value() || simState.has_value();
+    if (!products && (slowParts || virtualClock || simFault))
+        return "the --sim-timing, --sim-clock and --sim-fault options need a simulated product "
+               "(--simulate, --sim-isp or --sim-state)";
+    if (simState && simulateRows.size() > 1)
+        return "--sim-state keeps one simulated product; give --simulate once";
+    if (simPowerCycle && !simState)
+        return "--sim-power-cycle works only with --sim-state";
+    return {};
+}
 
 std::vector<SimulatedProduct> BackendOptions::Products() const {
     std::vector<int> rows = simulateRows;
-    if (rows.empty() && ispVid)
+    if (rows.empty() && Simulated())
         rows.push_back(0);
     std::vector<SimulatedProduct> products;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -81,6 +112,8 @@ std::vector<SimulatedProduct> BackendOptions::Products() const {
 std::optional<OptionValue> BackendOptionValue(std::string_view name) {
     if (name == "--simulate" || name == "--sim-isp")
         return OptionValue::Optional;
+    if (name == "--sim-power-cycle")
+        return OptionValue::None;
     if (name == "--sim-flash" || name == "--sim-timing" || name == "--sim-clock" ||
         name == "--sim-fault" || name == "--sim-state")
         return OptionValue::Required;
@@ -100,11 +133,19 @@ OptionTake TakeBackendOption(std::string_view name, std::optional<std::string_vi
         return TakeIsp(value, options, error);
     if (name == "--sim-flash")
         return TakeFlash(*value, options, error);
-    std::optional<std::string>& hook = name == "--sim-timing"  ? options.simTiming
-                                       : name == "--sim-clock" ? options.simClock
-                                       : name == "--sim-fault" ? options.simFault
-                                                               : options.simState;
-    hook = std::string(*value);
+    if (name == "--sim-timing")
+        return TakeChoice(name, *value, "typical", "max", options.slowParts, error);
+    if (name == "--sim-clock")
+        return TakeChoice(name, *value, "real", "virtual", options.virtualClock, error);
+    if (name == "--sim-fault")
+        return TakeFault(*value, options, error);
+    if (name == "--sim-state") {
+        options.simState = std::string(*value);
+        return OptionTake::Taken;
+    }
+    if (value)
+        return Refuse(error, std::string(name) + " takes no value");
+    options.simPowerCycle = true;
     return OptionTake::Taken;
 }
 
@@ -114,7 +155,15 @@ const char* BackendOptionsHelp() {
            "  --sim-flash MODEL    flash of the simulated products: sst25vf016b (default), mx32, "
            "w25\n"
            "  --sim-isp[=VID]      the simulated chips start blank, waiting in ISP mode\n"
-           "                       (VID 2fc6, the default, or 0ea0)\n";
+           "                       (VID 2fc6, the default, or 0ea0)\n"
+           "  --sim-timing T       busy times of the simulated flash: typical (default) or max\n"
+           "  --sim-clock C        real (default) or virtual: no real waiting, for scripts\n"
+           "  --sim-fault KIND@N   inject a fault at device request N (counted from 1):\n"
+           "                       unplug, fail, short, stuck-busy, never-ready, corrupt,\n"
+           "                       power-loss; several separated by commas\n"
+           "  --sim-state FILE     keep the simulated product in FILE: loaded at start if it\n"
+           "                       exists, saved at exit\n"
+           "  --sim-power-cycle    load from the state file only what survives a power cycle\n";
 }
 
 }  // namespace product

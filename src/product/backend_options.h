@@ -28,20 +28,26 @@ struct BackendOptions {
     std::vector<int> simulateRows;  // one entry per --simulate[=ROW]
     std::optional<SimulatedFlash> flash;
     std::optional<std::uint16_t> ispVid;  // --sim-isp[=VID]
-    // Accepted by the parser, wired once the simulator offers them.
-    std::optional<std::string> simTiming;
-    std::optional<std::string> simClock;
-    std::optional<std::string> simFault;
-    std::optional<std::string> simState;
+    bool slowParts = false;               // --sim-timing=max: datasheet maximum busy times
+    bool virtualClock = false;            // --sim-clock=virtual: no real waiting
+    std::optional<std::string> simFault;  // --sim-fault, checked when taken
+    std::optional<std::string> simState;  // --sim-state FILE
+    bool simPowerCycle = false;           // --sim-power-cycle
 
-    bool Simulated() const { return !simulateRows.empty() || ispVid.has_value(); }
+    bool Simulated() const {
+        return !simulateRows.empty() || ispVid.has_value() || simState.has_value();
+    }
+    // One line when the simulator options do not fit together (an option for
+    // the simulated products without any, --sim-state with several products,
+    // --sim-power-cycle without --sim-state); empty when they do.
+    std::string Mismatch() const;
     // The products to plug, at locations 1-2, 1-3, ... in option order;
     // --sim-flash and --sim-isp apply to each.
     std::vector<SimulatedProduct> Products() const;
 };
 
 // Whether a backend option takes a value: --simulate and --sim-isp only as
-// "=VALUE", the others also as the next argument.
+// "=VALUE", --sim-power-cycle none, the others also as the next argument.
 enum class OptionValue { None, Optional, Required };
 std::optional<OptionValue> BackendOptionValue(std::string_view name);
 

@@ -152,13 +152,18 @@ bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request, s
     const std::span<std::uint8_t> data(buffer, buffer != nullptr ? length : 0);
     // Nothing is sent without a handle or a buffer; the trace line says only
     // "fail" then, as nothing reached the driver.
-    const bool sendable = handle_.IsOpen() && data.size() == length;
-    const IoResult io =
-        sendable ? Carry(requestType, request, value, index, data) : IoResult::Failure();
+    const bool sendable = handle_.IsOpen() && data.size() == length && !stoppedAnswering_;
+    IoResult io = sendable ? Carry(requestType, request, value, index, data) : IoResult::Failure();
+    if (stoppedAnswering_)
+        io.errorText = "the device stopped answering";
     if (!io.ok) {
-        lastRequestError_ = !sendable              ? "no open handle"
-                            : io.errorText.empty() ? "request failed"
-                                                   : io.errorText;
+        lastRequestError_ = !sendable && !stoppedAnswering_ ? "no open handle"
+                            : io.errorText.empty()          ? "request failed"
+                                                            : io.errorText;
+    }
+    if (watching_) {
+        failuresInARow_ = io.ok ? 0 : failuresInARow_ + 1;
+        stoppedAnswering_ = failuresInARow_ >= kFailuresBeforeSilence;
     }
     if (trace_ != nullptr) {
         trace_->Line(
@@ -167,7 +172,16 @@ bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request, s
     return io.ok;
 }
 
+void QuorvexUsb::WatchForSilence(bool on) {
+    watching_ = on;
+    failuresInARow_ = 0;
+    stoppedAnswering_ = false;
+}
+
 void QuorvexUsb::SleepMs(std::uint32_t ms) {
+    // Waiting for a device that no longer answers only delays the failure.
+    if (stoppedAnswering_)
+        return;
     if (trace_ != nullptr)
         trace_->Line("sleep " + std::to_string(ms));
     clock_.SleepMs(ms);

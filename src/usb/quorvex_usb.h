@@ -55,6 +55,17 @@ public:
     // handle"); kept until the next failure.
     const std::string& LastRequestError() const { return lastRequestError_; }
 
+    // A run watches for a device that has stopped answering: a hung device
+    // costs the driver's time-out on every request, and a poll of a thousand
+    // status reads then takes a quarter of an hour. Once this many requests
+    // in a row have failed under the watch, every further request fails at
+    // once without reaching the driver and pauses are skipped, so whatever
+    // loop is running falls through in moments. Arming and disarming clear it.
+    static constexpr int kFailuresBeforeSilence = 3;
+    void WatchForSilence(bool on);
+    bool StoppedAnswering() const { return stoppedAnswering_; }
+    int FailuresInARow() const { return failuresInARow_; }
+
     // Every pause of the commands and loops goes through here, so it is
     // traced and runs on the link's clock.
     void SleepMs(std::uint32_t ms);
@@ -87,6 +98,9 @@ private:
     BackendHandle handle_;
     OpenStatus lastOpenStatus_ = OpenStatus::Ok;
     std::string lastRequestError_;
+    bool watching_ = false;
+    int failuresInARow_ = 0;
+    bool stoppedAnswering_ = false;
 };
 
 }  // namespace usb

@@ -52,18 +52,21 @@ TEST_P(CliUsageError, IsOneLineOnStderrAndExitTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, CliUsageError,
-    ::testing::Values(
-        BadCall{"UnknownOption", {"list", "--frob"}}, BadCall{"NoCommand", {"--simulate"}},
-        BadCall{"UnknownCommand", {"flash", "--simulate"}},
-        BadCall{"RowOutOfRange", {"list", "--simulate=10"}},
-        BadCall{"UnknownFlashModel", {"list", "--simulate", "--sim-flash=xyz"}},
-        BadCall{"VerifyWithoutFile", {"verify", "--simulate"}},
-        BadCall{"ReadWithoutFile", {"read", "--simulate"}},
-        BadCall{"LengthTooLarge", {"read", "x.bin", "--length", "0x40001"}},
-        BadCall{"AllWithoutUpdate", {"info", "--all", "--simulate"}},
-        BadCall{"ExtraArgument", {"list", "extra", "--simulate"}},
-        BadCall{"TraceNotWritable", {"list", "--simulate", "--trace", "/no/such/dir/t"}},
-        BadCall{"SimulatorOptionNotYetWired", {"list", "--simulate", "--sim-fault=x"}}),
+    ::testing::Values(BadCall{"UnknownOption", {"list", "--frob"}},
+                      BadCall{"NoCommand", {"--simulate"}},
+                      BadCall{"UnknownCommand", {"flash", "--simulate"}},
+                      BadCall{"RowOutOfRange", {"list", "--simulate=10"}},
+                      BadCall{"UnknownFlashModel", {"list", "--simulate", "--sim-flash=xyz"}},
+                      BadCall{"VerifyWithoutFile", {"verify", "--simulate"}},
+                      BadCall{"ReadWithoutFile", {"read", "--simulate"}},
+                      BadCall{"LengthTooLarge", {"read", "x.bin", "--length", "0x40001"}},
+                      BadCall{"AllWithoutUpdate", {"info", "--all", "--simulate"}},
+                      BadCall{"ExtraArgument", {"list", "extra", "--simulate"}},
+                      BadCall{"TraceNotWritable",
+                              {"list", "--simulate", "--trace", "/no/such/dir/t"}},
+                      BadCall{"UnknownFaultKind", {"list", "--simulate", "--sim-fault=melt@3"}},
+                      BadCall{"UnknownSimClock", {"list", "--simulate", "--sim-clock=fast"}},
+                      BadCall{"SimOptionWithoutProduct", {"list", "--sim-timing=max"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliCommands, ListShowsEveryProductAndTheBareChip) {
@@ -123,7 +126,10 @@ TEST(CliCommands, ARefusedFileIsExitFourWithLineAndColumn) {
 TEST(CliCommands, TheBareChipNeedsTheFileNamed) {
     const ToolResult result = RunTool({{"update", "--sim-isp", "--yes"}});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("waits in ISP mode"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("is the bare chip waiting in ISP mode for its firmware (an earlier "
+                              "update did not finish)"),
+              std::string::npos)
+        << result.err;
 }
 
 TEST(CliCommands, UpdateFindsTheProductsFileWhateverItsCase) {

@@ -14,14 +14,19 @@ usb::IoResult InterruptingBus::IoControl(HandleId handle, std::uint32_t code,
         cli::RaiseInterrupt();
         cli::RaiseInterrupt();
     }
-    return inner_.IoControl(handle, code, input, output);
+    const usb::IoResult result = inner_.IoControl(handle, code, input, output);
+    if (onCall)
+        onCall(code, input, output, result);
+    return result;
 }
 
 InProcessTool::InProcessTool() = default;
 
-std::shared_ptr<sim::SimChip> InProcessTool::Plug(int row, const std::string& location) {
+std::shared_ptr<sim::SimChip> InProcessTool::Plug(int row, const std::string& location,
+                                                  sim::FlashModel model) {
     sim::ProductConfig config;
     config.row = row;
+    config.flash = model;
     config.location = location;
     return sim::PlugProduct(bus, config, clock);
 }

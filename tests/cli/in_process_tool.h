@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "sim/flash_model.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_chip.h"
 #include "sim/virtual_clock.h"
@@ -17,6 +19,10 @@ class InterruptingBus final : public usb::DeviceBackend {
 public:
     explicit InterruptingBus(usb::DeviceBackend& inner) : inner_(inner) {}
     std::uint64_t interruptAt = 0;  // 0: never
+    // Sees every call with what the bus made of it.
+    std::function<void(std::uint32_t code, std::span<const std::uint8_t> input,
+                       std::span<std::uint8_t> output, const usb::IoResult& result)>
+        onCall;
     std::uint64_t Calls() const { return calls_; }
 
     std::optional<std::vector<std::string>> ListInterfacePaths(const usb::Guid& c) override {
@@ -38,7 +44,8 @@ private:
 class InProcessTool {
 public:
     InProcessTool();
-    std::shared_ptr<sim::SimChip> Plug(int row, const std::string& location);
+    std::shared_ptr<sim::SimChip> Plug(int row, const std::string& location,
+                                       sim::FlashModel model = sim::FlashModel::Sst25vf016b);
     int Run(const std::vector<std::string>& args, const std::string& input = "",
             bool inIsTerminal = false);
 

@@ -337,7 +337,7 @@ TEST_P(UpdateFails, UnpluggedWhileProgrammingThenBackAsTheBareIspChip) {
     // Every model notices the loss at the first program request that fails
     // and writes nothing further.
     EXPECT_EQ(result.failedStep, flash::UpdateStep::Program);
-    EXPECT_EQ(rig.recorder.Last("panel"), "Start Programming");
+    EXPECT_EQ(rig.recorder.Last("panel"), "The device stopped answering at the program step");
     EXPECT_EQ(result.failure.address, 0x4000u);
     EXPECT_EQ(rig.backend.Locations(), std::vector<std::string>{});
     ExpectClosingSteps();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "product/backend_factory.h"
 #include "product/device_listing.h"
 #include "sim/virtual_clock.h"
@@ -81,21 +84,86 @@ TEST(BackendOptions, LeavesOtherOptionsToTheFrontEnd) {
     EXPECT_EQ(Take(options, "--simulated", std::nullopt), OptionTake::NotMine);
 }
 
-TEST(BackendFactory, PlugsTheSimulatedProductsAndRefusesOptionsNotYetWired) {
+TEST(BackendFactory, PlugsTheSimulatedProducts) {
     sim::VirtualClock clock;
     product::BackendOptions options;
     Take(options, "--simulate", "2");
     Take(options, "--simulate", "3");
     product::BackendStart start = product::MakeBackend(options, clock);
     ASSERT_TRUE(start.backend);
+    EXPECT_FALSE(start.clock);
+    EXPECT_FALSE(start.keep);
     const auto devices = product::ListDevices(*start.backend);
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(devices[1].displayName, "Pale Reed F069");
+}
 
-    EXPECT_EQ(Take(options, "--sim-fault", "unplug"), OptionTake::Taken);
-    start = product::MakeBackend(options, clock);
+TEST(BackendOptions, AnUnknownFaultKindIsRefusedWhenTaken) {
+    product::BackendOptions options;
+    std::string error;
+    EXPECT_EQ(Take(options, "--sim-fault", "melt@12", &error), OptionTake::Refused);
+    EXPECT_NE(error.find("melt"), std::string::npos) << error;
+    EXPECT_EQ(Take(options, "--sim-fault", "power-loss@12", &error), OptionTake::Taken);
+    EXPECT_EQ(Take(options, "--sim-clock", "fast", &error), OptionTake::Refused);
+    EXPECT_EQ(Take(options, "--sim-power-cycle", "yes", &error), OptionTake::Refused);
+}
+
+// The options that shape a simulated product mean nothing without one, and
+// the state file keeps exactly one.
+TEST(BackendFactory, RefusesSimulatorOptionsThatDoNotFit) {
+    sim::VirtualClock clock;
+    product::BackendOptions alone;
+    Take(alone, "--sim-clock", "virtual");
+    EXPECT_TRUE(product::MakeBackend(alone, clock).optionRefused);
+    product::BackendOptions two;
+    Take(two, "--simulate", "1");
+    Take(two, "--simulate", "2");
+    Take(two, "--sim-state", "state.txt");
+    EXPECT_TRUE(product::MakeBackend(two, clock).optionRefused);
+    product::BackendOptions cycle;
+    Take(cycle, "--simulate", std::nullopt);
+    Take(cycle, "--sim-power-cycle", std::nullopt);
+    EXPECT_TRUE(product::MakeBackend(cycle, clock).optionRefused);
+}
+
+TEST(BackendFactory, AStateFileThatDoesNotLoadIsRefusedAndLeftAsItIs) {
+    const std::filesystem::path path =
+        std::filesystem::path(::testing::TempDir()) / "not_a_state_file.txt";
+    { std::ofstream(path) << "some notes of mine\n"; }
+    sim::VirtualClock clock;
+    product::BackendOptions options;
+    Take(options, "--sim-state", path.string());
+    const product::BackendStart start = product::MakeBackend(options, clock);
     EXPECT_FALSE(start.backend);
-    EXPECT_NE(start.error.find("--sim-fault"), std::string::npos);
+    EXPECT_TRUE(start.optionRefused);
+    EXPECT_NE(start.error.find("does not load"), std::string::npos) << start.error;
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "some notes of mine");
+}
+
+// The product kept in the state file is the one the next start meets, and
+// the virtual clock comes along with the backend.
+TEST(BackendFactory, TheStateFileCarriesTheProductToTheNextStart) {
+    const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / "kept.state";
+    std::filesystem::remove(path);
+    sim::VirtualClock unused;
+    product::BackendOptions first;
+    Take(first, "--sim-isp", std::nullopt);
+    Take(first, "--sim-state", path.string());
+    Take(first, "--sim-clock", "virtual");
+    product::BackendStart start = product::MakeBackend(first, unused);
+    ASSERT_TRUE(start.backend && start.clock && start.keep);
+    EXPECT_EQ(start.keep(), "");
+
+    product::BackendOptions second;
+    Take(second, "--sim-state", path.string());
+    start = product::MakeBackend(second, unused);
+    ASSERT_TRUE(start.backend);
+    const auto devices = product::ListDevices(*start.backend);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].mode, product::DeviceMode::Isp);
 }
 
 }  // namespace
