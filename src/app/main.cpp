@@ -55,6 +55,7 @@ int RunTool(const app::LaunchOptions& options) {
     TForm1::Options windowOptions;
     windowOptions.engineering = options.engineering;
     windowOptions.trace = trace.get();
+    windowOptions.updateFile = options.updateFile;
     // A tool unpacked from an archive together with its update file.
     windowOptions.secondFolder = QCoreApplication::applicationDirPath();
     TForm1 form(values.context, windowOptions);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/tform1.h"
+#include "image/firmware_file.h"
 #include "image/hex_loader.h"
 #include "product/product_table.h"
 #include "product/update_file_rule.h"
@@ -24,16 +25,20 @@ const product::ProductRow& RowOf(std::uint8_t productIndex) {
 void TForm1::ReadProgramFile1() {
     pages::ShellState& shell = context_.shell;
     const product::ProductRow& row = RowOf(shell.productIndex);
+    const bool given = !options_.updateFile.isEmpty();
     const auto found =
         product::FindUpdateFile(QFile::encodeName(QDir::currentPath()).toStdString(), row);
-    const QString fileName = found ? QFile::decodeName(found->filename().string().c_str())
-                                   : QString::fromStdString(product::UpdateFileName(row));
-    context_.programFile.programFilePath = QDir::current().absoluteFilePath(fileName);
+    const QString fileName = given   ? QFileInfo(options_.updateFile).fileName()
+                             : found ? QFile::decodeName(found->filename().string().c_str())
+                                     : QString::fromStdString(product::UpdateFileName(row));
+    context_.programFile.programFilePath =
+        given ? options_.updateFile : QDir::current().absoluteFilePath(fileName);
     context_.programFile.programFileReady = true;
 
-    const image::LoadResult result =
-        image::LoadHexFile(context_.firmwareImage,
-                           QFile::encodeName(context_.programFile.programFilePath).toStdString());
+    // A file given to the window may be a binary image too.
+    const std::string path = QFile::encodeName(context_.programFile.programFilePath).toStdString();
+    const image::LoadResult result = given ? image::LoadFirmwareFile(context_.firmwareImage, path)
+                                           : image::LoadHexFile(context_.firmwareImage, path);
     switch (result.status) {
         case image::LoadStatus::Loaded:
             SetIndicatorColour(QColor(0, 255, 0));

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -163,6 +164,28 @@ TEST(UpdateFile, AFileWithoutDataIsRefused) {
     EXPECT_FALSE(rig.shell.fileReady);
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().contains("holds no data"));
+}
+
+// A file given on the command line stands in for the product's own, HEX or
+// binary, under the same checks.
+TEST(UpdateFile, AGivenFileIsUsedForTheProductFound) {
+    QTemporaryDir elsewhere;
+    const QString given = elsewhere.filePath("release.bin");
+    QFile file(given);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3, '\x42'));
+    file.close();
+    TForm1::Options options;
+    options.updateFile = given;
+    FormRig rig(options);
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   release.bin    is Ready!");
+    EXPECT_EQ(rig.programFile.programFilePath, given);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
 }  // namespace
