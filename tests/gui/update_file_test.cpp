@@ -188,4 +188,25 @@ TEST(UpdateFile, AGivenFileIsUsedForTheProductFound) {
     EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
+// A tool unpacked from an archive finds the file beside itself.
+TEST(UpdateFile, TheSecondFolderIsSearchedAfterTheCurrentOne) {
+    QTemporaryDir beside;
+    TForm1::Options options;
+    options.secondFolder = beside.path();
+    FormRig rig(options);
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "No Updated File !   Looked for PaleReed_f066.hex in " +
+                  QDir::toNativeSeparators(QDir::currentPath()) + " and " +
+                  QDir::toNativeSeparators(beside.path()));
+    QFile file(QDir(beside.path()).filePath("PaleReed_f066.hex"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(gui_test::HexFileOf({6, 6}));
+    file.close();
+    rig.Tick();
+    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_EQ(rig.programFile.programFilePath, QDir(beside.path()).filePath("PaleReed_f066.hex"));
+}
+
 }  // namespace
