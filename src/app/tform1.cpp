@@ -42,6 +42,7 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     windowFont.setStyleHint(QFont::SansSerif);
     windowFont.setPointSize(8);
     setFont(windowFont);
+    setAcceptDrops(true);  // a firmware file dropped on the window is the update file
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));

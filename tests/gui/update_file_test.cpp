@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -207,6 +211,21 @@ TEST(UpdateFile, TheSecondFolderIsSearchedAfterTheCurrentOne) {
     rig.Tick();
     EXPECT_TRUE(rig.shell.fileReady);
     EXPECT_EQ(rig.programFile.programFilePath, QDir(beside.path()).filePath("PaleReed_f066.hex"));
+}
+
+TEST(UpdateFile, AFileDroppedOnTheWindowIsUsedForTheProductFound) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
+    rig.WriteFile("dropped.hex", gui_test::HexFileOf({8, 8}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir(rig.WorkDir()).filePath("dropped.hex"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(rig.Form()).event(&drop);  // as the drag that brought it would end
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 2u);
 }
 
 }  // namespace
