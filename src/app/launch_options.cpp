@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <array>
@@ -121,10 +122,18 @@ bool CheckTraceFile(const QString& path, QString& error) {
 }
 
 bool ReadOptions(const QCommandLineParser& parser, LaunchOptions& options, QString& error) {
-    if (!parser.positionalArguments().isEmpty()) {
-        error =
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        error = QStringLiteral("unexpected argument '%1'").arg(files[1]);
         return false;
+    }
+    if (!files.isEmpty()) {
+        // Said now rather than as a missing file once a product turns up.
+        if (!QFileInfo(files[0]).isFile()) {
+            error = QStringLiteral("no update file '%1'").arg(files[0]);
+            return false;
+        }
+        options.updateFile = QFileInfo(files[0]).absoluteFilePath();
     }
     options.engineering = parser.isSet(QStringLiteral("engineering"));
     options.traceFile = parser.value(QStringLiteral("trace"));
@@ -170,10 +179,11 @@ LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
 
 QString LaunchUsage() {
     QString text = QStringLiteral(
-                       "Usage: %1 [OPTION]...\n"
+                       "Usage: %1 [OPTION]... [FILE]\n"
                        "Updates the firmware of Pale Reed USB audio products: plug the product "
                        "in,\nstart the tool, press Start. The update file is looked for in the "
-                       "current folder.\n\nOptions:\n")
+                       "current folder,\nthen beside the tool; FILE (HEX or BIN) is used instead "
+                       "when given.\n\nOptions:\n")
                        .arg(QLatin1String(kProgram));
     for (const OptionSpec& spec : kOptions)
         text += QStringLiteral("  %1 %2\n")

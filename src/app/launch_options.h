@@ -14,6 +14,7 @@ struct LaunchOptions {
     std::optional<sim::ProductConfig> simulatedProduct;  // --simulate and its companions
     bool engineering = false;
     QString traceFile;
+    QString updateFile;  // FILE: the update file for the product found, instead of its own
 };
 
 // What the command line asks for. Everything but Run is answered on the

@@ -51,7 +51,13 @@ int RunTool(const app::LaunchOptions& options) {
     }
     pages::ProgramValues values(usbLink);
 
-    TForm1 form(values.context, TForm1::Options{0, options.engineering});
+    TForm1::Options windowOptions;
+    windowOptions.engineering = options.engineering;
+    windowOptions.trace = trace.get();
+    windowOptions.updateFile = options.updateFile;
+    // A tool unpacked from an archive together with its update file.
+    windowOptions.secondFolder = QCoreApplication::applicationDirPath();
+    TForm1 form(values.context, windowOptions);
     form.show();
     QApplication::exec();
     usbLink.SetTrace(nullptr);

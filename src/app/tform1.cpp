@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/keep_awake.h"
 #include "chip/registers.h"
 #include "pages/binfile_page.h"
 #include "pages/handler_guard.h"
@@ -17,8 +18,10 @@
 #include "pages/information_page.h"
 #include "pages/isp_page.h"
 #include "pages/labeled_edit.h"
+#include "pages/latin1_text.h"
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
+#include "product/product_table.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -39,6 +42,7 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     windowFont.setStyleHint(QFont::SansSerif);
     windowFont.setPointSize(8);
     setFont(windowFont);
+    setAcceptDrops(true);  // a firmware file dropped on the window is the update file
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -79,6 +83,10 @@ void TForm1::BuildPages() {
 
     ispPage_->SetUpdateFileLoader(pages::Guarded([this] { ReadProgramFile1(); }));
     ispPage_->SetSaveHandler(pages::Guarded([this] { binFilePage_->btnSaveBinClick(); }));
+    ispPage_->SetAutoRunWrapper([this](const std::function<void()>& run) {
+        const app::KeepAwake awake(RunningProductName(), options_.trace);
+        run();
+    });
     connect(MainPageControl_, &QTabWidget::currentChanged, this,
             pages::Guarded([this](int) { MainPageControlChange(); }));
 }
@@ -211,4 +219,14 @@ void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& col
     palette.setColor(QPalette::WindowText, colour);
     lblISPProcStatus_->setPalette(palette);
     lblISPProcStatus_->setText(text);
+}
+
+// The product a run of the ISP page works on, for the lock's reason.
+QString TForm1::RunningProductName() const {
+    if (context_.usbLink.UsesAudioDriver())
+        return pages::FromLatin1View(
+            product::productTable[context_.shell.productIndex % product::kProductCount]
+                .displayName);
+    return recoveryFile_ ? app::ProductName(recoveryFile_->row)
+                         : QStringLiteral("the chip waiting in ISP mode");
 }

@@ -2,11 +2,19 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
+#include "app/recovery_choice.h"
+
+#include "pages/file_chooser.h"
 #include "pages/page_context.h"
 #include "version/version.h"
 
 class QCheckBox;
+class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QMessageBox;
@@ -14,6 +22,13 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+
+namespace usb {
+class RequestTrace;
+}
+namespace flash {
+struct UpdateResult;
+}
 
 namespace pages {
 class LabeledEdit;
@@ -36,6 +51,11 @@ public:
     struct Options {
         int logicalDpi = 0;        // 0: ask the screen
         bool engineering = false;  // show every maintenance page
+        QString updateFile;        // given on the command line: used for the product found
+        usb::RequestTrace* trace = nullptr;  // where notes about the run go, if anywhere
+        // Where update files are looked for after the current folder (the
+        // executable's own folder in the shipped tool); empty: nowhere else.
+        QString secondFolder;
     };
 
     static constexpr const char* kWindowTitle =
@@ -55,6 +75,13 @@ public:
     // The one-button update.
     void btnSimpleAutoClick();
 
+    // Recovery of a chip left waiting in ISP mode: the choice of product
+    // when the folder holds several update files, and the file dialog when
+    // it holds none.
+    void cbxRecoveryProductChange(int index);
+    void btnChooseFileClick();
+    void SetFileChooser(pages::FileChooser chooser) { chooseFile_ = std::move(chooser); }
+
     void FormClose();
     void MainPageControlChange();
 
@@ -62,6 +89,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -75,13 +104,21 @@ private:
     void ShowCompactLayout();
     void ShowEngineeringLayout();
     void SearchNextDevice();
-    void ShowDetectionOutcome();
+    void ShowDetectionOutcome(bool newlyFound);
     void SetIndicatorColour(const QColor& colour);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
     bool AnyProductPresent() const;
+    void ShowRunFailure(const flash::UpdateResult& result);
+    void OfferRecovery();
+    void ClearRecoveryOffer();
+    void LoadRecoveryFile(const app::RecoveryFile& file);
+    QString RecoveryFileStatus(const app::RecoveryFile& file) const;
+    QString RecoveryConfirmationNote() const;
+    void FindReturnedProduct();
+    QString RunningProductName() const;
 
     pages::PageContext& context_;
     Options options_;
@@ -96,6 +133,8 @@ private:
     QProgressBar* barUpdateProgress_ = nullptr;
     QPushButton* btnSimpleAuto_ = nullptr;
     QCheckBox* chkDetectUSB_ = nullptr;
+    QComboBox* cbxRecoveryProduct_ = nullptr;
+    QPushButton* btnChooseFile_ = nullptr;
     pages::LabeledEdit* lbledtVID_ = nullptr;
     pages::LabeledEdit* lbledtPID_ = nullptr;
 
@@ -107,6 +146,16 @@ private:
     pages::ParameterPage* parameterPage_ = nullptr;
     pages::InformationPage* informationPage_ = nullptr;
     pages::BinFilePage* binFilePage_ = nullptr;
+
+    // The failure of the last run stays on the panel until a new run starts
+    // or a search finds the product again.
+    bool failurePinned_ = false;
+    // The file the last run wrote: a chip it left waiting is offered it again.
+    std::optional<app::RecoveryFile> lastRunFile_;
+    // What is offered to a chip waiting in ISP mode, and the one chosen.
+    std::vector<app::RecoveryFile> recoveryFiles_;
+    std::optional<app::RecoveryFile> recoveryFile_;
+    pages::FileChooser chooseFile_ = pages::ChooseWithDialog;
 
     QTimer* timer1_ = nullptr;
     QPointer<QMessageBox> closeRefusedBox_;

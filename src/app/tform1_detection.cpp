@@ -34,13 +34,14 @@ void TForm1::Timer1Timer() {
     // events sends its next request over them.
     if (shell.sequenceRunning || context_.devicePages.linkLock.IsHeld())
         return;
-    if (link.IsFound()) {
+    const bool wasFound = link.IsFound();
+    if (wasFound) {
         timer1_->setInterval(kPresentIntervalMs);
         link.CheckDevice();
     } else {
         SearchNextDevice();
     }
-    ShowDetectionOutcome();
+    ShowDetectionOutcome(!wasFound && link.IsFound());
 }
 
 void TForm1::SearchNextDevice() {
@@ -48,7 +49,9 @@ void TForm1::SearchNextDevice() {
     usb::QuorvexUsb& link = context_.usbLink;
     shell.fileReady = false;
     SetFileStatus(QStringLiteral("No Updated File !"));
-    lblISPProcStatus_->clear();
+    // A failed run's text outlives the product's restart: it says what to do next.
+    if (!failurePinned_)
+        lblISPProcStatus_->clear();
     if (link.UsesAudioDriver()) {
         // The last search was for a product: look for the ISP-mode chip,
         // alternating between its two identities.
@@ -65,10 +68,11 @@ void TForm1::SearchNextDevice() {
     link.FindDevice();  // only the found flag counts
 }
 
-void TForm1::ShowDetectionOutcome() {
+void TForm1::ShowDetectionOutcome(bool newlyFound) {
     pages::ShellState& shell = context_.shell;
     usb::QuorvexUsb& link = context_.usbLink;
     if (!link.IsFound()) {
+        ClearRecoveryOffer();
         SetIndicatorColour(palette().color(QPalette::Button));
         lblDetectDevice_->setText(QStringLiteral("No device is available"));
         btnSimpleAuto_->setEnabled(false);
@@ -85,7 +89,15 @@ void TForm1::ShowDetectionOutcome() {
         lblDetectDevice_->setText(shell.ispToggle
                                       ? QStringLiteral("Firmware update device 2FC6 is exist")
                                       : QStringLiteral("Firmware update device 0EA0 is exist"));
+        if (newlyFound)
+            OfferRecovery();
         return;
+    }
+    if (newlyFound && failurePinned_) {
+        // The product is back: the failure is history.
+        failurePinned_ = false;
+        if (!permissionDenied)
+            lblISPProcStatus_->clear();
     }
     lblDetectDevice_->setText(
         QStringLiteral("Find Device ") +

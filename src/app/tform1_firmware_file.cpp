@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <filesystem>
+#include <optional>
 
 #include "app/tform1.h"
+#include "image/firmware_file.h"
 #include "image/hex_loader.h"
 #include "product/product_table.h"
 #include "product/update_file_rule.h"
@@ -19,21 +22,44 @@ const product::ProductRow& RowOf(std::uint8_t productIndex) {
     return product::productTable[productIndex % product::kProductCount];
 }
 
+// Where the panel says it looked: the given file's folder, or every folder searched.
+QString LookedIn(const QString& givenFile, const QStringList& folders) {
+    if (!givenFile.isEmpty())
+        return QDir::toNativeSeparators(QFileInfo(givenFile).absolutePath());
+    QStringList shown;
+    for (const QString& folder : folders)
+        shown << QDir::toNativeSeparators(folder);
+    return shown.join(QStringLiteral(" and "));
+}
+
 }  // namespace
 
 void TForm1::ReadProgramFile1() {
     pages::ShellState& shell = context_.shell;
     const product::ProductRow& row = RowOf(shell.productIndex);
-    const auto found =
-        product::FindUpdateFile(QFile::encodeName(QDir::currentPath()).toStdString(), row);
-    const QString fileName = found ? QFile::decodeName(found->filename().string().c_str())
-                                   : QString::fromStdString(product::UpdateFileName(row));
-    context_.programFile.programFilePath = QDir::current().absoluteFilePath(fileName);
+    const bool given = !options_.updateFile.isEmpty();
+    // The current folder first, then the tool's own (unpacked with its file).
+    const QStringList folders = app::UpdateFileFolders(options_.secondFolder);
+    QString folder = folders.front();
+    std::optional<std::filesystem::path> found;
+    for (const QString& place : folders) {
+        found = product::FindUpdateFile(QFile::encodeName(place).toStdString(), row);
+        if (found) {
+            folder = place;
+            break;
+        }
+    }
+    const QString fileName = given   ? QFileInfo(options_.updateFile).fileName()
+                             : found ? QFile::decodeName(found->filename().string().c_str())
+                                     : QString::fromStdString(product::UpdateFileName(row));
+    context_.programFile.programFilePath =
+        given ? options_.updateFile : QDir(folder).absoluteFilePath(fileName);
     context_.programFile.programFileReady = true;
 
-    const image::LoadResult result =
-        image::LoadHexFile(context_.firmwareImage,
-                           QFile::encodeName(context_.programFile.programFilePath).toStdString());
+    // A file given to the window may be a binary image too.
+    const std::string path = QFile::encodeName(context_.programFile.programFilePath).toStdString();
+    const image::LoadResult result = given ? image::LoadFirmwareFile(context_.firmwareImage, path)
+                                           : image::LoadHexFile(context_.firmwareImage, path);
     switch (result.status) {
         case image::LoadStatus::Loaded:
             SetIndicatorColour(QColor(0, 255, 0));
@@ -58,7 +84,7 @@ void TForm1::ReadProgramFile1() {
             // A refused file that has since gone leaves no red mark behind.
             SetIndicatorColour(palette().color(QPalette::Button));
             SetFileStatus(QStringLiteral("No Updated File !   Looked for %1 in %2")
-                              .arg(fileName, QDir::toNativeSeparators(QDir::currentPath())));
+                              .arg(fileName, LookedIn(options_.updateFile, folders)));
             break;
     }
     // Whatever was loaded before is not this product's file as it stands now:

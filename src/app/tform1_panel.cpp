@@ -2,6 +2,7 @@
 // update's progress and result, and the "Start" button.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -64,6 +65,19 @@ void TForm1::CreateUpdateControls() {
     btnSimpleAuto_->setMinimumSize(96, 34);
     connect(btnSimpleAuto_, &QPushButton::clicked, this,
             pages::Guarded([this] { btnSimpleAutoClick(); }));
+
+    // Shown only to recover a chip waiting in ISP mode: which product's file
+    // to write when several are present, or a file to pick when none is.
+    cbxRecoveryProduct_ = new QComboBox(pnlUSB_);
+    cbxRecoveryProduct_->setObjectName(QStringLiteral("cbxRecoveryProduct"));
+    cbxRecoveryProduct_->hide();
+    connect(cbxRecoveryProduct_, &QComboBox::currentIndexChanged, this,
+            pages::Guarded([this](int index) { cbxRecoveryProductChange(index); }));
+    btnChooseFile_ = new QPushButton(QStringLiteral("Choose file\u2026"), pnlUSB_);
+    btnChooseFile_->setObjectName(QStringLiteral("btnChooseFile"));
+    btnChooseFile_->hide();
+    connect(btnChooseFile_, &QPushButton::clicked, this,
+            pages::Guarded([this] { btnChooseFileClick(); }));
 }
 
 void TForm1::CreateDetectionControls() {
@@ -93,7 +107,11 @@ void TForm1::LayOutDevicePanel() {
     grid->addWidget(lblDetectDevice_, 0, 1, 1, 2);
     grid->addWidget(lblUpdaeFileStatus_, 1, 1, 1, 2);
     grid->addWidget(lblISPProcStatus_, 2, 1, 1, 2);
-    grid->addWidget(barUpdateProgress_, 3, 1);
+    auto* updateRow = new QHBoxLayout;
+    updateRow->addWidget(barUpdateProgress_, 1);
+    updateRow->addWidget(cbxRecoveryProduct_);
+    updateRow->addWidget(btnChooseFile_);
+    grid->addLayout(updateRow, 3, 1);
     grid->addWidget(btnSimpleAuto_, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     auto* detectRow = new QHBoxLayout;
     detectRow->addWidget(chkDetectUSB_);

@@ -1,5 +1,6 @@
 // The one-button update of the device panel.
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -7,6 +8,7 @@
 
 #include <string>
 
+#include "app/keep_awake.h"
 #include "app/panel_update_progress.h"
 #include "app/tform1.h"
 #include "flash/flash_state.h"
@@ -48,7 +50,8 @@ void TForm1::btnSimpleAutoClick() {
     SequenceRunningScope running(context_.shell.sequenceRunning);
     // Asked on every click, also on one during a run: that one takes the stop branch.
     const auto answer =
-        QMessageBox::warning(nullptr, QStringLiteral("Warning"), QString::fromLatin1(kWarningText),
+        QMessageBox::warning(nullptr, QStringLiteral("Warning"),
+                             QString::fromLatin1(kWarningText) + RecoveryConfirmationNote(),
                              QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok) {
         SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
@@ -79,7 +82,14 @@ void TForm1::RunOneButtonUpdate() {
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
     context_.flash.sequenceFailed = false;
+    failurePinned_ = false;
+    const bool recovering = recoveryFile_.has_value();
+    lastRunFile_ = recovering ? *recoveryFile_
+                              : app::RecoveryFile{context_.programFile.programFilePath,
+                                                  context_.shell.productIndex};
     btnSimpleAuto_->setText(QStringLiteral("Stop"));
+    // Held until this function returns, however the run ends.
+    const app::KeepAwake awake(app::ProductName(lastRunFile_->row), options_.trace);
     SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
     barUpdateProgress_->setValue(0);
     barUpdateProgress_->show();
@@ -99,10 +109,29 @@ void TForm1::RunOneButtonUpdate() {
             QStringLiteral("Firmware update success!") +
                 (note.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(note)),
             16, Qt::blue);
+        if (recovering) {
+            FindReturnedProduct();
+            ClearRecoveryOffer();
+        }
         context_.shell.updateFinished = true;
         return;
     }
     btnSimpleAuto_->setText(QStringLiteral("Start"));
     btnSimpleAuto_->setEnabled(true);
-    SetProcStatus(QString::fromStdString(flash::UpdateFailureMessage(result)), 12, Qt::red);
+    ShowRunFailure(result);
+}
+
+// The failure stays on the panel through the detection ticks that follow
+// (the product restarting, or coming back as the chip waiting in ISP mode),
+// and says how to get the product back.
+void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
+    QString text = QString::fromStdString(flash::UpdateFailureMessage(result));
+    if (!result.failedStep || !flash::StopsBeforeErase(*result.failedStep)) {
+        text += QStringLiteral(
+                    "\nIf the device now shows as waiting for its firmware, it can be recovered: "
+                    "\"Start\" offers %1 again.")
+                    .arg(QFileInfo(lastRunFile_->path).fileName());
+    }
+    SetProcStatus(text, 12, Qt::red);
+    failurePinned_ = true;
 }

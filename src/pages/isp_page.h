@@ -39,6 +39,10 @@ public:
     // knows how. The " Save" button runs the Gen. Bin File page's save.
     void SetUpdateFileLoader(std::function<void()> loader);
     void SetSaveHandler(std::function<void()> handler);
+    // "Auto" runs inside this, so the window can hold what a run needs held.
+    void SetAutoRunWrapper(std::function<void(const std::function<void()>&)> wrapper) {
+        autoRunWrapper_ = std::move(wrapper);
+    }
     // Asks for the name of Read Flash's dump file; tests answer in place of the dialog.
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
@@ -93,6 +97,7 @@ private:
     std::unique_ptr<flash::ReadBackBuffer> readBackBuffer_;
     std::function<void()> updateFileLoader_;
     std::function<void()> saveHandler_;
+    std::function<void(const std::function<void()>&)> autoRunWrapper_;
     FileChooser chooseFile_ = ChooseWithDialog;
     bool IspActive_ = false;
 };

@@ -84,7 +84,13 @@ void IspPage::btnUSBISPAutoClick() {
     context_.flash.sequenceFailed = false;
     AutoRunScope scope(button, context_.devicePages.linkLock, context_.shell.sequenceRunning);
     IspPageAutoHost host(controls_, context_.firmwareImage, [this] { return ReloadForAutoRun(); });
-    flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
+    const auto run = [&] {
+        flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
+    };
+    if (autoRunWrapper_)
+        autoRunWrapper_(run);
+    else
+        run();
 }
 
 void IspPage::ValidateRangeEdits() const {

@@ -7,10 +7,26 @@
 
 namespace gui_test {
 
-FormRig::FormRig(int logicalDpi, bool engineering) : previousDir_(QDir::currentPath()) {
+namespace {
+
+TForm1::Options OptionsOf(int logicalDpi, bool engineering) {
+    TForm1::Options options;
+    options.logicalDpi = logicalDpi;
+    options.engineering = engineering;
+    return options;
+}
+
+}  // namespace
+
+FormRig::FormRig(int logicalDpi, bool engineering) : FormRig(OptionsOf(logicalDpi, engineering)) {}
+
+FormRig::FormRig(TForm1::Options options) : previousDir_(QDir::currentPath()) {
     QDir::setCurrent(workDir_.path());
     usbLink.SetTrace(&trace);
-    form_ = std::make_unique<TForm1>(context, TForm1::Options{logicalDpi, engineering});
+    if (options.logicalDpi == 0)
+        options.logicalDpi = 96;
+    options.trace = &trace;
+    form_ = std::make_unique<TForm1>(context, options);
     timerRanFromStart_ = form_->Timer1()->isActive() && form_->Timer1()->interval() == 1000;
     form_->Timer1()->stop();
 }

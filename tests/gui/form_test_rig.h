@@ -23,6 +23,8 @@ namespace gui_test {
 class FormRig : public SimulatedProgram {
 public:
     explicit FormRig(int logicalDpi = 96, bool engineering = false);
+    // With window options of the test's own; the trace is always the rig's.
+    explicit FormRig(TForm1::Options options);
     ~FormRig();
 
     TForm1& Form() { return *form_; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -53,7 +54,7 @@ ToolRun RunTool(const QStringList& arguments,
 TEST(LaunchOptions, HelpIsPrintedOnStdoutWithEveryOption) {
     const ToolRun run = RunTool({"--help"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith("Usage: palereed-update-tool [OPTION]...\n"));
+    EXPECT_TRUE(run.out.startsWith("Usage: palereed-update-tool [OPTION]... [FILE]\n"));
     for (const char* option : {"--simulate[=ROW]", "--sim-flash=MODEL", "--sim-isp[=VID]",
                                "--engineering", "--trace FILE", "--version"})
         EXPECT_TRUE(run.out.contains(option)) << option;
@@ -96,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"RowNotANumber", {"--simulate=x"}, "row from 0 to 9"},
                       Refusal{"UnknownFlash", {"--sim-flash=xyz"}, "sst25vf016b, mx32 or w25"},
                       Refusal{"UnknownIspVid", {"--sim-isp=1234"}, "2fc6 or 0ea0"},
-                      Refusal{"StrayArgument", {"--simulate", "3", "4"}, "unexpected argument '4'"},
+                      Refusal{"StrayArgument", {"--simulate", "3", "4"}, "no update file '4'"},
                       Refusal{"TraceWithoutFile", {"--trace"}, "Missing value after '--trace'"},
                       Refusal{"TraceInMissingFolder",
                               {"--simulate", "--trace", "/nonexistent-folder/run.trace"},
@@ -153,6 +154,14 @@ TEST(LaunchOptions, SimulationCompanionsChooseRowFlashAndIspChip) {
     EXPECT_TRUE(request.options.simulatedProduct->blankFlash);
     EXPECT_TRUE(request.options.engineering);
     EXPECT_EQ(request.options.traceFile, trace);
+}
+
+TEST(LaunchOptions, AFileArgumentIsTakenAsTheUpdateFile) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("new.bin");
+    QFile(file).open(QIODevice::WriteOnly);
+    EXPECT_EQ(Parse({file}).options.updateFile, file);
+    EXPECT_EQ(Parse({file, file}).action, app::LaunchRequest::Action::Refuse);
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
@@ -163,6 +168,64 @@ TEST(UpdateFile, AFileWithoutDataIsRefused) {
     EXPECT_FALSE(rig.shell.fileReady);
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().contains("holds no data"));
+}
+
+// A file given on the command line stands in for the product's own, HEX or
+// binary, under the same checks.
+TEST(UpdateFile, AGivenFileIsUsedForTheProductFound) {
+    QTemporaryDir elsewhere;
+    const QString given = elsewhere.filePath("release.bin");
+    QFile file(given);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3, '\x42'));
+    file.close();
+    TForm1::Options options;
+    options.updateFile = given;
+    FormRig rig(options);
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   release.bin    is Ready!");
+    EXPECT_EQ(rig.programFile.programFilePath, given);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+
+// A tool unpacked from an archive finds the file beside itself.
+TEST(UpdateFile, TheSecondFolderIsSearchedAfterTheCurrentOne) {
+    QTemporaryDir beside;
+    TForm1::Options options;
+    options.secondFolder = beside.path();
+    FormRig rig(options);
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "No Updated File !   Looked for PaleReed_f066.hex in " +
+                  QDir::toNativeSeparators(QDir::currentPath()) + " and " +
+                  QDir::toNativeSeparators(beside.path()));
+    QFile file(QDir(beside.path()).filePath("PaleReed_f066.hex"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(gui_test::HexFileOf({6, 6}));
+    file.close();
+    rig.Tick();
+    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_EQ(rig.programFile.programFilePath, QDir(beside.path()).filePath("PaleReed_f066.hex"));
+}
+
+TEST(UpdateFile, AFileDroppedOnTheWindowIsUsedForTheProductFound) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
+    rig.WriteFile("dropped.hex", gui_test::HexFileOf({8, 8}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir(rig.WorkDir()).filePath("dropped.hex"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(rig.Form()).event(&drop);  // as the drag that brought it would end
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 2u);
 }
 
 }  // namespace

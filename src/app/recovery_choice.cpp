@@ -1,0 +1,55 @@
+#include "app/recovery_choice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "pages/latin1_text.h"
+#include "product/product_table.h"
+#include "product/update_file_rule.h"
+
+namespace app {
+
+std::optional<std::size_t> ProductOfFile(const QString& fileName) {
+    const QString name = QFileInfo(fileName).fileName();
+    for (std::size_t row = 0; row < product::kProductCount; ++row) {
+        const QString expected =
+            QString::fromStdString(product::UpdateFileName(product::productTable[row]));
+        if (name.compare(expected, Qt::CaseInsensitive) == 0)
+            return row;
+    }
+    return std::nullopt;
+}
+
+QString ProductName(const std::optional<std::size_t>& row) {
+    if (!row)
+        return QStringLiteral("an unknown product");
+    return pages::FromLatin1View(product::productTable[*row].displayName);
+}
+
+QStringList UpdateFileFolders(const QString& secondFolder) {
+    QStringList folders{QDir::currentPath()};
+    if (!secondFolder.isEmpty() &&
+        QFileInfo(secondFolder).canonicalFilePath() != QFileInfo(folders[0]).canonicalFilePath())
+        folders << secondFolder;
+    return folders;
+}
+
+std::vector<RecoveryFile> FindRecoveryFiles(const QStringList& folders) {
+    std::vector<RecoveryFile> files;
+    for (std::size_t row = 0; row < product::kProductCount; ++row) {
+        for (const QString& folder : folders) {
+            const auto found = product::FindUpdateFile(QFile::encodeName(folder).toStdString(),
+                                                       product::productTable[row]);
+            if (found) {
+                files.push_back(
+                    {QDir(folder).absoluteFilePath(QFile::decodeName(found->filename().c_str())),
+                     row});
+                break;
+            }
+        }
+    }
+    return files;
+}
+
+}  // namespace app

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+#include "form_test_rig.h"
+#include "modal_answerer.h"
+#include "sim/firmware_layout.h"
+
+namespace {
+
+using gui_test::FormRig;
+using gui_test::ModalAnswerer;
+
+// A rig whose product lost power half-way through programming: the run has
+// failed and the chip waits, in ISP mode, for its firmware.
+struct InterruptedUpdate {
+    FormRig rig;
+    std::shared_ptr<sim::SimChip> chip;
+    std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x2000, 0x21);
+    ModalAnswerer boxes;
+    QString failure;
+
+    InterruptedUpdate() {
+        sim::ProductConfig config;
+        config.flash = sim::FlashModel::W25q80;
+        chip = rig.Plug(config);
+        rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
+        EXPECT_GT(rig.TickUntilFound(), 0);
+        sim::FaultPlan plan;
+        plan.powerLossAtRequest = 400;  // inside the programming loop
+        rig.bus.SetFaultPlan(plan);
+        boxes.Answer(QMessageBox::Ok);
+        Start()->click();
+        rig.bus.SetFaultPlan({});
+        failure = Status()->text();
+    }
+    QPushButton* Start() const { return rig.Find<QPushButton>("btnSimpleAuto"); }
+    QLabel* Status() const { return rig.Find<QLabel>("lblISPProcStatus"); }
+    QString FileStatus() const { return rig.Find<QLabel>("lblUpdaeFileStatus")->text(); }
+    QString DeviceLine() const { return rig.Find<QLabel>("lblDetectDevice")->text(); }
+    bool FlashHoldsImage() const {
+        const auto flash = chip->Flash().Contents();
+        return std::equal(image.begin(), image.end(), flash.begin());
+    }
+};
+
+TEST(Recovery, AFailedRunKeepsItsTextAndTheWaitingChipIsOfferedTheSameFile) {
+    InterruptedUpdate run;
+    ASSERT_TRUE(run.failure.startsWith("Firmware update failed")) << run.failure.toStdString();
+    EXPECT_TRUE(run.failure.contains("Keep the device connected")) << run.failure.toStdString();
+    EXPECT_TRUE(run.failure.contains("\"Start\" offers PaleReed_f066.hex again"))
+        << run.failure.toStdString();
+    ASSERT_GT(run.rig.TickUntilFound(), 0);
+    for (int tick = 0; tick < 5; ++tick)
+        run.rig.Tick();
+    EXPECT_EQ(run.DeviceLine(), "Firmware update device 2FC6 is exist");
+    EXPECT_EQ(run.Status()->text(), run.failure);
+    EXPECT_EQ(run.FileStatus(),
+              "A device is waiting for its firmware: an earlier update did not finish. "
+              "\"Start\" writes PaleReed_f066.hex for Pale Reed F066.");
+    ASSERT_TRUE(run.Start()->isEnabled());
+
+    run.boxes.Answer(QMessageBox::Ok);
+    run.Start()->click();
+    ASSERT_EQ(run.boxes.Texts().size(), 2);
+    EXPECT_TRUE(run.boxes.Texts()[1].endsWith(
+        "\n\nFile: " + QDir::toNativeSeparators(QDir(run.rig.WorkDir()).canonicalPath()) +
+        "/PaleReed_f066.hex\nProduct: Pale Reed F066"))
+        << run.boxes.Texts()[1].toStdString();
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
+    EXPECT_EQ(run.DeviceLine(), "Find Device Pale Reed F066");
+    EXPECT_TRUE(run.rig.usbLink.UsesAudioDriver());
+}
+
+TEST(Recovery, TheFailureTextGoesOnceTheProductIsFoundAgain) {
+    InterruptedUpdate run;
+    ASSERT_GT(run.rig.TickUntilFound(), 0);
+    run.rig.Unplug();
+    sim::ProductConfig healthy;
+    healthy.location = "1-3";
+    run.rig.Plug(healthy);
+    run.rig.Tick();  // the chip has gone
+    ASSERT_GT(run.rig.TickUntilFound(), 0);
+    EXPECT_EQ(run.DeviceLine(), "Find Device Pale Reed F066");
+    EXPECT_EQ(run.Status()->text(), "");
+}
+
+TEST(Recovery, AFileOfAnotherProductIsOfferedWithAWarning) {
+    InterruptedUpdate run;
+    QFile::remove(QDir(run.rig.WorkDir()).filePath("PaleReed_f066.hex"));
+    run.rig.WriteFile("PaleReed_f067.hex", gui_test::HexFileOf(run.image));
+    ASSERT_GT(run.rig.TickUntilFound(), 0);
+    EXPECT_TRUE(run.FileStatus().endsWith(
+        "\"Start\" writes PaleReed_f067.hex for Pale Reed F067. Warning: the device was "
+        "Pale Reed F066 before; this file is for Pale Reed F067."))
+        << run.FileStatus().toStdString();
+    run.boxes.Answer(QMessageBox::Cancel);
+    run.Start()->click();
+    ASSERT_EQ(run.boxes.Texts().size(), 2);
+    EXPECT_TRUE(run.boxes.Texts()[1].endsWith(
+        "Product: Pale Reed F067\nThe device was Pale Reed F066 before."))
+        << run.boxes.Texts()[1].toStdString();
+}
+
+// A chip found waiting when the tool starts: no run of ours left it so.
+struct WaitingChip {
+    FormRig rig;
+    std::shared_ptr<sim::SimChip> chip;
+
+    explicit WaitingChip(TForm1::Options options = {}) : rig(options) {
+        sim::ProductConfig config;
+        config.row = 4;
+        config.blankFlash = true;
+        chip = rig.Plug(config);
+    }
+    QPushButton* Start() const { return rig.Find<QPushButton>("btnSimpleAuto"); }
+    QComboBox* Choice() const { return rig.Find<QComboBox>("cbxRecoveryProduct"); }
+    QPushButton* ChooseFile() const { return rig.Find<QPushButton>("btnChooseFile"); }
+    QString FileStatus() const { return rig.Find<QLabel>("lblUpdaeFileStatus")->text(); }
+};
+
+TEST(Recovery, SeveralUpdateFilesOfferAChoiceOfTheirProducts) {
+    WaitingChip waiting;
+    const auto image = sim::MakeFirmwareImage(0x1000, 0x44);
+    waiting.rig.WriteFile("PaleReed_f067.hex", gui_test::HexFileOf({1, 2, 3}));
+    waiting.rig.WriteFile("PaleReed_f06A.hex", gui_test::HexFileOf(image));
+    ASSERT_GT(waiting.rig.TickUntilFound(), 0);
+    ASSERT_FALSE(waiting.Choice()->isHidden());
+    EXPECT_TRUE(waiting.ChooseFile()->isHidden());
+    ASSERT_EQ(waiting.Choice()->count(), 2);
+    EXPECT_EQ(waiting.Choice()->itemText(0), "Pale Reed F067");
+    EXPECT_EQ(waiting.Choice()->itemText(1), "Pale Reed F06A");
+    EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 3u);
+
+    waiting.Choice()->setCurrentIndex(1);
+    EXPECT_TRUE(
+        waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A."));
+    EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), image.size());
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    waiting.Start()->click();
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].endsWith("Product: Pale Reed F06A"));
+    EXPECT_EQ(waiting.rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F06A");
+    EXPECT_TRUE(waiting.Choice()->isHidden());
+}
+
+TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
+    WaitingChip waiting;
+    ASSERT_GT(waiting.rig.TickUntilFound(), 0);
+    EXPECT_FALSE(waiting.Start()->isEnabled());
+    EXPECT_TRUE(waiting.Choice()->isHidden());
+    ASSERT_FALSE(waiting.ChooseFile()->isHidden());
+    EXPECT_TRUE(waiting.FileStatus().endsWith(
+        "No update file of a product was found in " +
+        QDir::toNativeSeparators(QDir(waiting.rig.WorkDir()).canonicalPath()) +
+        "; choose one to recover it."))
+        << waiting.FileStatus().toStdString();
+
+    QDir(waiting.rig.WorkDir()).mkdir("download");
+    waiting.rig.WriteFile("download/PaleReed_f06A.hex", gui_test::HexFileOf({7, 7, 7, 7}));
+    waiting.rig.Form().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) {
+        return QDir(waiting.rig.WorkDir()).filePath("download/PaleReed_f06A.hex");
+    });
+    waiting.ChooseFile()->click();
+    EXPECT_TRUE(waiting.Start()->isEnabled());
+    EXPECT_TRUE(
+        waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A."));
+    EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 4u);
+}
+
+}  // namespace
