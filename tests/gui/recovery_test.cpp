@@ -15,7 +15,7 @@ namespace {
 using gui_test::FormRig;
 using gui_test::ModalAnswerer;
 
-// A rig whose product lost power half-way through programming: the run has
+// A rig whose product lost power during the erase: the run has
 // failed and the chip waits, in ISP mode, for its firmware.
 struct InterruptedUpdate {
     FormRig rig;
@@ -31,7 +31,7 @@ struct InterruptedUpdate {
         rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
         EXPECT_GT(rig.TickUntilFound(), 0);
         sim::FaultPlan plan;
-        plan.powerLossAtRequest = 400;  // inside the programming loop
+        plan.powerLossAtRequest = 400;  // while the erase is polled
         rig.bus.SetFaultPlan(plan);
         boxes.Answer(QMessageBox::Ok);
         Start()->click();
@@ -50,7 +50,9 @@ struct InterruptedUpdate {
 
 TEST(Recovery, AFailedRunKeepsItsTextAndTheWaitingChipIsOfferedTheSameFile) {
     InterruptedUpdate run;
-    ASSERT_TRUE(run.failure.startsWith("Firmware update failed")) << run.failure.toStdString();
+    // Power is lost after the erase began: the chip stops answering, then returns bare.
+    ASSERT_TRUE(run.failure.startsWith("The device stopped answering at the erase step"))
+        << run.failure.toStdString();
     EXPECT_TRUE(run.failure.contains("Keep the device connected")) << run.failure.toStdString();
     EXPECT_TRUE(run.failure.contains("\"Start\" offers PaleReed_f066.hex again"))
         << run.failure.toStdString();
