@@ -1,6 +1,6 @@
 // The binary loader on files of any content and of sizes around the image's:
-// a file that fits becomes the image byte for byte, a larger one is refused
-// and the image keeps its earlier content.
+// a file that fits becomes the image byte for byte, an empty or larger one is
+// refused and the image keeps its earlier content.
 //
 // Input: one size byte, then the content. With bit 7 of the size byte clear
 // the file is the content itself; with it set, the file is the content
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const image::LoadResult result = image::LoadBinFile(firmware, file.Path());
     const auto bytes = firmware.Bytes();
-    if (content.size() <= image::kImageSize) {
+    if (!content.empty() && content.size() <= image::kImageSize) {
         Require(result.Loaded());
         Require(firmware.ImageLength() == content.size());
         Require(Equal(bytes.first(content.size()), content));
