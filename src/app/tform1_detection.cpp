@@ -10,8 +10,8 @@
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
 #include "pages/page_keys.h"
+#include "product/backend_factory.h"
 #include "product/product_table.h"
-#include "usb/libusb_error.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -82,8 +82,8 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     // will work rather than let "Start" fail half-way.
     const bool permissionDenied = link.LastOpenStatus() == usb::OpenStatus::PermissionDenied;
     if (permissionDenied) {
-        SetProcStatus(QString::fromStdString(usb::UserMessageFor(link.LastOpenStatus())), 12,
-                      Qt::red);
+        SetProcStatus(QString::fromStdString(product::OpenFailureMessage(link.LastOpenStatus())),
+                      12, Qt::red);
     }
     if (!link.UsesAudioDriver()) {
         lblDetectDevice_->setText(shell.ispToggle

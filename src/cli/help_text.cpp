@@ -38,7 +38,7 @@ std::string HelpText() {
            "  2  usage error\n"
            "  3  no device, an unknown --device, or several devices without --device\n"
            "  4  the file was refused (missing, unreadable or not a valid image)\n"
-           "  5  permission denied: install the udev rule 70-palereed.rules\n"
+           "  5  permission denied: the message says what gives access\n"
            "  6  interrupted (Ctrl-C) or not confirmed\n"
            "\n"
            "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
