@@ -16,14 +16,14 @@ constexpr const char* kProgram = "palereed-update-tool";
 
 // One row per option: the parser is built from this table and --help prints
 // it, so the two cannot drift apart.
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* valueName;  // nullptr: a switch
     const char* usage;      // as shown in --help
     const char* description;
 };
 
-constexpr std::array<OptionSpec, 7> kOptions{{
+constexpr std::array<OptionEntry, 7> kOptions{{
     {"simulate", "row", "--simulate[=ROW]",
      "plug in a simulated product, row ROW of 0-9 (default 0)"},
     {"sim-flash", "model", "--sim-flash=MODEL",
@@ -156,12 +156,12 @@ bool ReadOptions(const QCommandLineParser& parser, LaunchOptions& options, QStri
 LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    for (const OptionSpec& spec : kOptions) {
-        QStringList names{QString::fromLatin1(spec.name)};
-        if (QLatin1String(spec.name) == QLatin1String("help"))
+    for (const OptionEntry& option : kOptions) {
+        QStringList names{QString::fromLatin1(option.name)};
+        if (QLatin1String(option.name) == QLatin1String("help"))
             names.prepend(QStringLiteral("h"));
-        parser.addOption(QCommandLineOption(names, QString::fromLatin1(spec.description),
-                                            QString::fromLatin1(spec.valueName)));
+        parser.addOption(QCommandLineOption(names, QString::fromLatin1(option.description),
+                                            QString::fromLatin1(option.valueName)));
     }
     LaunchRequest request;
     if (!parser.parse(GiveOptionalValues(arguments))) {
@@ -185,10 +185,10 @@ QString LaunchUsage() {
                        "current folder,\nthen beside the tool; FILE (HEX or BIN) is used instead "
                        "when given.\n\nOptions:\n")
                        .arg(QLatin1String(kProgram));
-    for (const OptionSpec& spec : kOptions)
+    for (const OptionEntry& option : kOptions)
         text += QStringLiteral("  %1 %2\n")
-                    .arg(QLatin1String(spec.usage), -18)
-                    .arg(QLatin1String(spec.description));
+                    .arg(QLatin1String(option.usage), -18)
+                    .arg(QLatin1String(option.description));
     text += QStringLiteral(
         "\nExit status: 0 when the window was closed (or after --help, --version),\n"
         "1 when the tool could not start, 2 for a bad option or value.\n");
