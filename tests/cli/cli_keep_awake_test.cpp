@@ -19,16 +19,6 @@ namespace {
 
 using testing_support::PrivateSystemBus;
 
-// logind drops a lock a moment after its holder closes the descriptor.
-bool EventuallyNoInhibitors(const PrivateSystemBus& bus) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (bus.ListInhibitors().empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 enum class Ending { Success, Failure, CtrlC };
 
 class KeepAwake : public ::testing::TestWithParam<Ending> {};
@@ -62,7 +52,7 @@ TEST_P(KeepAwake, TheLockIsHeldDuringTheUpdateAndReleasedAtItsEnd) {
     const PrivateSystemBus::Inhibitor lock{"sleep:shutdown:idle", "palereed-flash",
                                            "Updating the firmware of Pale Reed F066", "block"};
     EXPECT_EQ(during, std::vector<PrivateSystemBus::Inhibitor>{lock});
-    EXPECT_TRUE(EventuallyNoInhibitors(system));
+    EXPECT_TRUE(system.EventuallyNoInhibitors());
 }
 
 std::string EndingName(const ::testing::TestParamInfo<Ending>& info) {

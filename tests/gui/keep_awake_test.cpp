@@ -18,17 +18,6 @@ using gui_test::FormRig;
 using gui_test::ModalAnswerer;
 using testing_support::PrivateSystemBus;
 
-// logind notices a dropped lock when its end of the descriptor hangs up, a
-// moment after ours is closed.
-bool EventuallyNoInhibitors(const PrivateSystemBus& bus) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (bus.ListInhibitors().empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 struct ProductWithFile {
     FormRig rig;
     ModalAnswerer boxes;
@@ -85,7 +74,7 @@ TEST_P(KeepAwake, TheRunHoldsABlockLockAndReleasesItHoweverItEnds) {
     EXPECT_EQ(
         product.rig.Find<QLabel>("lblISPProcStatus")->text().startsWith("Firmware update failed"),
         fails);
-    EXPECT_TRUE(EventuallyNoInhibitors(bus));
+    EXPECT_TRUE(bus.EventuallyNoInhibitors());
     EXPECT_FALSE(product.Noted("sleep"));
 }
 
@@ -127,7 +116,7 @@ TEST(KeepAwakeAuto, TheIspPagesAutoRunHoldsTheLockToo) {
     autoButton->click();
     ASSERT_EQ(during.size(), 1u);
     EXPECT_EQ(std::get<2>(during[0]), "Updating the firmware of Pale Reed F066");
-    EXPECT_TRUE(EventuallyNoInhibitors(bus));
+    EXPECT_TRUE(bus.EventuallyNoInhibitors());
 }
 
 }  // namespace

@@ -113,4 +113,13 @@ std::vector<PrivateSystemBus::Inhibitor> PrivateSystemBus::ListInhibitors() cons
     return inhibitors;
 }
 
+bool PrivateSystemBus::EventuallyNoInhibitors() const {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (ListInhibitors().empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 }  // namespace testing_support

@@ -26,6 +26,9 @@ public:
     // logind's inhibitor list: what, who, why, mode.
     using Inhibitor = std::tuple<std::string, std::string, std::string, std::string>;
     std::vector<Inhibitor> ListInhibitors() const;
+    // logind drops a lock a moment after its holder closes the descriptor:
+    // true once no lock is left, false if one is still held after 2 s.
+    bool EventuallyNoInhibitors() const;
 
 private:
     pid_t daemon_ = -1;

@@ -10,17 +10,6 @@ namespace {
 
 using testing_support::PrivateSystemBus;
 
-// logind notices a dropped lock when its end of the descriptor hangs up, a
-// moment after we close ours.
-bool EventuallyNoInhibitors(const PrivateSystemBus& bus) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (bus.ListInhibitors().empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 TEST(SleepInhibitor, HoldsABlockLockForSleepShutdownAndIdleUntilReleased) {
     PrivateSystemBus bus;
     ASSERT_TRUE(bus.StartLogind());
@@ -35,7 +24,7 @@ TEST(SleepInhibitor, HoldsABlockLockForSleepShutdownAndIdleUntilReleased) {
 
     inhibitor.Release();
     EXPECT_FALSE(inhibitor.IsHeld());
-    EXPECT_TRUE(EventuallyNoInhibitors(bus));
+    EXPECT_TRUE(bus.EventuallyNoInhibitors());
 }
 
 TEST(SleepInhibitor, MovingKeepsOneLockAndDestructionReleasesIt) {
@@ -49,7 +38,7 @@ TEST(SleepInhibitor, MovingKeepsOneLockAndDestructionReleasesIt) {
         EXPECT_FALSE(held.IsHeld());
         EXPECT_EQ(bus.ListInhibitors().size(), 1u);
     }
-    EXPECT_TRUE(EventuallyNoInhibitors(bus));
+    EXPECT_TRUE(bus.EventuallyNoInhibitors());
 }
 
 TEST(SleepInhibitor, WithoutLogindNothingIsHeldAndTheProblemIsTold) {
