@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "version/version.h"
 
@@ -23,89 +25,61 @@ struct OptionEntry {
     const char* description;
 };
 
-constexpr std::array<OptionEntry, 7> kOptions{{
-    {"simulate", "row", "--simulate[=ROW]",
-     "plug in a simulated product, row ROW of 0-9 (default 0)"},
-    {"sim-flash", "model", "--sim-flash=MODEL",
-     "simulated flash: sst25vf016b (default), mx32, w25"},
-    {"sim-isp", "vid", "--sim-isp[=VID]",
-     "simulated chip starts blank in ISP mode, VID 2fc6 or 0ea0"},
+constexpr std::array<OptionEntry, 4> kOptions{{
     {"engineering", nullptr, "--engineering", "show the maintenance pages"},
     {"trace", "file", "--trace FILE", "write every device request to FILE"},
     {"help", nullptr, "-h, --help", "show this help and exit"},
     {"version", nullptr, "--version", "show the version and exit"},
 }};
 
-// Options whose value may be left out. "--simulate 3" means row 3, so a
-// following argument of the value's shape is taken as the value; anything
-// else leaves the default and is read on its own.
-struct OptionalValue {
-    QLatin1String option;
-    QRegularExpression shape;
-    QLatin1String fallback;
-};
+// "--simulate 3" means row 3 and "--sim-isp 0ea0" that identity, so a
+// following argument of the value's shape is taken as the optional value;
+// anything else is read on its own.
+bool FollowsAsOptionalValue(const QString& option, const QString& next) {
+    static const QRegularExpression kRow(QStringLiteral("^[0-9]+$"));
+    static const QRegularExpression kVid(QStringLiteral("^[0-9A-Fa-f]{4}$"));
+    if (option == QLatin1String("--simulate"))
+        return kRow.match(next).hasMatch();
+    return option == QLatin1String("--sim-isp") && kVid.match(next).hasMatch();
+}
 
-QStringList GiveOptionalValues(const QStringList& arguments) {
-    static const std::array<OptionalValue, 2> kOptional{{
-        {QLatin1String("--simulate"), QRegularExpression(QStringLiteral("^[0-9]+$")),
-         QLatin1String("0")},
-        {QLatin1String("--sim-isp"), QRegularExpression(QStringLiteral("^[0-9A-Fa-f]{4}$")),
-         QLatin1String("2fc6")},
-    }};
-    QStringList normalised;
+// The options that choose the devices are the product layer's, shared with
+// the command-line tool, so both read them alike. They are taken out here and
+// everything else is left for Qt's parser, program name included.
+bool TakeDeviceOptions(const QStringList& arguments, product::BackendOptions& backend,
+                       QStringList& rest, QString& error) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        const auto optional = std::find_if(kOptional.begin(), kOptional.end(),
-                                           [&](const auto& o) { return argument == o.option; });
-        if (i == 0 || optional == kOptional.end()) {
-            normalised << argument;
+        if (argument == QLatin1String("--")) {
+            rest << arguments.mid(i);
+            break;
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = argument.left(equals);
+        const auto kind = product::BackendOptionValue(name.toStdString());
+        if (i == 0 || !argument.startsWith(QLatin1String("--")) || !kind) {
+            rest << argument;
             continue;
         }
-        const bool valueFollows =
-            i + 1 < arguments.size() && optional->shape.match(arguments[i + 1]).hasMatch();
-        normalised << argument + QLatin1Char('=') +
-                          (valueFollows ? arguments[++i] : QString(optional->fallback));
-    }
-    return normalised;
-}
-
-std::optional<sim::FlashModel> FlashModelNamed(const QString& name) {
-    if (name == QLatin1String("sst25vf016b"))
-        return sim::FlashModel::Sst25vf016b;
-    if (name == QLatin1String("mx32"))
-        return sim::FlashModel::Mx25l1021e;
-    if (name == QLatin1String("w25"))
-        return sim::FlashModel::W25q80;
-    return std::nullopt;
-}
-
-bool ApplySimulation(const QCommandLineParser& parser, sim::ProductConfig& product,
-                     QString& error) {
-    if (parser.isSet(QStringLiteral("simulate"))) {
-        bool ok = false;
-        const int row = parser.value(QStringLiteral("simulate")).toInt(&ok);
-        if (!ok || row < 0 || row >= sim::kProductRows) {
-            error = QStringLiteral("--simulate takes a product row from 0 to 9");
+        std::optional<std::string> value;
+        if (equals >= 0)
+            value = argument.mid(equals + 1).toStdString();
+        else if (i + 1 < arguments.size() && (*kind == product::OptionValue::Required ||
+                                              (*kind == product::OptionValue::Optional &&
+                                               FollowsAsOptionalValue(name, arguments[i + 1]))))
+            value = arguments[++i].toStdString();
+        std::string why;
+        const std::optional<std::string_view> view =
+            value ? std::optional<std::string_view>(*value) : std::nullopt;
+        if (product::TakeBackendOption(name.toStdString(), view, backend, why) ==
+            product::OptionTake::Refused) {
+            error = QString::fromStdString(why);
             return false;
         }
-        product.row = row;
     }
-    if (parser.isSet(QStringLiteral("sim-flash"))) {
-        const auto model = FlashModelNamed(parser.value(QStringLiteral("sim-flash")));
-        if (!model) {
-            error = QStringLiteral("--sim-flash takes sst25vf016b, mx32 or w25");
-            return false;
-        }
-        product.flash = *model;
-    }
-    if (parser.isSet(QStringLiteral("sim-isp"))) {
-        const QString vid = parser.value(QStringLiteral("sim-isp")).toLower();
-        if (vid != QLatin1String("2fc6") && vid != QLatin1String("0ea0")) {
-            error = QStringLiteral("--sim-isp takes 2fc6 or 0ea0");
-            return false;
-        }
-        product.ispVid = vid == QLatin1String("0ea0") ? sim::kIspVidAlternate : sim::kIspVidQuorvex;
-        product.blankFlash = true;
+    if (const std::string mismatch = backend.Mismatch(); !mismatch.empty()) {
+        error = QString::fromStdString(mismatch);
+        return false;
     }
     return true;
 }
@@ -139,15 +113,6 @@ bool ReadOptions(const QCommandLineParser& parser, LaunchOptions& options, QStri
     options.traceFile = parser.value(QStringLiteral("trace"));
     if (parser.isSet(QStringLiteral("trace")) && !CheckTraceFile(options.traceFile, error))
         return false;
-    const bool simulate = parser.isSet(QStringLiteral("simulate")) ||
-                          parser.isSet(QStringLiteral("sim-flash")) ||
-                          parser.isSet(QStringLiteral("sim-isp"));
-    if (!simulate)
-        return true;
-    sim::ProductConfig product;
-    if (!ApplySimulation(parser, product, error))
-        return false;
-    options.simulatedProduct = product;
     return true;
 }
 
@@ -164,7 +129,10 @@ LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
                                             QString::fromLatin1(option.valueName)));
     }
     LaunchRequest request;
-    if (!parser.parse(GiveOptionalValues(arguments))) {
+    QStringList rest;
+    if (!TakeDeviceOptions(arguments, request.options.backend, rest, request.error)) {
+        request.action = LaunchRequest::Action::Refuse;
+    } else if (!parser.parse(rest)) {
         request.action = LaunchRequest::Action::Refuse;
         request.error = parser.errorText();
     } else if (parser.isSet(QStringLiteral("help"))) {
@@ -187,8 +155,10 @@ QString LaunchUsage() {
                        .arg(QLatin1String(kProgram));
     for (const OptionEntry& option : kOptions)
         text += QStringLiteral("  %1 %2\n")
-                    .arg(QLatin1String(option.usage), -18)
+                    .arg(QLatin1String(option.usage), -20)
                     .arg(QLatin1String(option.description));
+    text += QStringLiteral("\nSimulated products, for trying the tool without hardware:\n") +
+            QLatin1String(product::BackendOptionsHelp());
     text += QStringLiteral(
         "\nExit status: 0 when the window was closed (or after --help, --version),\n"
         "1 when the tool could not start, 2 for a bad option or value.\n");

@@ -2,16 +2,14 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
-
-#include "sim/product_factory.h"
+#include "product/backend_options.h"
 
 namespace app {
 
 // How the tool was started. With no options it behaves as shipped: real
 // devices, compact window, no trace.
 struct LaunchOptions {
-    std::optional<sim::ProductConfig> simulatedProduct;  // --simulate and its companions
+    product::BackendOptions backend;  // --simulate and its companions; none: real devices
     bool engineering = false;
     QString traceFile;
     QString updateFile;  // FILE: the update file for the product found, instead of its own

@@ -2,65 +2,36 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "app/launch_options.h"
 #include "app/tform1.h"
-#include "pages/program_values.h"
-#include "product/backend_factory.h"
-#include "sim/product_factory.h"
-#include "sim/sim_backend.h"
-#include "usb/clock.h"
-#include "usb/quorvex_usb.h"
-#include "usb/request_trace.h"
+#include "app/tool_session.h"
 
 namespace {
 
 constexpr int kExitStartupError = 1;
 constexpr int kExitUsage = 2;
 
-// The simulated bus with the chosen product plugged in, or the real one that
-// the product layer chose for this build.
-std::unique_ptr<usb::DeviceBackend> MakeBackend(const app::LaunchOptions& options,
-                                                usb::Clock& clock) {
-    if (!options.simulatedProduct) {
-        product::BackendStart start = product::MakeBackend(product::BackendOptions{}, clock);
-        if (!start.backend)
-            throw std::runtime_error(start.error);
-        return std::move(start.backend);
-    }
-    auto bus = std::make_unique<sim::SimBackend>(clock);
-    sim::PlugProduct(*bus, *options.simulatedProduct, clock);
-    return bus;
-}
-
 int RunTool(const app::LaunchOptions& options) {
-    // Program-wide values: created before the window, released after it, the
-    // device link last of them.
-    usb::SteadyClock clock;
-    const std::unique_ptr<usb::DeviceBackend> backend = MakeBackend(options, clock);
-    usb::QuorvexUsb usbLink(*backend, clock);
-    std::unique_ptr<usb::FileTrace> trace;
-    if (!options.traceFile.isEmpty()) {
-        trace = std::make_unique<usb::FileTrace>(options.traceFile.toStdString());
-        if (!trace->IsOpen())
-            throw std::runtime_error("The trace file could not be opened.");
-        usbLink.SetTrace(trace.get());
-    }
-    pages::ProgramValues values(usbLink);
-
+    app::ToolSession session(options);
     TForm1::Options windowOptions;
     windowOptions.engineering = options.engineering;
-    windowOptions.trace = trace.get();
+    windowOptions.trace = session.Trace();
     windowOptions.updateFile = options.updateFile;
     // A tool unpacked from an archive together with its update file.
     windowOptions.secondFolder = QCoreApplication::applicationDirPath();
-    TForm1 form(values.context, windowOptions);
-    form.show();
-    QApplication::exec();
-    usbLink.SetTrace(nullptr);
+    {
+        TForm1 form(session.Context(), windowOptions);
+        form.show();
+        QApplication::exec();
+    }
+    // Once the window has let go of the device, so that a simulated
+    // product's state file holds what the last operation left.
+    if (const std::string error = session.Keep(); !error.empty())
+        throw std::runtime_error("The simulator state could not be saved: " + error);
     return 0;
 }
 
@@ -109,6 +80,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Pale Reed Update Tool"));
     try {
         return RunTool(request.options);
+    } catch (const app::LaunchUsageError& error) {
+        std::fprintf(stderr, "palereed-update-tool: %s (see --help)\n", error.what());
+        return kExitUsage;
     } catch (const std::exception& error) {
         return ReportStartupError(QString::fromLocal8Bit(error.what()));
     } catch (...) {

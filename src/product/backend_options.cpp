@@ -1,6 +1,8 @@
 #include "product/backend_options.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 
 #include "product/product_table.h"
@@ -53,9 +55,12 @@ OptionTake TakeFlash(std::string_view value, BackendOptions& options, std::strin
 
 OptionTake TakeIsp(std::optional<std::string_view> value, BackendOptions& options,
                    std::string& error) {
-    const std::string_view vid = value.value_or("2fc6");
+    // Hex digits in either case, as USB identities are written both ways.
+    std::string vid(value.value_or("2fc6"));
+    std::transform(vid.begin(), vid.end(), vid.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (vid != "2fc6" && vid != "0ea0")
-        return Refuse(error, "--sim-isp takes 2fc6 or 0ea0, not '" + std::string(vid) + "'");
+        return Refuse(error, "--sim-isp takes 2fc6 or 0ea0, not '" + std::string(*value) + "'");
     options.ispVid = vid == "0ea0" ? kIspVidAlternate : kIspVidQuorvex;
     return OptionTake::Taken;
 }

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 
 #include "app/launch_options.h"
+#include "app/tool_session.h"
+#include "pages/page_context.h"
+#include "product/product_table.h"
+#include "usb/quorvex_usb.h"
 #include "version/version.h"
 
 namespace {
@@ -55,8 +59,9 @@ TEST(LaunchOptions, HelpIsPrintedOnStdoutWithEveryOption) {
     const ToolRun run = RunTool({"--help"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("Usage: palereed-update-tool [OPTION]... [FILE]\n"));
-    for (const char* option : {"--simulate[=ROW]", "--sim-flash=MODEL", "--sim-isp[=VID]",
-                               "--engineering", "--trace FILE", "--version"})
+    for (const char* option : {"--simulate[=ROW]", "--sim-flash MODEL", "--sim-isp[=VID]",
+                               "--sim-timing", "--sim-clock", "--sim-fault", "--sim-state FILE",
+                               "--sim-power-cycle", "--engineering", "--trace FILE", "--version"})
         EXPECT_TRUE(run.out.contains(option)) << option;
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 }
@@ -92,18 +97,22 @@ TEST_P(LaunchRefusal, IsOneLineOnStderrAndExitTwoBeforeAnyWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     BadOptions, LaunchRefusal,
-    ::testing::Values(Refusal{"UnknownOption", {"--fast"}, "Unknown option 'fast'"},
-                      Refusal{"RowPastTheTable", {"--simulate", "10"}, "row from 0 to 9"},
-                      Refusal{"RowNotANumber", {"--simulate=x"}, "row from 0 to 9"},
-                      Refusal{"UnknownFlash", {"--sim-flash=xyz"}, "sst25vf016b, mx32 or w25"},
-                      Refusal{"UnknownIspVid", {"--sim-isp=1234"}, "2fc6 or 0ea0"},
-                      Refusal{"StrayArgument", {"--simulate", "3", "4"}, "no update file '4'"},
-                      Refusal{"TraceWithoutFile", {"--trace"}, "Missing value after '--trace'"},
-                      Refusal{"TraceInMissingFolder",
-                              {"--simulate", "--trace", "/nonexistent-folder/run.trace"},
-                              "cannot write the trace file '/nonexistent-folder/run.trace'"},
-                      Refusal{
-                          "TraceOntoAFolder", {"--trace", "/"}, "cannot write the trace file '/'"}),
+    ::testing::Values(
+        Refusal{"UnknownOption", {"--fast"}, "Unknown option 'fast'"},
+        Refusal{"RowPastTheTable", {"--simulate", "10"}, "row from 0 to 9"},
+        Refusal{"RowNotANumber", {"--simulate=x"}, "row from 0 to 9"},
+        Refusal{"UnknownFlash", {"--sim-flash=xyz"}, "sst25vf016b, mx32 or w25"},
+        Refusal{"UnknownIspVid", {"--sim-isp=1234"}, "2fc6 or 0ea0"},
+        Refusal{"UnknownFault", {"--simulate", "--sim-fault", "melt@3"}, "--sim-fault"},
+        Refusal{"SimulatorOptionWithoutProduct",
+                {"--sim-clock", "virtual"},
+                "need a simulated product"},
+        Refusal{"StrayArgument", {"--simulate", "3", "4"}, "no update file '4'"},
+        Refusal{"TraceWithoutFile", {"--trace"}, "Missing value after '--trace'"},
+        Refusal{"TraceInMissingFolder",
+                {"--simulate", "--trace", "/nonexistent-folder/run.trace"},
+                "cannot write the trace file '/nonexistent-folder/run.trace'"},
+        Refusal{"TraceOntoAFolder", {"--trace", "/"}, "cannot write the trace file '/'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // libusb_init is replaced by one that fails, as on a system without usbfs.
@@ -117,7 +126,7 @@ TEST(LaunchOptions, AStartUpErrorIsReportedAndExitsOne) {
 TEST(LaunchOptions, NoOptionsIsTheToolAsShipped) {
     const auto request = Parse({});
     ASSERT_EQ(request.action, app::LaunchRequest::Action::Run);
-    EXPECT_FALSE(request.options.simulatedProduct);
+    EXPECT_FALSE(request.options.backend.Simulated());
     EXPECT_FALSE(request.options.engineering);
     EXPECT_TRUE(request.options.traceFile.isEmpty());
 }
@@ -126,34 +135,72 @@ TEST(LaunchOptions, SimulateAloneIsTheFirstProductWithItsFlash) {
     for (const QStringList& arguments :
          {QStringList{"--simulate"}, {"--simulate", "--engineering"}}) {
         const auto request = Parse(arguments);
-        ASSERT_TRUE(request.options.simulatedProduct) << request.error.toStdString();
-        EXPECT_EQ(request.options.simulatedProduct->row, 0);
-        EXPECT_EQ(request.options.simulatedProduct->flash, sim::FlashModel::Sst25vf016b);
-        EXPECT_FALSE(request.options.simulatedProduct->blankFlash);
+        ASSERT_EQ(request.action, app::LaunchRequest::Action::Run) << request.error.toStdString();
+        EXPECT_EQ(request.options.backend.simulateRows, std::vector<int>{0});
+        EXPECT_FALSE(request.options.backend.flash);
+        EXPECT_FALSE(request.options.backend.ispVid);
     }
 }
 
 TEST(LaunchOptions, ARowMayFollowSimulateAsItsOwnArgument) {
     for (const QStringList& arguments : {QStringList{"--simulate", "3"}, {"--simulate=3"}}) {
         const auto request = Parse(arguments);
-        ASSERT_TRUE(request.options.simulatedProduct) << request.error.toStdString();
-        EXPECT_EQ(request.options.simulatedProduct->row, 3);
+        EXPECT_EQ(request.options.backend.simulateRows, std::vector<int>{3})
+            << request.error.toStdString();
     }
 }
 
-TEST(LaunchOptions, SimulationCompanionsChooseRowFlashAndIspChip) {
+TEST(LaunchOptions, SimulatorOptionsAreTheCommandLineToolsOwn) {
     QTemporaryDir folder;
     const QString trace = folder.filePath("run.trace");
-    const auto request = Parse({"--simulate=4", "--sim-flash=mx32", "--sim-isp", "0EA0",
-                                "--engineering", "--trace", trace});
+    const QString state = folder.filePath("product.state");
+    const auto request =
+        Parse({"--simulate=4", "--sim-flash", "mx32", "--sim-isp", "0EA0", "--sim-timing=max",
+               "--sim-clock", "virtual", "--sim-fault=power-loss@40", "--sim-state", state,
+               "--sim-power-cycle", "--engineering", "--trace", trace});
     ASSERT_EQ(request.action, app::LaunchRequest::Action::Run) << request.error.toStdString();
-    ASSERT_TRUE(request.options.simulatedProduct);
-    EXPECT_EQ(request.options.simulatedProduct->row, 4);
-    EXPECT_EQ(request.options.simulatedProduct->flash, sim::FlashModel::Mx25l1021e);
-    EXPECT_EQ(request.options.simulatedProduct->ispVid, sim::kIspVidAlternate);
-    EXPECT_TRUE(request.options.simulatedProduct->blankFlash);
+    const product::BackendOptions& backend = request.options.backend;
+    EXPECT_EQ(backend.simulateRows, std::vector<int>{4});
+    EXPECT_EQ(backend.flash, product::SimulatedFlash::Mx32);
+    EXPECT_EQ(backend.ispVid, product::kIspVidAlternate);
+    EXPECT_TRUE(backend.slowParts);
+    EXPECT_TRUE(backend.virtualClock);
+    EXPECT_EQ(backend.simFault, "power-loss@40");
+    EXPECT_EQ(backend.simState, state.toStdString());
+    EXPECT_TRUE(backend.simPowerCycle);
     EXPECT_TRUE(request.options.engineering);
     EXPECT_EQ(request.options.traceFile, trace);
+}
+
+// The window's values on the virtual clock, and the simulated product's state
+// kept in its file when the session ends.
+TEST(LaunchOptions, ASimulatedSessionRunsOnItsClockAndKeepsItsState) {
+    QTemporaryDir folder;
+    const QString state = folder.filePath("product.state");
+    const auto request = Parse({"--simulate", "--sim-clock=virtual", "--sim-state", state});
+    ASSERT_EQ(request.action, app::LaunchRequest::Action::Run) << request.error.toStdString();
+    app::ToolSession session(request.options);
+    const std::uint64_t before = session.Clock().NowUs();
+    session.Clock().SleepMs(2000);
+    EXPECT_EQ(session.Clock().NowUs() - before, 2000000u);
+    EXPECT_EQ(&session.Context().usbLink.GetClock(), &session.Clock());
+    EXPECT_FALSE(QFile::exists(state));
+    EXPECT_EQ(session.Keep(), "");
+    EXPECT_TRUE(QFile::exists(state));
+}
+
+TEST(LaunchOptions, AStateFileThatDoesNotLoadIsAUsageErrorAndIsLeftAlone) {
+    QTemporaryDir folder;
+    const QString state = folder.filePath("product.state");
+    QFile file(state);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a state file\n");
+    file.close();
+    const ToolRun run = RunTool({"--simulate", "--sim-state", state}, "offscreen");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("does not load")) << run.err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "not a state file\n");
 }
 
 TEST(LaunchOptions, AFileArgumentIsTakenAsTheUpdateFile) {

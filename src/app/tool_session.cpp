@@ -1,0 +1,48 @@
+#include "app/tool_session.h"
+
+#include "pages/program_values.h"
+#include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
+
+namespace app {
+
+ToolSession::ToolSession(const LaunchOptions& options) {
+    if (!options.traceFile.isEmpty()) {
+        trace_ = std::make_unique<usb::FileTrace>(options.traceFile.toStdString());
+        if (!trace_->IsOpen())
+            throw std::runtime_error("The trace file could not be opened.");
+    }
+    start_ = product::MakeBackend(options.backend, steadyClock_, trace_.get());
+    if (!start_.backend) {
+        if (start_.optionRefused)
+            throw LaunchUsageError(start_.error);
+        throw std::runtime_error(start_.error);
+    }
+    link_ = std::make_unique<usb::QuorvexUsb>(*start_.backend, Clock());
+    link_->SetTrace(trace_.get());
+    values_ = std::make_unique<pages::ProgramValues>(*link_);
+}
+
+ToolSession::~ToolSession() {
+    values_.reset();
+    if (link_)
+        link_->SetTrace(nullptr);
+}
+
+pages::PageContext& ToolSession::Context() {
+    return values_->context;
+}
+
+usb::RequestTrace* ToolSession::Trace() {
+    return trace_.get();
+}
+
+usb::Clock& ToolSession::Clock() {
+    return start_.clock ? *start_.clock : steadyClock_;
+}
+
+std::string ToolSession::Keep() {
+    return start_.keep ? start_.keep() : std::string();
+}
+
+}  // namespace app
