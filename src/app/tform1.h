@@ -113,6 +113,7 @@ private:
     bool AnyProductPresent() const;
     void ShowRunFailure(const flash::UpdateResult& result);
     void OfferRecovery();
+    std::optional<std::size_t> ProductInWaitingFlash();
     void ClearRecoveryOffer();
     void LoadRecoveryFile(const app::RecoveryFile& file);
     QString RecoveryFileStatus(const app::RecoveryFile& file) const;
@@ -155,6 +156,12 @@ private:
     // What is offered to a chip waiting in ISP mode, and the one chosen.
     std::vector<app::RecoveryFile> recoveryFiles_;
     std::optional<app::RecoveryFile> recoveryFile_;
+    // The product the waiting chip was before, as far as the tool can tell: the
+    // last run's, or the one its flash's parameter table names.
+    std::optional<std::size_t> formerProduct_;
+    // What the flash of the waiting chip named, once read; forgotten when the
+    // chip goes or a run changes the flash.
+    std::optional<std::optional<std::size_t>> flashProduct_;
     pages::FileChooser chooseFile_ = pages::ChooseWithDialog;
 
     QTimer* timer1_ = nullptr;

@@ -73,6 +73,7 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     usb::QuorvexUsb& link = context_.usbLink;
     if (!link.IsFound()) {
         ClearRecoveryOffer();
+        flashProduct_.reset();
         SetIndicatorColour(palette().color(QPalette::Button));
         lblDetectDevice_->setText(QStringLiteral("No device is available"));
         btnSimpleAuto_->setEnabled(false);

@@ -16,6 +16,7 @@
 #include "image/firmware_file.h"
 #include "pages/latin1_text.h"
 #include "product/product_table.h"
+#include "product/table_product.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -25,7 +26,23 @@ const QString kWaitingText =
 
 }  // namespace
 
+// An update cut short after its parameter table was programmed leaves the
+// product's VID and PID in the flash: the chip then still tells what it was.
+// Read once while the chip stays connected.
+std::optional<std::size_t> TForm1::ProductInWaitingFlash() {
+    if (!flashProduct_) {
+        SetFileStatus(kWaitingText + QStringLiteral(" Reading which product it was…"));
+        const product::ProductRow* row = product::ProductInFlash(context_.usbLink);
+        flashProduct_ = row == nullptr ? std::nullopt
+                                       : std::optional<std::size_t>(static_cast<std::size_t>(
+                                             row - product::productTable.data()));
+    }
+    return *flashProduct_;
+}
+
 void TForm1::OfferRecovery() {
+    formerProduct_ =
+        lastRunFile_ && lastRunFile_->row ? lastRunFile_->row : ProductInWaitingFlash();
     if (!options_.updateFile.isEmpty()) {
         recoveryFiles_ = {{QFileInfo(options_.updateFile).absoluteFilePath(),
                            app::ProductOfFile(options_.updateFile)}};
@@ -35,10 +52,10 @@ void TForm1::OfferRecovery() {
         recoveryFiles_ = {*lastRunFile_};
     } else {
         recoveryFiles_ = app::FindRecoveryFiles(app::UpdateFileFolders(options_.secondFolder));
-        // The product this chip was before the failed run comes first.
+        // The product this chip was before comes first.
         const auto known = std::find_if(recoveryFiles_.begin(), recoveryFiles_.end(),
                                         [this](const app::RecoveryFile& file) {
-                                            return lastRunFile_ && file.row == lastRunFile_->row;
+                                            return formerProduct_ && file.row == formerProduct_;
                                         });
         std::rotate(recoveryFiles_.begin(), known,
                     known == recoveryFiles_.end() ? known : known + 1);
@@ -101,9 +118,9 @@ QString TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
     QString text =
         kWaitingText + QStringLiteral(" \"Start\" writes %1 for %2.")
                            .arg(QFileInfo(file.path).fileName(), app::ProductName(file.row));
-    if (lastRunFile_ && lastRunFile_->row && file.row != lastRunFile_->row) {
+    if (formerProduct_ && file.row != formerProduct_) {
         text += QStringLiteral(" Warning: the device was %1 before; this file is for %2.")
-                    .arg(app::ProductName(lastRunFile_->row), app::ProductName(file.row));
+                    .arg(app::ProductName(formerProduct_), app::ProductName(file.row));
     }
     return text;
 }
@@ -133,9 +150,8 @@ QString TForm1::RecoveryConfirmationNote() const {
     QString text = QStringLiteral("\n\nFile: %1\nProduct: %2")
                        .arg(QDir::toNativeSeparators(recoveryFile_->path),
                             app::ProductName(recoveryFile_->row));
-    if (lastRunFile_ && lastRunFile_->row && recoveryFile_->row != lastRunFile_->row)
-        text +=
-            QStringLiteral("\nThe device was %1 before.").arg(app::ProductName(lastRunFile_->row));
+    if (formerProduct_ && recoveryFile_->row != formerProduct_)
+        text += QStringLiteral("\nThe device was %1 before.").arg(app::ProductName(formerProduct_));
     return text;
 }
 

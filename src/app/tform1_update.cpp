@@ -87,6 +87,8 @@ void TForm1::RunOneButtonUpdate() {
     lastRunFile_ = recovering ? *recoveryFile_
                               : app::RecoveryFile{context_.programFile.programFilePath,
                                                   context_.shell.productIndex};
+    // The flash is about to change: what it said of the product is history.
+    flashProduct_.reset();
     btnSimpleAuto_->setText(QStringLiteral("Stop"));
     // Held until this function returns, however the run ends.
     const app::KeepAwake awake(app::ProductName(lastRunFile_->row), options_.trace);

@@ -33,7 +33,7 @@ FlashPart ReadFlashPart(usb::QuorvexUsb& link) {
 }
 
 FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
-                           flash::FlashProgress& progress) {
+                           flash::FlashProgress& progress, AfterRead after) {
     FlashRead read;
     length = std::clamp<std::uint32_t>(length, 1, kMaxReadLength);
     link.OpenDevice();
@@ -44,7 +44,10 @@ FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
     if (read.part.capacity != 0)
         length = std::min(length, read.part.capacity);
     read.ok = flash::ReadBackRange(link, *buffer, 0, length - 1, progress);
-    LeaveIsp(link);
+    if (after == AfterRead::LeaveIsp)
+        LeaveIsp(link);
+    else
+        link.CloseDevice();
     if (read.ok)
         read.bytes.assign(buffer->begin(), buffer->begin() + length);
     return read;

@@ -32,11 +32,16 @@ struct FlashRead {
 // Identification and status register only.
 FlashPart ReadFlashPart(usb::QuorvexUsb& link);
 
+// What a read does once done. A bare chip already waits in ISP mode: leaving
+// it would only restart the chip, which then re-enumerates as itself, and a
+// detection in the window would lose it and find it anew.
+enum class AfterRead { LeaveIsp, StayInIsp };
+
 // Reads `length` (1 .. kMaxReadLength) bytes from address 0, every block
 // twice, as the ISP page's Read Flash does; progress goes to `progress`. A
 // part that says it is smaller is read only to its end (bytes.size() tells).
 FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
-                           flash::FlashProgress& progress);
+                           flash::FlashProgress& progress, AfterRead after = AfterRead::LeaveIsp);
 
 // The first address where `flash` and `expected` differ, comparing the
 // common length; nullopt when they agree.

@@ -39,7 +39,7 @@ const ProductRow* ProductOfTable(std::span<const std::uint8_t> bytes) {
 
 const ProductRow* ProductInFlash(usb::QuorvexUsb& link) {
     Quiet quiet;
-    const FlashRead read = ReadFlashContent(link, kTableSearchLength, quiet);
+    const FlashRead read = ReadFlashContent(link, kTableSearchLength, quiet, AfterRead::StayInIsp);
     return read.ok ? ProductOfTable(read.bytes) : nullptr;
 }
 

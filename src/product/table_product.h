@@ -22,7 +22,8 @@ const ProductRow* ProductOfTable(std::span<const std::uint8_t> bytes);
 
 // The product the flash of the bare chip in ISP mode was last written for,
 // read from the parameter table still standing in it (an update cut short
-// after programming the table). Null when the flash holds none.
+// after programming the table). Null when the flash holds none. The chip is
+// left in ISP mode, where it was.
 const ProductRow* ProductInFlash(usb::QuorvexUsb& link);
 
 }  // namespace product

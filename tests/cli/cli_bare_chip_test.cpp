@@ -7,32 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "image/parameter_table.h"
 #include "in_process_tool.h"
 #include "product/product_table.h"
-#include "sim/firmware_layout.h"
 #include "sim/product_factory.h"
+#include "support/product_image.h"
 #include "update_files.h"
 
 namespace cli_test {
 namespace {
 
-constexpr std::uint32_t kTableAt = 0x400;
-
 // A firmware image whose parameter table names product table row `row`.
 std::vector<std::uint8_t> ImageFor(int row) {
-    std::vector<std::uint8_t> image =
-        sim::MakeFirmwareImage(0x1000, static_cast<std::uint8_t>(row));
-    const std::string marker = "QVUSB_Table01";
-    std::fill_n(image.begin() + kTableAt, image::kTableSize, 0);
-    std::copy(marker.begin(), marker.end(), image.begin() + kTableAt);
     const product::ProductRow& product = product::productTable[row];
-    const std::uint32_t ids = kTableAt + image::kTableVidOffset;
-    image[ids] = product.vid & 0xFF;
-    image[ids + 1] = product.vid >> 8;
-    image[ids + 2] = product.pid & 0xFF;
-    image[ids + 3] = product.pid >> 8;
-    return image;
+    return test_support::ProductImage(product.vid, product.pid, 0x1000,
+                                      static_cast<std::uint8_t>(row));
 }
 
 // The chip of product row 1, its update cut after the table was programmed.
@@ -44,7 +32,7 @@ protected:
         config.location = "1-2";
         const auto chip = sim::PlugProduct(tool.bus, config, tool.clock);
         const std::vector<std::uint8_t> image = ImageFor(1);
-        chip->Flash().Load(0, std::span(image).first(0x800));
+        chip->Flash().Load(0, std::span(image).first(test_support::kProductImageTableEnd));
     }
     InProcessTool tool;
     UpdateFiles files;

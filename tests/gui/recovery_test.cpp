@@ -8,7 +8,9 @@
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
+#include "product/product_table.h"
 #include "sim/firmware_layout.h"
+#include "support/product_image.h"
 
 namespace {
 
@@ -174,6 +176,38 @@ TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
     EXPECT_TRUE(
         waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A."));
     EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 4u);
+}
+
+// A chip whose update was cut after the parameter table was programmed still
+// says in its flash which product it was: that file comes first, and another
+// product's file is warned about.
+TEST(Recovery, TheProductNamedInTheWaitingFlashIsOfferedFirst) {
+    WaitingChip waiting;
+    const product::ProductRow& before = product::productTable[6];
+    const auto image = test_support::ProductImage(before.vid, before.pid);
+    waiting.chip->Flash().Load(0, std::span(image).first(test_support::kProductImageTableEnd));
+    waiting.rig.WriteFile("PaleReed_f067.hex", gui_test::HexFileOf({1, 2, 3}));
+    waiting.rig.WriteFile("PaleReed_f06C.hex", gui_test::HexFileOf(image));
+    const std::uint64_t boots = waiting.chip->Boots();
+    ASSERT_GT(waiting.rig.TickUntilFound(), 0);
+    // Read where it waits: a restart would make it vanish and reappear.
+    EXPECT_EQ(waiting.chip->Boots(), boots);
+    ASSERT_EQ(waiting.Choice()->count(), 2);
+    EXPECT_EQ(waiting.Choice()->itemText(0), "Pale Reed F06C");
+    EXPECT_TRUE(
+        waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06C.hex for Pale Reed F06C."))
+        << waiting.FileStatus().toStdString();
+
+    waiting.Choice()->setCurrentIndex(1);
+    EXPECT_TRUE(waiting.FileStatus().endsWith(
+        "Warning: the device was Pale Reed F06C before; this file is for Pale Reed F067."))
+        << waiting.FileStatus().toStdString();
+    // Read once: later detection ticks only check the chip is still there.
+    const std::size_t lines = waiting.rig.trace.Lines().size();
+    for (int tick = 0; tick < 5; ++tick)
+        waiting.rig.Tick();
+    EXPECT_LT(waiting.rig.trace.Lines().size() - lines, 50u);
+    EXPECT_EQ(waiting.Choice()->itemText(0), "Pale Reed F06C");
 }
 
 }  // namespace
