@@ -1,6 +1,8 @@
 // info: what the device says about itself: flash, parameter store, status.
 
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "cli/commands.h"
@@ -16,12 +18,19 @@ namespace {
 struct DeviceInfo {
     product::FlashPart flash;
     bool firmwareRunning = false;  // the parameter store and status answer only then
-    std::string vid, pid;
-    std::array<std::string, 3> strings;
-    product::SystemSetting setting;
-    std::array<std::uint8_t, 4> settingBytes{};
-    product::DeviceStatus status;
+    // Each empty when the device did not answer for it.
+    std::optional<std::string> vid, pid;
+    std::array<std::optional<std::string>, 3> strings;
+    std::optional<product::SystemSetting> setting;
+    std::optional<product::DeviceStatus> status;
+
+    bool AllAnswered() const {
+        return !firmwareRunning ||
+               (vid && pid && strings[0] && strings[1] && strings[2] && setting && status);
+    }
 };
+
+constexpr const char* kNoAnswer = "no answer";
 
 std::string Hex(unsigned value, int digits) {
     char text[16];
@@ -74,9 +83,8 @@ DeviceInfo Gather(usb::QuorvexUsb& link, const product::ListedDevice& device) {
         for (int i = 0; i < 3; ++i)
             info.strings[i] =
                 product::ReadProductString(link, static_cast<product::ProductString>(i + 1));
-        info.setting = product::ReadSystemSetting(link, product::SystemSetting{});
-        info.settingBytes = info.setting.ToBytes();
-        info.status = product::ReadDeviceStatus(link, product::DeviceStatus{});
+        info.setting = product::ReadSystemSetting(link);
+        info.status = product::ReadDeviceStatus(link);
     }
     // Last: reading the flash's identification needs ISP mode, and leaving it
     // makes the product start afresh.
@@ -92,6 +100,23 @@ std::string FlashText(const product::FlashPart& part) {
            Hex(part.status, 2) + ")";
 }
 
+std::string Quoted(const std::optional<std::string>& text) {
+    return text ? "\"" + *text + "\"" : kNoAnswer;
+}
+
+std::optional<std::string> SettingHex(const std::optional<product::SystemSetting>& setting,
+                                      const char* separator) {
+    if (!setting)
+        return std::nullopt;
+    const std::array<std::uint8_t, 4> bytes = setting->ToBytes();
+    return Hex(bytes[0], 2) + separator + Hex(bytes[1], 2) + separator + Hex(bytes[2], 2) +
+           separator + Hex(bytes[3], 2);
+}
+
+std::optional<std::string> OptionalStatusText(const std::optional<product::DeviceStatus>& status) {
+    return status ? std::optional(StatusText(*status)) : std::nullopt;
+}
+
 void PrintText(std::ostream& out, const product::ListedDevice& device, const DeviceInfo& info) {
     out << "Device:         " << device.displayName << " (" << device.VidPidText() << ") at "
         << device.location << "\n";
@@ -100,14 +125,15 @@ void PrintText(std::ostream& out, const product::ListedDevice& device, const Dev
         out << "Parameters:     not available while the chip waits in ISP mode\n";
         return;
     }
-    out << "VID, PID:       \"" << info.vid << "\", \"" << info.pid << "\"\n";
-    out << "String 1:       \"" << info.strings[0] << "\" (Manufacturer)\n";
-    out << "String 2:       \"" << info.strings[1] << "\" (Model Name)\n";
-    out << "String 3:       \"" << info.strings[2] << "\" (Serial Number)\n";
-    out << "System setting: " << Hex(info.settingBytes[0], 2) << " " << Hex(info.settingBytes[1], 2)
-        << " " << Hex(info.settingBytes[2], 2) << " " << Hex(info.settingBytes[3], 2) << ": "
-        << SettingText(info.setting) << "\n";
-    out << "Status:         " << StatusText(info.status) << "\n";
+    out << "VID, PID:       " << Quoted(info.vid) << ", " << Quoted(info.pid) << "\n";
+    out << "String 1:       " << Quoted(info.strings[0]) << " (Manufacturer)\n";
+    out << "String 2:       " << Quoted(info.strings[1]) << " (Model Name)\n";
+    out << "String 3:       " << Quoted(info.strings[2]) << " (Serial Number)\n";
+    out << "System setting: "
+        << (info.setting ? *SettingHex(info.setting, " ") + ": " + SettingText(*info.setting)
+                         : kNoAnswer)
+        << "\n";
+    out << "Status:         " << OptionalStatusText(info.status).value_or(kNoAnswer) << "\n";
 }
 
 void PrintJson(std::ostream& out, const product::ListedDevice& device, const DeviceInfo& info) {
@@ -123,14 +149,13 @@ void PrintJson(std::ostream& out, const product::ListedDevice& device, const Dev
         .Bool("word_program", info.flash.wordProgram)
         .Bool("protected", info.flash.Protected());
     if (info.firmwareRunning) {
-        line.Text("vid", info.vid)
-            .Text("pid", info.pid)
-            .Text("string1", info.strings[0])
-            .Text("string2", info.strings[1])
-            .Text("string3", info.strings[2])
-            .Text("system_setting", Hex(info.settingBytes[0], 2) + Hex(info.settingBytes[1], 2) +
-                                        Hex(info.settingBytes[2], 2) + Hex(info.settingBytes[3], 2))
-            .Text("status", StatusText(info.status));
+        line.OptionalText("vid", info.vid)
+            .OptionalText("pid", info.pid)
+            .OptionalText("string1", info.strings[0])
+            .OptionalText("string2", info.strings[1])
+            .OptionalText("string3", info.strings[2])
+            .OptionalText("system_setting", SettingHex(info.setting, ""))
+            .OptionalText("status", OptionalStatusText(info.status));
     }
     out << line.Line();
 }
@@ -148,6 +173,11 @@ Outcome RunInfo(Session& session) {
         PrintJson(session.Env().out, device, info);
     else
         PrintText(session.Env().out, device, info);
+    if (!info.AllAnswered()) {
+        return Outcome{kExitFailed,
+                       "the device did not answer some parameter or status requests; their "
+                       "values read \"no answer\" (null in JSON)"};
+    }
     return Outcome{kExitDone, {}};
 }
 

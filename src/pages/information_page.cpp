@@ -7,7 +7,6 @@
 
 #include "chip/i2c_commands.h"
 #include "chip/registers.h"
-#include "chip/request_codes.h"
 #include "image/hex_to_int.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
@@ -17,6 +16,7 @@
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "pages/status_texts.h"
+#include "product/device_status.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -27,18 +27,12 @@ constexpr int kStatusPoints = 14;
 const QString kCommandPrefix = QStringLiteral("edtI2Ccmd");
 const QString kDataPrefix = QStringLiteral("edtI2Cdat");
 
-// Status byte 2.
-constexpr std::uint8_t kConnectedBit = 0x01;
-constexpr std::uint8_t kDsdBit = 0x02;
-constexpr std::uint8_t kMutedBit = 0x04;
-
-// The key code each HID button hands to the firmware, by button number.
-constexpr std::array<std::uint8_t, 5> hidKeyCode = {0x40, 0x02, 0x10, 0x01, 0x20};
+// The key each HID button sends, by button number.
+constexpr std::array<product::HidKey, 5> kHidKeys = {
+    product::HidKey::Previous, product::HidKey::VolumeDown, product::HidKey::Play,
+    product::HidKey::VolumeUp, product::HidKey::Next};
 constexpr std::array<const char*, 5> kHidCaptions = {"HID Prev", "HID Vol -", "HID Play",
                                                      "HID Vol +", "HID Next"};
-// The firmware answers a key within a few milliseconds; ten polls give it ample time.
-constexpr int kHidPolls = 10;
-constexpr std::uint32_t kHidPollPauseMs = 10;
 
 const QString kReadDone = QStringLiteral("Read from the device");
 const QString kWritten = QStringLiteral("Written");
@@ -200,23 +194,14 @@ QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& 
 void InformationPage::btnUpdateStatusClick() {
     if (context_.devicePages.linkLock.IsHeld())
         return;
-    usb::QuorvexUsb& link = context_.usbLink;
-    link.OpenDevice();
-    // All three bytes from this update or none: bytes of the last update
-    // would pass for the state now.
-    std::array<std::uint8_t, 3> bytes{};
-    const bool read = chip::RegSelectBank(link, chip::kBankMailbox) &&
-                      chip::RegRead(link, chip::kRegStatus0, bytes[0]) &&
-                      chip::RegRead(link, chip::kRegStatus1, bytes[1]) &&
-                      chip::RegRead(link, chip::kRegStatus2, bytes[2]);
-    link.CloseDevice();
-    statusKnown_ = read;
-    if (!read) {
+    const std::optional<product::DeviceStatus> status = product::ReadDeviceStatus(context_.usbLink);
+    statusKnown_ = status.has_value();
+    if (!status) {
         ShowStatusUnknown();
         ShowOutcome(kNoAnswer);
         return;
     }
-    statusBytes_ = bytes;
+    status_ = *status;
     ShowStatus();
     ShowOutcome(kReadDone);
 }
@@ -233,12 +218,11 @@ void InformationPage::ShowOutcome(const QString& text) {
 }
 
 void InformationPage::ShowStatus() {
-    const std::uint8_t flags = statusBytes_[2];
     const auto enableFormatAndRate = [this](bool on) {
         for (QLabel* label : formatAndRate_)
             label->setEnabled(on);
     };
-    if ((flags & kConnectedBit) == 0) {
+    if (!status_.Connected()) {
         lblConnect_->setText(QString::fromLatin1(kUsbDisconnectedText));
         lblMute_->setEnabled(false);
         enableFormatAndRate(false);
@@ -246,45 +230,26 @@ void InformationPage::ShowStatus() {
     }
     lblConnect_->setText(QString::fromLatin1(kUsbConnectedText));
     lblMute_->setEnabled(true);
-    if ((flags & kMutedBit) != 0) {
+    if (status_.Muted()) {
         lblMute_->setText(QString::fromLatin1(kMuteText));
         enableFormatAndRate(false);
         return;
     }
     lblMute_->setText(QString::fromLatin1(kPlayingText));
     enableFormatAndRate(true);
-    const bool dsd = (flags & kDsdBit) != 0;
-    formatAndRate_[1]->setText(QString::fromLatin1(dsd ? kDsdText : kPcmText));
-    formatAndRate_[3]->setText(
-        QString::fromLatin1(rateText[(statusBytes_[0] & 0x0F) + (dsd ? 16 : 0)]));
+    formatAndRate_[1]->setText(QString::fromLatin1(status_.Dsd() ? kDsdText : kPcmText));
+    formatAndRate_[3]->setText(QString::fromStdString(status_.RateText()));
 }
 
 void InformationPage::btnHIDClick(const QObject& sender) {
     if (context_.devicePages.linkLock.IsHeld())
         return;
-    for (int k = 0; k < static_cast<int>(hidKeyCode.size()); ++k) {
+    for (int k = 0; k < static_cast<int>(kHidKeys.size()); ++k) {
         if (sender.objectName() != QStringLiteral("btnHID%1").arg(k))
             continue;
-        ShowOutcome(SendHidKey(hidKeyCode[k]) ? kWritten : kNoAnswer);
+        ShowOutcome(product::SendHidKey(context_.usbLink, kHidKeys[k]) ? kWritten : kNoAnswer);
         return;
     }
-}
-
-bool InformationPage::SendHidKey(std::uint8_t code) {
-    usb::QuorvexUsb& link = context_.usbLink;
-    link.OpenDevice();
-    bool sent = chip::RegSelectBank(link, chip::kBankMailbox) &&
-                chip::RegWrite(link, chip::kRegMailboxSelector, code) &&
-                chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
-    bool confirmed = false;
-    for (int poll = 0; sent && !confirmed && poll < kHidPolls; ++poll) {
-        link.SleepMs(kHidPollPauseMs);
-        std::uint8_t command = 0;
-        confirmed = chip::RegRead(link, chip::kRegMailboxCommand, command) &&
-                    command == chip::kMailboxHidDone;
-    }
-    link.CloseDevice();
-    return confirmed;
 }
 
 void InformationPage::srblen0Change() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "pages/page_context.h"
+#include "product/device_status.h"
 
 namespace pages {
 
@@ -34,7 +35,9 @@ public:
     void btnWriteSpecI2CClick();
     void btnReadSpecI2CClick();
 
-    const std::array<std::uint8_t, 3>& StatusBytes() const { return statusBytes_; }
+    std::array<std::uint8_t, 3> StatusBytes() const {
+        return {status_.status0, status_.status1, status_.status2};
+    }
     // False until an update has read all three bytes, and after one that failed.
     bool StatusKnown() const { return statusKnown_; }
 
@@ -58,8 +61,6 @@ private:
     void ShowStatus();
     void ShowStatusUnknown();
     void ShowOutcome(const QString& text);
-    // True when the firmware confirmed the key.
-    bool SendHidKey(std::uint8_t code);
     void OpenI2c();
     void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
     QLineEdit* ByteEdit(const QString& prefix, int i) const;
@@ -68,7 +69,7 @@ private:
 
     PageContext& context_;
     I2cPage& i2cPage_;
-    std::array<std::uint8_t, 3> statusBytes_{};
+    product::DeviceStatus status_;
     bool statusKnown_ = false;
 
     QLabel* lblConnect_;

@@ -7,21 +7,21 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "chip/param_commands.h"
-#include "chip/request_codes.h"
 #include "pages/handler_guard.h"
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
 #include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/parameter_page_exchange.h"
-#include "usb/quorvex_usb.h"
+#include "product/system_setting.h"
 
 namespace pages {
 
 using namespace parameter_exchange;
 
 namespace {
+
+using Setting = product::SystemSetting;
 
 constexpr int kHeadingPoints = 10;
 
@@ -150,6 +150,7 @@ QWidget* ParameterPage::BuildIdentity() {
     LabeledEdit* vid = Edit(QStringLiteral("lbledSysVID"), QStringLiteral("VID:"), "2fc0");
     LabeledEdit* pid = Edit(QStringLiteral("lbledSysPID"), QStringLiteral("PID:"), "6012");
     // Four characters go to the device; the edits hold no more than that.
+    constexpr int kIdLength = static_cast<int>(product::kIdTextLength);
     vid->edit()->setMaxLength(kIdLength);
     pid->edit()->setMaxLength(kIdLength);
     grid->addLayout(IdEditPair(*vid, *pid, kIdLength + 1), 0, 0, 1, 2);
@@ -215,23 +216,26 @@ void ParameterPage::ConnectEdits() {
 }
 
 void ParameterPage::ShowSysSetting() {
-    const auto& setting = context_.devicePages.sysSetting;
-    const auto bit = [](std::uint8_t byte, int n) { return ((byte >> n) & 1u) != 0; };
+    const Setting setting = Setting::FromBytes(context_.devicePages.sysSetting);
     const auto check = [this](const QString& name, bool on) {
         findChild<QAbstractButton*>(name)->setChecked(on);
     };
-    lblEepAvail_->setText(bit(setting[3], 7) ? QStringLiteral("EEPROM Exist")
-                                             : QStringLiteral("EEPROM not Available"));
-    check(bit(setting[0], 0) ? "rbnI2Slen0" : "rbnI2Slen1", true);
-    check(bit(setting[0], 1) ? "rbnSPDIFlen0" : "rbnSPDIFlen1", true);
-    check("chkI2SLRSwap", bit(setting[0], 2));
-    check("chkDSDLRSwap", bit(setting[0], 3));
-    check(bit(setting[0], 6) ? "rbnI2SFormat1" : "rbnI2SFormat0", true);
-    check(bit(setting[0], 7) ? "rbnDSDOut0" : "rbnDSDOut1", true);
-    check(QStringLiteral("rbnMCLKOutFreq%1").arg((setting[0] & 0x30) >> 4), true);
-    check("chkMCLKOutOff", bit(setting[1], 7));
-    check("chkI2SOutOff", bit(setting[1], 6));
-    check("chkSPDIFOutOff", bit(setting[1], 5));
+    lblEepAvail_->setText(setting.eepromPresent ? QStringLiteral("EEPROM Exist")
+                                                : QStringLiteral("EEPROM not Available"));
+    const bool i2s32 = setting.i2sLength == Setting::OutputLength::Bits32;
+    const bool spdif32 = setting.spdifLength == Setting::OutputLength::Bits32;
+    check(i2s32 ? "rbnI2Slen0" : "rbnI2Slen1", true);
+    check(spdif32 ? "rbnSPDIFlen0" : "rbnSPDIFlen1", true);
+    check("chkI2SLRSwap", setting.i2sChannelSwap);
+    check("chkDSDLRSwap", setting.dsdChannelSwap);
+    const bool leftJustified = setting.i2sFormat == Setting::I2sFormat::LeftJustified;
+    check(leftJustified ? "rbnI2SFormat1" : "rbnI2SFormat0", true);
+    const bool nativeDsd = setting.dsdOutput == Setting::DsdOutput::NativeDsd;
+    check(nativeDsd ? "rbnDSDOut0" : "rbnDSDOut1", true);
+    check(QStringLiteral("rbnMCLKOutFreq%1").arg(setting.mclkFrequencyIndex), true);
+    check("chkMCLKOutOff", setting.mclkOutputOff);
+    check("chkI2SOutOff", setting.i2sOutputOff);
+    check("chkSPDIFOutOff", setting.spdifOutputOff);
 }
 
 bool ParameterPage::DeviceBusy() const {
@@ -242,9 +246,8 @@ bool ParameterPage::DeviceBusy() const {
 void ParameterPage::btnReadParaClick() {
     if (DeviceBusy())
         return;
-    settingRead_ =
-        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
-                          context_.devicePages.sysSetting.data());
+    const std::optional<Setting> read = product::ReadSystemSetting(context_.usbLink);
+    settingRead_ = read.has_value();
     for (QAbstractButton* button : OptionButtons())
         button->setEnabled(settingRead_);
     if (!settingRead_) {
@@ -252,6 +255,7 @@ void ParameterPage::btnReadParaClick() {
         ShowOutcome(kNoAnswer);
         return;
     }
+    context_.devicePages.sysSetting = read->ToBytes();
     ShowSysSetting();
     ShowOutcome(kReadDone);
 }
@@ -267,9 +271,8 @@ void ParameterPage::btnSetParaClick() {
         return;
     }
     // All four bytes go out, the ones no control shows as they were last read.
-    const bool written =
-        chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorWriteSetting, 0, 4,
-                          context_.devicePages.sysSetting.data());
+    const bool written = product::WriteSystemSetting(
+        context_.usbLink, Setting::FromBytes(context_.devicePages.sysSetting));
     ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
@@ -295,46 +298,63 @@ void ParameterPage::ShowOutcome(const QString& text) {
     lblParaStatus_->setText(text);
 }
 
-void ParameterPage::SetSettingBit(int byte, int bit, bool on) {
-    auto& value = context_.devicePages.sysSetting[byte];
-    const auto mask = static_cast<std::uint8_t>(1u << bit);
-    value = on ? static_cast<std::uint8_t>(value | mask) : static_cast<std::uint8_t>(value & ~mask);
+template <typename Change>
+void ParameterPage::ChangeSetting(Change change) {
+    Setting setting = Setting::FromBytes(context_.devicePages.sysSetting);
+    change(setting);
+    context_.devicePages.sysSetting = setting.ToBytes();
 }
 
 void ParameterPage::rbnI2SlenClick() {
-    SetSettingBit(0, 0, Checked(*this, "rbnI2Slen0"));
+    const bool bits32 = Checked(*this, "rbnI2Slen0");
+    ChangeSetting([bits32](Setting& s) {
+        s.i2sLength = bits32 ? Setting::OutputLength::Bits32 : Setting::OutputLength::Bits24;
+    });
 }
 void ParameterPage::rbnSPDIFlenClick() {
-    SetSettingBit(0, 1, Checked(*this, "rbnSPDIFlen0"));
+    const bool bits32 = Checked(*this, "rbnSPDIFlen0");
+    ChangeSetting([bits32](Setting& s) {
+        s.spdifLength = bits32 ? Setting::OutputLength::Bits32 : Setting::OutputLength::Bits24;
+    });
 }
 void ParameterPage::chkI2SLRSwapClick() {
-    SetSettingBit(0, 2, Checked(*this, "chkI2SLRSwap"));
+    const bool on = Checked(*this, "chkI2SLRSwap");
+    ChangeSetting([on](Setting& s) { s.i2sChannelSwap = on; });
 }
 void ParameterPage::chkDSDLRSwapClick() {
-    SetSettingBit(0, 3, Checked(*this, "chkDSDLRSwap"));
+    const bool on = Checked(*this, "chkDSDLRSwap");
+    ChangeSetting([on](Setting& s) { s.dsdChannelSwap = on; });
 }
 void ParameterPage::rbnI2SFormatClick() {
-    SetSettingBit(0, 6, !Checked(*this, "rbnI2SFormat0"));
+    const bool standard = Checked(*this, "rbnI2SFormat0");
+    ChangeSetting([standard](Setting& s) {
+        s.i2sFormat = standard ? Setting::I2sFormat::Standard : Setting::I2sFormat::LeftJustified;
+    });
 }
 void ParameterPage::rbnDSDOutClick() {
-    SetSettingBit(0, 7, Checked(*this, "rbnDSDOut0"));
+    const bool dsd = Checked(*this, "rbnDSDOut0");
+    ChangeSetting([dsd](Setting& s) {
+        s.dsdOutput = dsd ? Setting::DsdOutput::NativeDsd : Setting::DsdOutput::DoP;
+    });
 }
 void ParameterPage::chkMCLKOutOffClick() {
-    SetSettingBit(1, 7, Checked(*this, "chkMCLKOutOff"));
+    const bool on = Checked(*this, "chkMCLKOutOff");
+    ChangeSetting([on](Setting& s) { s.mclkOutputOff = on; });
 }
 void ParameterPage::chkI2SOutOffClick() {
-    SetSettingBit(1, 6, Checked(*this, "chkI2SOutOff"));
+    const bool on = Checked(*this, "chkI2SOutOff");
+    ChangeSetting([on](Setting& s) { s.i2sOutputOff = on; });
 }
 void ParameterPage::chkSPDIFOutOffClick() {
-    SetSettingBit(1, 5, Checked(*this, "chkSPDIFOutOff"));
+    const bool on = Checked(*this, "chkSPDIFOutOff");
+    ChangeSetting([on](Setting& s) { s.spdifOutputOff = on; });
 }
 
 void ParameterPage::rbnMCLKOutFreqClick(const QObject& sender) {
     for (int k = 0; k < 4; ++k) {
         if (sender.objectName() != QStringLiteral("rbnMCLKOutFreq%1").arg(k))
             continue;
-        auto& byte0 = context_.devicePages.sysSetting[0];
-        byte0 = static_cast<std::uint8_t>((byte0 & ~0x30u) | (k << 4));
+        ChangeSetting([k](Setting& s) { s.mclkFrequencyIndex = static_cast<std::uint8_t>(k); });
         return;
     }
 }

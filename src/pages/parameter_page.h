@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
-#include <cstdint>
 #include <optional>
 
 #include "pages/page_context.h"
+#include "product/parameter_ops.h"
 
 namespace pages {
 
@@ -27,7 +27,7 @@ class ParameterPage : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxStringLength = 31;
+    static constexpr int kMaxStringLength = static_cast<int>(product::kMaxProductStringLength);
 
     explicit ParameterPage(PageContext& context, QWidget* parent = nullptr);
 
@@ -58,11 +58,13 @@ private:
     LabeledEdit* Edit(const QString& name, const QString& caption, const QString& text);
     void ConnectOptions();
     void ConnectEdits();
-    void SetSettingBit(int byte, int bit, bool on);
+    // Changes the setting in memory through its named fields.
+    template <typename Change>
+    void ChangeSetting(Change change);
     bool DeviceBusy() const;
     // Enter's text as single-byte codes, or nothing after a box that names the field.
     std::optional<QByteArray> FieldBytes(const LabeledEdit& sender);
-    void SendString(std::uint8_t selector, const QByteArray& characters);
+    void SendString(product::ProductString which, const QByteArray& characters);
     // Radio groups without a choice and cleared boxes: what the device holds is not known.
     void ShowSettingUnknown();
     // The radio buttons and check boxes of the setting.

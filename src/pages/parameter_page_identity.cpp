@@ -3,20 +3,35 @@
 // not store its text.
 
 #include <QMessageBox>
-#include <array>
-#include <cstddef>
+#include <string_view>
 
-#include "chip/param_commands.h"
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
 #include "pages/page_keys.h"
 #include "pages/parameter_page.h"
 #include "pages/parameter_page_exchange.h"
-#include "usb/quorvex_usb.h"
+#include "product/parameter_ops.h"
 
 namespace pages {
 
 using namespace parameter_exchange;
+
+namespace {
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// lbledSysStr1 to lbledSysStr3 edit the store's three strings in order.
+product::ProductString StringOf(const LabeledEdit& edit) {
+    const QString name = edit.objectName();
+    if (name.endsWith('1'))
+        return product::ProductString::Manufacturer;
+    return name.endsWith('2') ? product::ProductString::ModelName
+                              : product::ProductString::SerialNumber;
+}
+
+}  // namespace
 
 std::optional<QByteArray> ParameterPage::FieldBytes(const LabeledEdit& sender) {
     std::optional<QByteArray> bytes = ExactLatin1(sender.text());
@@ -32,28 +47,19 @@ std::optional<QByteArray> ParameterPage::FieldBytes(const LabeledEdit& sender) {
 void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
     if (!IsEnterKey(key) || DeviceBusy())
         return;
-    const std::uint8_t selector =
-        sender.objectName() == QLatin1String("lbledSysVID") ? kSelectorVid : kSelectorPid;
+    const bool vid = sender.objectName() == QLatin1String("lbledSysVID");
     const std::optional<QByteArray> text = FieldBytes(sender);
     if (!text)
         return;
     // The characters themselves go out, not a number made of them.
-    std::array<std::uint8_t, kIdLength> bytes{};
-    for (int i = 0; i < kIdLength && i < text->size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>((*text)[i]);
-    }
-    const bool written = chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
-                                           0, kIdLength, bytes.data());
+    const bool written = vid ? product::WriteVid(context_.usbLink, View(*text))
+                             : product::WritePid(context_.usbLink, View(*text));
     ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
 void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
     if (!IsEnterKey(key) || DeviceBusy())
         return;
-    const QString name = sender.objectName();
-    const std::uint8_t selector = name.endsWith('1')   ? kSelectorString1
-                                  : name.endsWith('2') ? kSelectorString2
-                                                       : kSelectorString3;
     const std::optional<QByteArray> characters = FieldBytes(sender);
     if (!characters)
         return;
@@ -67,31 +73,24 @@ void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
                 .arg(kMaxStringLength));
         return;
     }
-    SendString(selector, *characters);
+    SendString(StringOf(sender), *characters);
 }
 
-// The packet is the length byte and the characters, in mailbox-sized chunks.
-void ParameterPage::SendString(std::uint8_t selector, const QByteArray& characters) {
-    std::array<std::uint8_t, 1 + kMaxStringLength> packet{};
-    const int length = static_cast<int>(characters.size()) + 1;
-    packet[0] = static_cast<std::uint8_t>(characters.size());
-    for (int i = 0; i < characters.size(); ++i) {
-        packet[i + 1] = static_cast<std::uint8_t>(characters[i]);
-    }
-    for (int k = 0; k * kChunkSize < length; ++k) {
-        const int count = (k + 1) * kChunkSize < length ? kChunkSize : length - k * kChunkSize;
-        if (!chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, selector,
-                               static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(count),
-                               packet.data() + static_cast<std::ptrdiff_t>(k) * kChunkSize)) {
-            // The chunks after it would only lengthen the wait.
-            ShowOutcome(k == 0 ? kNoAnswer
-                               : QStringLiteral("The device stopped answering part-way: the "
-                                                "string may be incomplete; press Enter again"));
+void ParameterPage::SendString(product::ProductString which, const QByteArray& characters) {
+    switch (product::WriteProductString(context_.usbLink, which, View(characters))) {
+        case product::StringWrite::Written:
+            ShowOutcome(kWritten);
             return;
-        }
-        context_.usbLink.SleepMs(kChunkPauseMs);
+        case product::StringWrite::StoppedPartWay:
+            ShowOutcome(
+                QStringLiteral("The device stopped answering part-way: the "
+                               "string may be incomplete; press Enter again"));
+            return;
+        case product::StringWrite::NotAnswered:
+        case product::StringWrite::TooLong:  // refused with a message before this
+            break;
     }
-    ShowOutcome(kWritten);
+    ShowOutcome(kNoAnswer);
 }
 
 }  // namespace pages

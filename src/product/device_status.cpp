@@ -17,6 +17,7 @@ constexpr std::array<const char*, 32> kRateTexts = {
     " DSD  64", " DSD 128", " DSD 256", " DSD 512", kBlankRate, kBlankRate, kBlankRate, kBlankRate,
 };
 
+// The firmware answers a key within a few milliseconds; ten polls give it ample time.
 constexpr int kHidPolls = 10;
 constexpr std::uint32_t kHidPollPauseMs = 10;
 
@@ -26,24 +27,27 @@ std::string DeviceStatus::RateText() const {
     return kRateTexts[static_cast<std::size_t>(RateIndex())];
 }
 
-DeviceStatus ReadDeviceStatus(usb::QuorvexUsb& link, const DeviceStatus& before) {
-    DeviceStatus status = before;
+std::optional<DeviceStatus> ReadDeviceStatus(usb::QuorvexUsb& link) {
+    DeviceStatus status;
     link.OpenDevice();
-    chip::RegSelectBank(link, chip::kBankMailbox);
-    chip::RegRead(link, chip::kRegStatus0, status.status0);
-    chip::RegRead(link, chip::kRegStatus1, status.status1);
-    chip::RegRead(link, chip::kRegStatus2, status.status2);
+    const bool read = chip::RegSelectBank(link, chip::kBankMailbox) &&
+                      chip::RegRead(link, chip::kRegStatus0, status.status0) &&
+                      chip::RegRead(link, chip::kRegStatus1, status.status1) &&
+                      chip::RegRead(link, chip::kRegStatus2, status.status2);
     link.CloseDevice();
+    if (!read)
+        return std::nullopt;
     return status;
 }
 
 bool SendHidKey(usb::QuorvexUsb& link, HidKey key) {
     link.OpenDevice();
-    chip::RegSelectBank(link, chip::kBankMailbox);
-    chip::RegWrite(link, chip::kRegMailboxSelector, static_cast<std::uint8_t>(key));
-    chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
+    const bool sent =
+        chip::RegSelectBank(link, chip::kBankMailbox) &&
+        chip::RegWrite(link, chip::kRegMailboxSelector, static_cast<std::uint8_t>(key)) &&
+        chip::RegWrite(link, chip::kRegMailboxCommand, chip::kMailboxHidCommand);
     bool done = false;
-    for (int poll = 0; poll < kHidPolls && !done; ++poll) {
+    for (int poll = 0; sent && !done && poll < kHidPolls; ++poll) {
         link.SleepMs(kHidPollPauseMs);
         std::uint8_t command = 0;
         done = chip::RegRead(link, chip::kRegMailboxCommand, command) &&

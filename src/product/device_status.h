@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace usb {
@@ -25,8 +26,9 @@ struct DeviceStatus {
 };
 
 // Selects bank 0 and reads the three status registers, opening and closing
-// the device. A register whose read fails keeps its value from `before`.
-DeviceStatus ReadDeviceStatus(usb::QuorvexUsb& link, const DeviceStatus& before);
+// the device. All three from this read or nothing: bytes of an earlier read
+// would pass for the state now. The first request that fails ends the read.
+std::optional<DeviceStatus> ReadDeviceStatus(usb::QuorvexUsb& link);
 
 // The five HID media keys the product can send to the host.
 enum class HidKey : std::uint8_t {
@@ -39,7 +41,8 @@ enum class HidKey : std::uint8_t {
 
 // One key press: the key code to register 0x91, the HID command to 0x90, then
 // up to ten polls 10 ms apart for its completion; opens and closes the
-// device. True when the firmware reported the command done.
+// device. No polls when the key did not go out. True when the firmware
+// reported the command done.
 bool SendHidKey(usb::QuorvexUsb& link, HidKey key);
 
 }  // namespace product

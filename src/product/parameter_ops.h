@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,25 +23,32 @@ inline constexpr std::size_t kIdTextLength = 4;
 inline constexpr std::size_t kMaxProductStringLength = 31;
 
 // VID and PID travel as their first four characters ("2fc0" is 32 66 63 30),
-// padded with zero bytes; they are not converted to numbers.
-void WriteVid(usb::QuorvexUsb& link, std::string_view text);
-void WritePid(usb::QuorvexUsb& link, std::string_view text);
+// padded with zero bytes; they are not converted to numbers. False when the
+// store did not take them.
+bool WriteVid(usb::QuorvexUsb& link, std::string_view text);
+bool WritePid(usb::QuorvexUsb& link, std::string_view text);
 // The four characters as the data registers hold them after the request
-// (zero bytes dropped). Like the window, the reads do not tell a store that
-// did not answer from one that did: they send exactly the mailbox request.
-std::string ReadVid(usb::QuorvexUsb& link);
-std::string ReadPid(usb::QuorvexUsb& link);
+// (zero bytes dropped); nothing when the store did not answer, since the data
+// registers would only hold what an earlier request left there.
+std::optional<std::string> ReadVid(usb::QuorvexUsb& link);
+std::optional<std::string> ReadPid(usb::QuorvexUsb& link);
+
+// How a string write ended. A chunk not taken ends the write: the chunks
+// after it would only lengthen the wait.
+enum class StringWrite { Written, TooLong, NotAnswered, StoppedPartWay };
 
 // Sends the string packet (length byte, then the characters) in chunks of
-// eight bytes, 50 ms apart. False, with nothing sent, for more than 31 characters.
-bool WriteProductString(usb::QuorvexUsb& link, ProductString which, std::string_view text);
-// Reads chunk 0, then as many further chunks as its length byte asks for.
-std::string ReadProductString(usb::QuorvexUsb& link, ProductString which);
+// eight bytes, each followed by a 50 ms pause. TooLong, with nothing sent,
+// for more than 31 characters; StoppedPartWay when a chunk after the first
+// was not taken, leaving the stored string incomplete.
+StringWrite WriteProductString(usb::QuorvexUsb& link, ProductString which, std::string_view text);
+// Reads chunk 0, then as many further chunks as its length byte asks for;
+// nothing when any of them was not answered.
+std::optional<std::string> ReadProductString(usb::QuorvexUsb& link, ProductString which);
 
-// The whole 4-byte record, sent and read as one.
-void WriteSystemSetting(usb::QuorvexUsb& link, const SystemSetting& setting);
-// A byte whose read fails keeps its value from `before`, as the window's
-// record does.
-SystemSetting ReadSystemSetting(usb::QuorvexUsb& link, const SystemSetting& before);
+// The whole 4-byte record, sent and read as one. A failed read gives
+// nothing, so the caller keeps the record it had.
+bool WriteSystemSetting(usb::QuorvexUsb& link, const SystemSetting& setting);
+std::optional<SystemSetting> ReadSystemSetting(usb::QuorvexUsb& link);
 
 }  // namespace product

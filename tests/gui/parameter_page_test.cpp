@@ -330,6 +330,15 @@ TEST_F(ParameterPageTest, EnterSaysWhetherTheDeviceTookTheField) {
     EXPECT_EQ(MailboxRequests(rig).size(), 2u);
 }
 
+TEST_F(ParameterPageTest, AStringLostAfterItsFirstChunkIsToldAsMaybeIncomplete) {
+    // The first chunk is confirmed on the second poll; the third poll is the second chunk's.
+    rig.OnRead(0x90, 3, [this] { rig.Unplug(); });
+    EnterIn("lbledSysStr1", "Quorvex-inc");
+    EXPECT_EQ(MailboxRequests(rig).size(), 2u);
+    EXPECT_TRUE(Status().startsWith("The device stopped answering part-way"))
+        << Status().toStdString();
+}
+
 TEST_F(ParameterPageTest, TextWithoutSingleByteCodesIsRefusedBeforeAnythingIsSent) {
     ModalAnswerer answerer;
     answerer.Answer(QMessageBox::Ok);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "product_rig.h"
 
 namespace product_test {
@@ -21,15 +23,26 @@ TEST_F(DeviceStatusOps, ReadsTheThreeStatusRegistersAndNamesTheRate) {
     auto chip = rig.Plug(0, "1-2");
     Aim(true, "vid_2fc6&pid_f066");
     chip->SetStatus(sim::DeviceStatus{0x12, 0x77, 0x03});
-    const product::DeviceStatus status = product::ReadDeviceStatus(rig.link, {});
-    EXPECT_EQ(status.status1, 0x77);
-    EXPECT_TRUE(status.Connected());
-    EXPECT_TRUE(status.Dsd());
-    EXPECT_FALSE(status.Muted());
-    EXPECT_EQ(status.RateText(), " DoP 256");
+    const std::optional<product::DeviceStatus> status = product::ReadDeviceStatus(rig.link);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->status1, 0x77);
+    EXPECT_TRUE(status->Connected());
+    EXPECT_TRUE(status->Dsd());
+    EXPECT_FALSE(status->Muted());
+    EXPECT_EQ(status->RateText(), " DoP 256");
     EXPECT_EQ((product::DeviceStatus{0x08, 0, 0x03}).RateText(), " DSD  64");
     EXPECT_EQ((product::DeviceStatus{0x04, 0, 0x01}).RateText(), "176.4KHz");
     EXPECT_EQ((product::DeviceStatus{0x0F, 0, 0x01}).RateText(), "        ");
+}
+
+TEST_F(DeviceStatusOps, AStatusReadThatFailsGivesNothing) {
+    rig.Plug(0, "1-2");
+    Aim(true, "vid_2fc6&pid_f066");
+    ASSERT_TRUE(product::ReadDeviceStatus(rig.link));
+    sim::FaultPlan plan;
+    plan.failRequest = 3;  // the second of the three status registers
+    rig.backend.SetFaultPlan(plan);
+    EXPECT_FALSE(product::ReadDeviceStatus(rig.link));
 }
 
 TEST_F(DeviceStatusOps, AHidKeyReachesTheFirmwareAndIsReportedDone) {
@@ -47,6 +60,15 @@ TEST_F(DeviceStatusOps, AHidKeyToAChipWithoutFirmwareIsReportedNotDone) {
     const std::uint64_t before = rig.clock.NowUs();
     EXPECT_FALSE(product::SendHidKey(rig.link, product::HidKey::Play));
     EXPECT_GE(rig.clock.NowUs() - before, 100'000u);  // ten polls, 10 ms apart
+}
+
+TEST_F(DeviceStatusOps, AHidKeyThatDidNotGoOutIsNotWaitedFor) {
+    rig.Plug(0, "1-2");
+    Aim(true, "vid_2fc6&pid_f066");
+    rig.backend.Unplug("1-2");
+    const std::uint64_t before = rig.clock.NowUs();
+    EXPECT_FALSE(product::SendHidKey(rig.link, product::HidKey::Next));
+    EXPECT_EQ(rig.clock.NowUs(), before);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "chip/registers.h"
 #include "product_rig.h"
 
 namespace product_test {
@@ -22,8 +24,8 @@ protected:
 };
 
 TEST_F(ParameterOps, IdsTravelAsTheirFirstFourCharacters) {
-    product::WriteVid(rig.link, "2fc0");
-    product::WritePid(rig.link, "60");
+    ASSERT_TRUE(product::WriteVid(rig.link, "2fc0"));
+    ASSERT_TRUE(product::WritePid(rig.link, "60"));
     EXPECT_EQ(chip->Params().Vid(), "2fc0");
     EXPECT_EQ(chip->Params().Pid(), std::string("60\0\0", 4));
     EXPECT_EQ(product::ReadVid(rig.link), "2fc0");
@@ -32,8 +34,9 @@ TEST_F(ParameterOps, IdsTravelAsTheirFirstFourCharacters) {
 
 TEST_F(ParameterOps, StringsGoAsTheLengthBytePacketInChunks) {
     rig.backend.SetLogging(true);
-    ASSERT_TRUE(
-        product::WriteProductString(rig.link, product::ProductString::Manufacturer, "Quorvex-inc"));
+    ASSERT_EQ(
+        product::WriteProductString(rig.link, product::ProductString::Manufacturer, "Quorvex-inc"),
+        product::StringWrite::Written);
     EXPECT_EQ(chip->Params().String(1), "Quorvex-inc");
     // Length byte and 11 characters: a chunk of 8 data bytes, then one of 4.
     const auto dataWrites =
@@ -45,15 +48,16 @@ TEST_F(ParameterOps, StringsGoAsTheLengthBytePacketInChunks) {
     EXPECT_EQ(product::ReadProductString(rig.link, product::ProductString::Manufacturer),
               "Quorvex-inc");
     const std::string longest(31, 'x');
-    ASSERT_TRUE(
-        product::WriteProductString(rig.link, product::ProductString::SerialNumber, longest));
+    ASSERT_EQ(product::WriteProductString(rig.link, product::ProductString::SerialNumber, longest),
+              product::StringWrite::Written);
     EXPECT_EQ(product::ReadProductString(rig.link, product::ProductString::SerialNumber), longest);
 }
 
 TEST_F(ParameterOps, RefusesAStringTooLongForThePacketAndSendsNothing) {
     rig.backend.SetLogging(true);
-    EXPECT_FALSE(product::WriteProductString(rig.link, product::ProductString::ModelName,
-                                             std::string(32, 'x')));
+    EXPECT_EQ(product::WriteProductString(rig.link, product::ProductString::ModelName,
+                                          std::string(32, 'x')),
+              product::StringWrite::TooLong);
     EXPECT_TRUE(rig.backend.Log().empty());
     EXPECT_EQ(chip->Params().String(2), "Pale Reed F066");
 }
@@ -61,14 +65,48 @@ TEST_F(ParameterOps, RefusesAStringTooLongForThePacketAndSendsNothing) {
 TEST_F(ParameterOps, SystemSettingTravelsWholeWithItsUnnamedBits) {
     const std::array<std::uint8_t, 4> stored = {0x5E, 0x9F, 0x3C, 0x81};
     chip->Params().SetSysSetting(stored);
-    const product::SystemSetting setting = product::ReadSystemSetting(rig.link, {});
-    EXPECT_EQ(setting.ToBytes(), stored);
+    const std::optional<product::SystemSetting> setting = product::ReadSystemSetting(rig.link);
+    ASSERT_TRUE(setting);
+    EXPECT_EQ(setting->ToBytes(), stored);
 
-    product::SystemSetting changed = setting;
+    product::SystemSetting changed = *setting;
     changed.mclkOutputOff = false;
     changed.dsdOutput = product::SystemSetting::DsdOutput::NativeDsd;
-    product::WriteSystemSetting(rig.link, changed);
+    ASSERT_TRUE(product::WriteSystemSetting(rig.link, changed));
     EXPECT_EQ(chip->Params().SysSetting(), (std::array<std::uint8_t, 4>{0xDE, 0x1F, 0x3C, 0x81}));
+}
+
+// In ISP mode no firmware serves the mailbox: every request times out, and
+// a read must not hand on what the data registers held from before.
+TEST_F(ParameterOps, AStoreThatDoesNotAnswerGivesNothingBack) {
+    chip->Params().SetSysSetting({0x5E, 0x9F, 0x3C, 0x81});
+    ASSERT_TRUE(product::ReadSystemSetting(rig.link));
+    rig.link.OpenDevice();
+    chip::IspMode(rig.link, true);
+    rig.link.CloseDevice();
+
+    EXPECT_FALSE(product::ReadSystemSetting(rig.link));
+    EXPECT_FALSE(product::ReadVid(rig.link));
+    EXPECT_FALSE(product::ReadProductString(rig.link, product::ProductString::ModelName));
+    EXPECT_FALSE(product::WriteSystemSetting(rig.link, {}));
+    EXPECT_FALSE(product::WriteVid(rig.link, "1234"));
+    EXPECT_EQ(chip->Params().Vid(), "2fc6");
+}
+
+TEST_F(ParameterOps, AStringWriteTellsAStoreSilentFromTheStartFromOneLostPartWay) {
+    rig.backend.SetLogging(true);
+    ASSERT_EQ(
+        product::WriteProductString(rig.link, product::ProductString::SerialNumber, "1234567"),
+        product::StringWrite::Written);
+    const std::uint64_t oneChunk = rig.backend.Log().size();
+    sim::FaultPlan plan;
+    plan.unplugAtRequest = oneChunk + 1;  // the first request of the second chunk
+    rig.backend.SetFaultPlan(plan);
+    EXPECT_EQ(product::WriteProductString(rig.link, product::ProductString::SerialNumber,
+                                          std::string(20, 'z')),
+              product::StringWrite::StoppedPartWay);
+    EXPECT_EQ(product::WriteProductString(rig.link, product::ProductString::SerialNumber, "z"),
+              product::StringWrite::NotAnswered);
 }
 
 }  // namespace
