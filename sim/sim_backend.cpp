@@ -258,7 +258,8 @@ void SimBackend::Record(const std::string& location, const usb::DecodedCall& cal
         return;
     const auto data =
         call.setup.IsIn() ? std::span<const std::uint8_t>(call.inBuffer) : call.outData;
-    log_.push_back(LoggedRequest{location, call.setup, {data.begin(), data.end()}, ok});
+    log_.push_back(
+        LoggedRequest{location, call.setup, {data.begin(), data.end()}, ok, faultRequests_});
 }
 
 }  // namespace sim

@@ -39,6 +39,9 @@ public:
         usb::ControlSetup setup;
         std::vector<std::uint8_t> data;
         bool ok = false;
+        // Its number as a fault plan counts it (from 1 since the plan was
+        // set), so that a test can aim a fault at a request it has seen.
+        std::uint64_t planNumber = 0;
     };
 
     explicit SimBackend(usb::Clock& clock);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace test_support {
+
+// Request numbers (from 1, as a fault plan counts them) where each part of a
+// clean one-button update begins, noted request by request.
+struct UpdateRunMap {
+    std::uint64_t erase = 0;    // the chip erase instruction
+    std::uint64_t blank = 0;    // the first block read
+    std::uint64_t program = 0;  // the first program instruction
+    std::uint64_t verify = 0;   // the first block read after programming
+    std::uint64_t protect = 0;  // the protection write
+    std::uint64_t last = 0;     // the last request (the ISP leave)
+
+    // Request `number`, with its vendor request code and OUT data.
+    void Note(std::uint64_t number, std::uint8_t request, std::span<const std::uint8_t> outData);
+    // Whether every part was seen, in the order of a run.
+    bool Complete() const;
+};
+
+// 30 request numbers spread over every part of the run, the first and the
+// last request and the protection write among them: where a test cuts it.
+std::vector<std::uint64_t> InterruptionPoints(const UpdateRunMap& map);
+
+}  // namespace test_support
