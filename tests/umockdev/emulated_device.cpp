@@ -39,6 +39,11 @@ EmulatedDevice::EmulatedDevice(std::vector<std::uint8_t> deviceDescriptor)
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedDevice::OnIoctl), this);
 }
 
+EmulatedDevice::EmulatedDevice(ControlResponder responder)
+    : handler_(umockdev_ioctl_base_new()), responder_(std::move(responder)) {
+    g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedDevice::OnIoctl), this);
+}
+
 EmulatedDevice::~EmulatedDevice() {
     g_signal_handlers_disconnect_by_data(handler_, this);
     std::lock_guard lock(mutex_);
@@ -75,19 +80,23 @@ gboolean EmulatedDevice::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client
 }
 
 void EmulatedDevice::HandleIoctl(UMockdevIoctlClient* client) {
-    std::lock_guard lock(mutex_);
-    if (disconnected_) {
-        umockdev_ioctl_client_complete(client, -1, ENODEV);
-        return;
+    const unsigned long request = umockdev_ioctl_client_get_request(client);
+    // libusb only polls; a blocking reap with nothing done would hang it.
+    const bool reap = request == USBDEVFS_REAPURB || request == USBDEVFS_REAPURBNDELAY;
+    {
+        std::lock_guard lock(mutex_);
+        if (disconnected_ && !reap) {
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+            return;
+        }
     }
-    switch (umockdev_ioctl_client_get_request(client)) {
+    switch (request) {
         case USBDEVFS_GET_CAPABILITIES:
             GetCapabilities(client);
             break;
         case USBDEVFS_SUBMITURB:
             SubmitUrb(client);
             break;
-        // libusb only polls; a blocking reap with nothing done would hang it.
         case USBDEVFS_REAPURB:
         case USBDEVFS_REAPURBNDELAY:
             ReapUrb(client);
@@ -96,10 +105,12 @@ void EmulatedDevice::HandleIoctl(UMockdevIoctlClient* client) {
             // Every URB completes when submitted, so there is none to discard.
             umockdev_ioctl_client_complete(client, -1, EINVAL);
             break;
-        default:
-            unknownIoctls_.push_back(umockdev_ioctl_client_get_request(client));
+        default: {
+            std::lock_guard lock(mutex_);
+            unknownIoctls_.push_back(request);
             umockdev_ioctl_client_complete(client, -1, ENOTTY);
             break;
+        }
     }
 }
 
@@ -142,21 +153,32 @@ void EmulatedDevice::SubmitUrb(UMockdevIoctlClient* client) {
     const bool in = (request.setup[0] & kDirectionIn) != 0;
     if (!in)
         request.outData.assign(buffer->data + kSetupSize, buffer->data + kSetupSize + wLength);
-    requests_.push_back(request);
-
-    const Answer answer = AnswerControl(request);
-    std::copy(answer.inData.begin(), answer.inData.end(), buffer->data + kSetupSize);
+    ControlAnswer answer;
+    if (responder_) {
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(request);
+        }
+        answer = responder_(request);
+    } else {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        answer = AnswerControl(request);
+    }
+    const std::size_t inLength = std::min(answer.inData.size(), wLength);
+    std::copy_n(answer.inData.begin(), inLength, buffer->data + kSetupSize);
     urb = reinterpret_cast<usbdevfs_urb*>(urbData->data);
     urb->status = answer.status;
-    urb->actual_length =
-        answer.status != 0 ? 0 : static_cast<int>(in ? answer.inData.size() : wLength);
+    urb->actual_length = answer.status != 0 ? 0 : static_cast<int>(in ? inLength : wLength);
+    std::lock_guard lock(mutex_);
     completed_.push_back({urbData, buffer});
     umockdev_ioctl_client_complete(client, 0, 0);
 }
 
 void EmulatedDevice::ReapUrb(UMockdevIoctlClient* client) {
+    std::lock_guard lock(mutex_);
     if (completed_.empty()) {
-        umockdev_ioctl_client_complete(client, -1, EAGAIN);
+        umockdev_ioctl_client_complete(client, -1, disconnected_ ? ENODEV : EAGAIN);
         return;
     }
     UMockdevIoctlData* slot = Resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void*));
@@ -178,7 +200,7 @@ void EmulatedDevice::ReapUrb(UMockdevIoctlClient* client) {
     g_object_unref(done.urb);
 }
 
-EmulatedDevice::Answer EmulatedDevice::AnswerControl(const ReceivedRequest& request) const {
+ControlAnswer EmulatedDevice::AnswerControl(const ReceivedRequest& request) const {
     const std::uint8_t type = request.setup[0];
     const std::uint8_t code = request.setup[1];
     const std::size_t wLength = Le16(&request.setup[6]);

@@ -53,6 +53,7 @@ std::string UsbTestbed::Add(const DeviceRecord& r, EmulatedDevice* device) {
     const std::string pid = Hex4(r.pid) + "\n";
     // USB device nodes are character devices of major 189, one minor per address.
     const std::string dev = "189:" + std::to_string((r.bus - 1) * 128 + (r.address - 1)) + "\n";
+    WriteDescriptors(r);
     gchar* path = umockdev_testbed_add_device(
         testbed_, "usb", r.name.c_str(), r.parentPath.empty() ? nullptr : r.parentPath.c_str(),
         // sysfs attributes
@@ -65,10 +66,23 @@ std::string UsbTestbed::Add(const DeviceRecord& r, EmulatedDevice* device) {
     const std::string sysPath = path;
     g_free(path);
     nodes_[sysPath] = node;
-    std::vector<std::uint8_t> blob = r.descriptors;
-    umockdev_testbed_set_attribute_binary(testbed_, sysPath.c_str(), "descriptors", blob.data(),
-                                          static_cast<gint>(blob.size()));
     return sysPath;
+}
+
+// Adding the device sends its "add" uevent, and libusb reads the descriptors
+// as soon as it hears it; so they are in place before the device is. The
+// testbed takes a device directory that holds files but no "uevent" yet.
+void UsbTestbed::WriteDescriptors(const DeviceRecord& r) const {
+    gchar* root = umockdev_testbed_get_root_dir(testbed_);
+    const std::string parent = r.parentPath.empty() ? "/sys/devices" : r.parentPath;
+    const std::string dir = std::string(root) + parent + "/" + r.name;
+    g_free(root);
+    g_mkdir_with_parents(dir.c_str(), 0755);
+    const std::string file = dir + "/descriptors";
+    if (!g_file_set_contents(file.c_str(), reinterpret_cast<const gchar*>(r.descriptors.data()),
+                             static_cast<gssize>(r.descriptors.size()), nullptr)) {
+        throw std::runtime_error("cannot create " + file);
+    }
 }
 
 void UsbTestbed::Unplug(const std::string& sysPath, EmulatedDevice& device) {

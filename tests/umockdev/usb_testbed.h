@@ -42,6 +42,7 @@ public:
     void Unplug(const std::string& sysPath, EmulatedDevice& device);
 
 private:
+    void WriteDescriptors(const DeviceRecord& record) const;
     std::string NodeFile(const std::string& node) const;
     void CreateNodeFile(const std::string& node) const;
 
