@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/progress_view.h"
+#include "flash/update_result.h"
 
 namespace cli {
 namespace {
@@ -74,6 +75,9 @@ Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& 
     } else {
         outcome.message = "Firmware update success! (" + device.displayName + " at " +
                           device.location + ", " + Seconds(outcome.durationMs) + ")";
+        // A closing step that did not work out is said beside the success.
+        if (const std::string note = flash::UpdateSuccessNote(run.result); !note.empty())
+            outcome.message += "\n" + note;
     }
     return outcome;
 }

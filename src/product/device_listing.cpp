@@ -4,6 +4,7 @@
 
 #include "usb/device_backend.h"
 #include "usb/guid.h"
+#include "usb/quorvex_usb.h"
 
 namespace product {
 namespace {
@@ -79,6 +80,16 @@ std::string LocationOfPath(std::string_view interfacePath) {
     const std::size_t end = interfacePath.find('#', first);
     return std::string(interfacePath.substr(
         first, end == std::string_view::npos ? std::string_view::npos : end - first));
+}
+
+bool AnyProductPresent(const usb::QuorvexUsb& link) {
+    for (const std::string& path : link.PresentInterfacePaths(true)) {
+        for (const ProductRow& row : productTable) {
+            if (path.find(row.matchString) != std::string::npos)
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace product

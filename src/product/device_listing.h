@@ -9,7 +9,8 @@
 
 namespace usb {
 class DeviceBackend;
-}
+class QuorvexUsb;
+}  // namespace usb
 
 namespace product {
 
@@ -22,6 +23,11 @@ std::vector<ListedDevice> ListDevices(usb::DeviceBackend& backend);
 // The device at `location`, if the listing holds one there.
 std::optional<ListedDevice> DeviceAt(const std::vector<ListedDevice>& devices,
                                      std::string_view location);
+
+// Whether any product of the table is connected and running its firmware:
+// after leaving ISP mode, the sign that the chip restarted from its new
+// firmware. Nothing is opened or sent.
+bool AnyProductPresent(const usb::QuorvexUsb& link);
 
 // The location that an interface path carries ("...#loc_1-2.3#..."), or empty.
 std::string LocationOfPath(std::string_view interfacePath);

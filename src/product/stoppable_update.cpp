@@ -3,6 +3,7 @@
 #include "chip/registers.h"
 #include "flash/flash_state.h"
 #include "flash/simple_update.h"
+#include "product/device_listing.h"
 #include "product/run_state.h"
 #include "product/stop_gate.h"
 #include "usb/quorvex_usb.h"
@@ -20,7 +21,10 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     gate.ResetRun();
     const std::uint64_t before = gate.RequestsPassed();
     flashState.sequenceFailed = false;
-    outcome.result = flash::RunSimpleUpdate(link, image, flashState, panel, progress);
+    // After leaving ISP mode the chip restarts from the new firmware: the run
+    // waits, bounded, for the product to come back and says when it did not.
+    outcome.result = flash::RunSimpleUpdate(link, image, flashState, panel, progress,
+                                            [&link] { return AnyProductPresent(link); });
     outcome.eraseSent = gate.EraseSent();
     outcome.stopped = state.StopAsked();
     if (outcome.stopped && !outcome.eraseSent) {

@@ -47,6 +47,21 @@ TEST(CliInProcess, AFailedUpdateIsExitOneWithItsStepAddressAndCause) {
         << tool.err;
 }
 
+// Bytes the chip's boot code does not take for firmware: written and
+// verified, but the chip comes back as itself, waiting in ISP mode.
+TEST(CliInProcess, AProductThatDoesNotComeBackIsSaidBesideTheSuccess) {
+    UpdateFiles files;
+    const std::string file = files.WriteBytes("raw.bin", std::vector<std::uint8_t>(0x800, 0x5A));
+    InProcessTool tool;
+    tool.Plug(0, "1-2");
+    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 0) << tool.err;
+    EXPECT_NE(tool.out.find("Firmware update success!"), std::string::npos) << tool.out;
+    EXPECT_NE(tool.out.find("The firmware is written and verified, but the device did not "
+                            "restart: unplug it and plug it in again"),
+              std::string::npos)
+        << tool.err;
+}
+
 TEST(CliInProcess, ADeviceTheUserMayNotOpenIsExitFiveNamingTheUdevRule) {
     UpdateFiles files;
     const std::string file = files.Write("fw.hex", 0x1000, 0x34);
