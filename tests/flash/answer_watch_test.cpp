@@ -33,7 +33,10 @@ constexpr SilencePoint kPoints[] = {
 class SilentDevice : public ::testing::TestWithParam<std::tuple<FlashModel, SilencePoint>> {};
 
 TEST_P(SilentDevice, TheRunStopsAfterThreeFailedRequestsAndSaysWhere) {
-    const auto& [model, point] = GetParam();
+    // Named, not bound: a lambda below captures `point`, and Clang 14 cannot
+    // capture a structured binding.
+    const FlashModel model = std::get<0>(GetParam());
+    const SilencePoint& point = std::get<1>(GetParam());
     SimUpdateRig rig(model);
     rig.LoadImage(0x8000);
     std::uint64_t callsAtSilence = 0;
