@@ -15,6 +15,7 @@
 #include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/parameter_page_exchange.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -234,13 +235,8 @@ void ParameterPage::ShowSysSetting() {
     check("chkSPDIFOutOff", bit(setting[1], 5));
 }
 
-bool ParameterPage::DeviceBusy() const {
-    // A register or I2C table read holds the link; the mailbox would close it under that read.
-    return context_.devicePages.linkLock.IsHeld();
-}
-
 void ParameterPage::btnReadParaClick() {
-    if (DeviceBusy())
+    if (context_.runState.LinkBusy())
         return;
     settingRead_ =
         chip::ParamAccess(context_.usbLink, chip::kMailboxParamCommand, kSelectorReadSetting, 0, 4,
@@ -257,7 +253,7 @@ void ParameterPage::btnReadParaClick() {
 }
 
 void ParameterPage::btnSetParaClick() {
-    if (DeviceBusy())
+    if (context_.runState.LinkBusy())
         return;
     if (!settingRead_) {
         ShowOutcome(

@@ -59,7 +59,6 @@ private:
     void ConnectOptions();
     void ConnectEdits();
     void SetSettingBit(int byte, int bit, bool on);
-    bool DeviceBusy() const;
     // Enter's text as single-byte codes, or nothing after a box that names the field.
     std::optional<QByteArray> FieldBytes(const LabeledEdit& sender);
     void SendString(std::uint8_t selector, const QByteArray& characters);

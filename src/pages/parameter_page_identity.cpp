@@ -12,6 +12,7 @@
 #include "pages/page_keys.h"
 #include "pages/parameter_page.h"
 #include "pages/parameter_page_exchange.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -30,7 +31,7 @@ std::optional<QByteArray> ParameterPage::FieldBytes(const LabeledEdit& sender) {
 }
 
 void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
+    if (!IsEnterKey(key) || context_.runState.LinkBusy())
         return;
     const std::uint8_t selector =
         sender.objectName() == QLatin1String("lbledSysVID") ? kSelectorVid : kSelectorPid;
@@ -48,7 +49,7 @@ void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
 }
 
 void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
+    if (!IsEnterKey(key) || context_.runState.LinkBusy())
         return;
     const QString name = sender.objectName();
     const std::uint8_t selector = name.endsWith('1')   ? kSelectorString1

@@ -349,7 +349,7 @@ TEST_F(ParameterPageTest, TextWithoutSingleByteCodesIsRefusedBeforeAnythingIsSen
 }
 
 TEST_F(ParameterPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
-    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
+    const product::RunState::LinkHold heldElsewhere(rig.runState);
     Click("btnSetPara");
     Click("btnReadPara");
     EnterIn("lbledSysVID", "1234");
