@@ -176,4 +176,17 @@ TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
     EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 4u);
 }
 
+TEST(Recovery, NoFileIsChosenWhileAnOperationHoldsTheLink) {
+    WaitingChip waiting;
+    ASSERT_GT(waiting.rig.TickUntilFound(), 0);
+    bool asked = false;
+    waiting.rig.Form().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) {
+        asked = true;
+        return QString();
+    });
+    const product::RunState::LinkHold held(waiting.rig.runState);
+    waiting.ChooseFile()->click();
+    EXPECT_FALSE(asked);
+}
+
 }  // namespace

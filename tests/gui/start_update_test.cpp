@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -293,6 +294,48 @@ TEST(StartUpdateGuard, TheWindowStaysOpenWhileAnOperationHoldsTheLink) {
         EXPECT_TRUE(run.rig->Form().isVisible());
     }
     EXPECT_TRUE(run.rig->Form().close());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartUpdateGuard, AutoClickedDuringTheUpdateLeavesStartItsStopButton) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    QString captionAfterStop;
+    QTimer clickDuringRun;
+    clickDuringRun.setInterval(0);
+    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
+        if (run.Start()->text() != "Stop")
+            return;
+        clickDuringRun.stop();
+        run.rig->Find<QPushButton>("btnUSBISPAuto")->click();
+        run.boxes.Answer(QMessageBox::Ok);
+        run.Start()->click();  // "Stop"
+        captionAfterStop = run.Start()->text();
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
+    run.Start()->click();
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
+    EXPECT_EQ(captionAfterStop, "Start");
+    EXPECT_EQ(run.rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
+    EXPECT_EQ(run.Start()->text(), "Finish");
+}
+
+TEST(StartUpdateGuard, StartClickedDuringTheAutoRunAsksNothing) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    run.rig->Find<QCheckBox>("chkReadFile")->setChecked(false);  // the image the detection loaded
+    auto* autoButton = run.rig->Find<QPushButton>("btnUSBISPAuto");
+    QString startCaption;
+    QTimer::singleShot(0, [&] {
+        run.Start()->click();
+        startCaption = run.Start()->text();
+    });
+    autoButton->click();
+    EXPECT_TRUE(run.boxes.Titles().isEmpty());
+    EXPECT_EQ(startCaption, "Start");
+    EXPECT_FALSE(run.rig->runState.StopAsked());
+    EXPECT_TRUE(run.FlashHoldsImage());
 }
 
 }  // namespace
