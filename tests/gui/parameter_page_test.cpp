@@ -349,6 +349,9 @@ TEST_F(ParameterPageTest, TextWithoutSingleByteCodesIsRefusedBeforeAnythingIsSen
 }
 
 TEST_F(ParameterPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
+    Click("btnReadPara");  // "Set" would refuse anyway before a read
+    ASSERT_EQ(Status(), "Read from the device");
+    rig.trace.Clear();
     const product::RunState::LinkHold heldElsewhere(rig.runState);
     Click("btnSetPara");
     Click("btnReadPara");
