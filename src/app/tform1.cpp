@@ -18,9 +18,9 @@
 #include "pages/information_page.h"
 #include "pages/isp_page.h"
 #include "pages/labeled_edit.h"
-#include "pages/latin1_text.h"
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
+#include "product/detection.h"
 #include "product/product_table.h"
 #include "usb/quorvex_usb.h"
 
@@ -103,7 +103,6 @@ void TForm1::FormCreate() {
     i2cPage_->FillGridHeadings();
     MainPageControl_->setCurrentWidget(registerPage_);
     context_.shell.detectEnabled = false;
-    context_.shell.sequenceRunning = false;
     lbledtVID_->setText(context_.shell.vidText);
     lbledtPID_->setText(context_.shell.pidText);
     chkDetectUSB_->setChecked(true);  // runs chkDetectUSBClick: detection on
@@ -158,7 +157,7 @@ void TForm1::ShowEngineeringLayout() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Closing in the middle of an update would leave the product half written
     // with nobody watching; the window stays until the operation has ended.
-    if (context_.devicePages.linkLock.IsHeld()) {
+    if (context_.runState.LinkBusy()) {
         event->ignore();
         ExplainWhyNotClosing();
         return;
@@ -173,7 +172,7 @@ void TForm1::ExplainWhyNotClosing() {
         return;
     }
     const QString text =
-        context_.shell.sequenceRunning
+        context_.runState.Running()
             ? QStringLiteral(
                   "The firmware update is still running. Closing the window now would "
                   "leave the product half written. The window can be closed once the "
@@ -198,7 +197,7 @@ void TForm1::MainPageControlChange() {
     if (MainPageControl_->currentWidget() != i2cPage_)
         return;
     // Nothing may close the link under a running table read.
-    if (context_.devicePages.linkLock.IsHeld())
+    if (context_.runState.LinkBusy())
         return;
     context_.usbLink.OpenDevice();
     chip::I2cPrepare(context_.usbLink);
@@ -224,9 +223,17 @@ void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& col
 // The product a run of the ISP page works on, for the lock's reason.
 QString TForm1::RunningProductName() const {
     if (context_.usbLink.UsesAudioDriver())
-        return pages::FromLatin1View(
-            product::productTable[context_.shell.productIndex % product::kProductCount]
-                .displayName);
+        return app::ProductName(ProductRowInView());
     return recoveryFile_ ? app::ProductName(recoveryFile_->row)
                          : QStringLiteral("the chip waiting in ISP mode");
+}
+
+// The row of the product the detection found; while none is found (the ISP
+// page may load the update file without a device), the row searched last.
+std::size_t TForm1::ProductRowInView() const {
+    const std::optional<product::ListedDevice> found =
+        product::FoundDevice(context_.usbLink, context_.shell.detection);
+    if (found && found->row != nullptr)
+        return static_cast<std::size_t>(found->row - product::productTable.data());
+    return product::LastProductRow(context_.shell.detection);
 }

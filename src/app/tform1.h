@@ -9,6 +9,7 @@
 
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
+#include "product/run_state.h"
 #include "version/version.h"
 
 class QCheckBox;
@@ -110,7 +111,6 @@ private:
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
-    bool AnyProductPresent() const;
     void ShowRunFailure(const flash::UpdateResult& result);
     void OfferRecovery();
     std::optional<std::size_t> ProductInWaitingFlash();
@@ -120,6 +120,7 @@ private:
     QString RecoveryConfirmationNote() const;
     void FindReturnedProduct();
     QString RunningProductName() const;
+    std::size_t ProductRowInView() const;
 
     pages::PageContext& context_;
     Options options_;
@@ -148,6 +149,8 @@ private:
     pages::InformationPage* informationPage_ = nullptr;
     pages::BinFilePage* binFilePage_ = nullptr;
 
+    // The one-button update while it runs; empty otherwise.
+    std::optional<product::RunState::Run> updateRun_;
     // The failure of the last run stays on the panel until a new run starts
     // or a search finds the product again.
     bool failurePinned_ = false;

@@ -8,10 +8,10 @@
 
 #include "app/tform1.h"
 #include "pages/labeled_edit.h"
-#include "pages/latin1_text.h"
 #include "pages/page_keys.h"
 #include "product/backend_factory.h"
-#include "product/product_table.h"
+#include "product/detection.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -26,13 +26,13 @@ void TForm1::Timer1Timer() {
     usb::QuorvexUsb& link = context_.usbLink;
     if (!shell.detectEnabled || shell.updateFinished) {
         // Never close the link under an operation that holds it.
-        if (link.IsFound() && !context_.devicePages.linkLock.IsHeld())
+        if (link.IsFound() && !context_.runState.LinkBusy())
             link.CloseDevice();
         return;
     }
     // Nor change its driver path or match string: an operation that pumps
     // events sends its next request over them.
-    if (shell.sequenceRunning || context_.devicePages.linkLock.IsHeld())
+    if (context_.runState.LinkBusy())
         return;
     const bool wasFound = link.IsFound();
     if (wasFound) {
@@ -46,50 +46,36 @@ void TForm1::Timer1Timer() {
 
 void TForm1::SearchNextDevice() {
     pages::ShellState& shell = context_.shell;
-    usb::QuorvexUsb& link = context_.usbLink;
     shell.fileReady = false;
     SetFileStatus(QStringLiteral("No Updated File !"));
     // A failed run's text outlives the product's restart: it says what to do next.
     if (!failurePinned_)
         lblISPProcStatus_->clear();
-    if (link.UsesAudioDriver()) {
-        // The last search was for a product: look for the ISP-mode chip,
-        // alternating between its two identities.
+    // Only a search that follows a product search speeds the timer up again.
+    if (product::SearchNext(context_.usbLink, shell.detection) == product::SearchKind::Isp)
         timer1_->setInterval(kSearchIntervalMs);
-        link.SetAudioDriver(false);
-        link.SetMatchString(shell.ispToggle ? product::kIspMatch0ea0 : product::kIspMatch2fc6);
-        shell.ispToggle = !shell.ispToggle;
-    } else {
-        link.SetAudioDriver(true);
-        shell.productIndex =
-            static_cast<std::uint8_t>((shell.productIndex + 1) % product::kProductCount);
-        link.SetMatchString(product::productTable[shell.productIndex].matchString);
-    }
-    link.FindDevice();  // only the found flag counts
 }
 
 void TForm1::ShowDetectionOutcome(bool newlyFound) {
-    pages::ShellState& shell = context_.shell;
-    usb::QuorvexUsb& link = context_.usbLink;
-    if (!link.IsFound()) {
+    const usb::QuorvexUsb& link = context_.usbLink;
+    const std::optional<product::ListedDevice> found =
+        product::FoundDevice(link, context_.shell.detection);
+    lblDetectDevice_->setText(QString::fromStdString(product::DetectionText(found)));
+    if (!found) {
         ClearRecoveryOffer();
         flashProduct_.reset();
         SetIndicatorColour(palette().color(QPalette::Button));
-        lblDetectDevice_->setText(QStringLiteral("No device is available"));
         btnSimpleAuto_->setEnabled(false);
         return;
     }
     // A device the user may not open is found all the same; say why nothing
     // will work rather than let "Start" fail half-way.
-    const bool permissionDenied = link.LastOpenStatus() == usb::OpenStatus::PermissionDenied;
+    const bool permissionDenied = found->openStatus == usb::OpenStatus::PermissionDenied;
     if (permissionDenied) {
-        SetProcStatus(QString::fromStdString(product::OpenFailureMessage(link.LastOpenStatus())),
-                      12, Qt::red);
+        SetProcStatus(QString::fromStdString(product::OpenFailureMessage(found->openStatus)), 12,
+                      Qt::red);
     }
-    if (!link.UsesAudioDriver()) {
-        lblDetectDevice_->setText(shell.ispToggle
-                                      ? QStringLiteral("Firmware update device 2FC6 is exist")
-                                      : QStringLiteral("Firmware update device 0EA0 is exist"));
+    if (found->mode == product::DeviceMode::Isp) {
         if (newlyFound)
             OfferRecovery();
         return;
@@ -100,14 +86,11 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
         if (!permissionDenied)
             lblISPProcStatus_->clear();
     }
-    lblDetectDevice_->setText(
-        QStringLiteral("Find Device ") +
-        pages::FromLatin1View(product::productTable[shell.productIndex].displayName));
     // The file's state is shown as it is also for a device that may not be
     // opened, so that only the permission is left to mend.
-    if (!shell.fileReady)
+    if (!context_.shell.fileReady)
         ReadProgramFile1();
-    btnSimpleAuto_->setEnabled(shell.fileReady && !permissionDenied);
+    btnSimpleAuto_->setEnabled(context_.shell.fileReady && !permissionDenied);
 }
 
 void TForm1::chkDetectUSBClick() {

@@ -9,6 +9,7 @@
 
 #include "app/tform1.h"
 #include "image/firmware_file.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -32,7 +33,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 void TForm1::dropEvent(QDropEvent* event) {
     const QString path = DroppedFirmwareFile(event->mimeData());
     // Never under a run: it writes the image that a load would replace.
-    if (path.isEmpty() || context_.devicePages.linkLock.IsHeld())
+    if (path.isEmpty() || context_.runState.LinkBusy())
         return;
     event->acceptProposedAction();
     options_.updateFile = QFileInfo(path).absoluteFilePath();

@@ -18,10 +18,6 @@
 
 namespace {
 
-const product::ProductRow& RowOf(std::uint8_t productIndex) {
-    return product::productTable[productIndex % product::kProductCount];
-}
-
 // Where the panel says it looked: the given file's folder, or every folder searched.
 QString LookedIn(const QString& givenFile, const QStringList& folders) {
     if (!givenFile.isEmpty())
@@ -36,7 +32,7 @@ QString LookedIn(const QString& givenFile, const QStringList& folders) {
 
 void TForm1::ReadProgramFile1() {
     pages::ShellState& shell = context_.shell;
-    const product::ProductRow& row = RowOf(shell.productIndex);
+    const product::ProductRow& row = product::productTable[ProductRowInView()];
     const bool given = !options_.updateFile.isEmpty();
     // The current folder first, then the tool's own (unpacked with its file).
     const QStringList folders = app::UpdateFileFolders(options_.secondFolder);

@@ -14,8 +14,9 @@
 
 #include "app/tform1.h"
 #include "image/firmware_file.h"
-#include "pages/latin1_text.h"
+#include "product/detection.h"
 #include "product/product_table.h"
+#include "product/run_state.h"
 #include "product/table_product.h"
 #include "usb/quorvex_usb.h"
 
@@ -132,7 +133,7 @@ void TForm1::cbxRecoveryProductChange(int index) {
 
 void TForm1::btnChooseFileClick() {
     // Not while a run holds the link: it writes the image being loaded here.
-    if (context_.devicePages.linkLock.IsHeld())
+    if (context_.runState.LinkBusy())
         return;
     const QString path = chooseFile_(this, pages::OpenBinFileDialog());
     if (path.isEmpty())
@@ -158,20 +159,16 @@ QString TForm1::RecoveryConfirmationNote() const {
 // After a recovery the chip restarts as the product: find it as a search
 // would, so the panel names it (detection stops after a success).
 void TForm1::FindReturnedProduct() {
-    usb::QuorvexUsb& link = context_.usbLink;
     std::vector<std::size_t> rows;
     if (recoveryFile_ && recoveryFile_->row)
         rows.push_back(*recoveryFile_->row);
     for (std::size_t row = 0; row < product::kProductCount; ++row)
         rows.push_back(row);
-    link.SetAudioDriver(true);
     for (const std::size_t row : rows) {
-        link.SetMatchString(product::productTable[row].matchString);
-        if (link.FindDevice()) {
-            context_.shell.productIndex = static_cast<std::uint8_t>(row);
-            lblDetectDevice_->setText(
-                QStringLiteral("Find Device ") +
-                pages::FromLatin1View(product::productTable[row].displayName));
+        const std::optional<product::ListedDevice> found =
+            product::FindProductRow(context_.usbLink, context_.shell.detection, row);
+        if (found) {
+            lblDetectDevice_->setText(QString::fromStdString(product::DetectionText(found)));
             return;
         }
     }

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <optional>
 #include <string>
 
 #include "app/keep_awake.h"
@@ -15,7 +16,9 @@
 #include "flash/simple_update.h"
 #include "image/firmware_image.h"
 #include "pages/isp_page.h"
+#include "product/device_listing.h"
 #include "product/product_table.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -24,30 +27,40 @@ const char* const kWarningText =
     "Firmware Update is a critical operation. Please make sure the power stays on and do not "
     "disconnect the device before the update is complete. Would you like to proceed?";
 
-// Clears sequenceRunning however the handler ends, so the detection never
-// stays paused after an error.
-class SequenceRunningScope {
+// Keeps the window's own run where a click can see it, for as long as the run
+// lasts, however it ends: only that run's button is its stop button.
+class OwnRunScope {
 public:
-    explicit SequenceRunningScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~SequenceRunningScope() { flag_ = false; }
-    SequenceRunningScope(const SequenceRunningScope&) = delete;
-    SequenceRunningScope& operator=(const SequenceRunningScope&) = delete;
+    OwnRunScope(std::optional<product::RunState::Run>& slot, product::RunState& state)
+        : slot_(slot) {
+        slot_.emplace(state);
+    }
+    ~OwnRunScope() { slot_.reset(); }
+    OwnRunScope(const OwnRunScope&) = delete;
+    OwnRunScope& operator=(const OwnRunScope&) = delete;
 
 private:
-    bool& flag_;
+    std::optional<product::RunState::Run>& slot_;
 };
 
 }  // namespace
 
 void TForm1::btnSimpleAutoClick() {
+    product::RunState& runState = context_.runState;
+    // A click while this window's run goes on and no stop was asked yet is a
+    // stop click; it shows "Stop" on the button then.
+    const bool stopClick = updateRun_.has_value() && runState.Phase() == product::RunPhase::Running;
     // While a page operation or an update holds the device link a new update
     // must not start: it would close the link under that operation. This also
     // keeps a click that follows the stop branch of a running update from
     // starting a second update inside the first.
-    const bool idle = btnSimpleAuto_->text() == QLatin1String("Start");
-    if (idle && context_.devicePages.linkLock.IsHeld())
+    if (!stopClick && runState.LinkBusy())
         return;
-    SequenceRunningScope running(context_.shell.sequenceRunning);
+    // The detection pauses while the user reads the warning, so that the
+    // device it names is the one the update goes to.
+    std::optional<product::RunState::LinkHold> asking;
+    if (!stopClick)
+        asking.emplace(runState);
     // Asked on every click, also on one during a run: that one takes the stop branch.
     const auto answer =
         QMessageBox::warning(nullptr, QStringLiteral("Warning"),
@@ -57,25 +70,14 @@ void TForm1::btnSimpleAutoClick() {
         SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
         return;
     }
-    if (btnSimpleAuto_->text() != QLatin1String("Start")) {
+    if (stopClick) {
         // The run in progress goes on to its end and sets the caption itself.
+        runState.AskStop();
         btnSimpleAuto_->setText(QStringLiteral("Start"));
         return;
     }
-    const pages::LinkLease lease(context_.devicePages.linkLock);
+    asking.reset();  // the run takes the link over
     RunOneButtonUpdate();
-}
-
-// After leaving ISP mode the chip restarts from its new firmware and comes
-// back as one of the products on the audio-driver path.
-bool TForm1::AnyProductPresent() const {
-    for (const std::string& path : context_.usbLink.PresentInterfacePaths(true)) {
-        for (const product::ProductRow& row : product::productTable) {
-            if (path.find(row.matchString) != std::string::npos)
-                return true;
-        }
-    }
-    return false;
 }
 
 void TForm1::RunOneButtonUpdate() {
@@ -84,11 +86,12 @@ void TForm1::RunOneButtonUpdate() {
     context_.flash.sequenceFailed = false;
     failurePinned_ = false;
     const bool recovering = recoveryFile_.has_value();
-    lastRunFile_ = recovering ? *recoveryFile_
-                              : app::RecoveryFile{context_.programFile.programFilePath,
-                                                  context_.shell.productIndex};
+    lastRunFile_ =
+        recovering ? *recoveryFile_
+                   : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()};
     // The flash is about to change: what it said of the product is history.
     flashProduct_.reset();
+    const OwnRunScope run(updateRun_, context_.runState);
     btnSimpleAuto_->setText(QStringLiteral("Stop"));
     // Held until this function returns, however the run ends.
     const app::KeepAwake awake(app::ProductName(lastRunFile_->row), options_.trace);
@@ -100,8 +103,9 @@ void TForm1::RunOneButtonUpdate() {
     const image::FirmwareImage& image = context_.firmwareImage;
     const flash::UpdateResult result = flash::RunSimpleUpdate(
         context_.usbLink, flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash,
-        progress, progress, [this] { return AnyProductPresent(); });
+        progress, progress, [this] { return product::AnyProductPresent(context_.usbLink); });
     barUpdateProgress_->hide();
+    updateRun_->Finish(result.succeeded);
     if (result.succeeded) {
         btnSimpleAuto_->setText(QStringLiteral("Finish"));
         btnSimpleAuto_->setEnabled(false);

@@ -17,6 +17,7 @@
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
 #include "pages/named_widgets.h"
+#include "product/run_state.h"
 
 namespace pages {
 
@@ -143,14 +144,10 @@ QWidget* BinFilePage::BuildTarget() {
     return box;
 }
 
-bool BinFilePage::ImageInUse() const {
+void BinFilePage::CurrentFileBitBtnClick() {
     // Update runs and the ISP page's loops read the firmware image between
     // their requests.
-    return context_.shell.sequenceRunning || context_.devicePages.linkLock.IsHeld();
-}
-
-void BinFilePage::CurrentFileBitBtnClick() {
-    if (ImageInUse())
+    if (context_.runState.LinkBusy())
         return;
     const QString path = chooseFile_(this, OpenBinFileDialog());
     if (path.isEmpty())

@@ -54,7 +54,6 @@ private:
     QWidget* BuildSource();
     QWidget* BuildNewSetting();
     QWidget* BuildTarget();
-    bool ImageInUse() const;
     // The seven edits as table values; refuses (with a box naming the field)
     // and returns nothing when one does not fit.
     std::optional<image::TableEdits> CollectEdits();

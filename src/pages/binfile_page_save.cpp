@@ -13,6 +13,7 @@
 #include "pages/binfile_page.h"
 #include "pages/labeled_edit.h"
 #include "pages/latin1_text.h"
+#include "product/run_state.h"
 
 namespace pages {
 
@@ -45,7 +46,7 @@ std::optional<std::uint16_t> IdValue(const QString& text) {
 }  // namespace
 
 void BinFilePage::btnSaveBinClick() {
-    if (ImageInUse())
+    if (context_.runState.LinkBusy())
         return;
     if (modifyLength_ == 0 || newFilePath_.isEmpty()) {
         Refuse(

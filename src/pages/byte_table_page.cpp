@@ -13,6 +13,7 @@
 #include "pages/page_fonts.h"
 #include "pages/page_keys.h"
 #include "pages/string_grid.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -57,7 +58,7 @@ ByteTablePage::ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget
     grid_->SetReservedKeys({Qt::Key_Insert, Qt::Key_Delete});
     // A selection reads its register at once; while a table read holds the
     // link it cannot, so the current cell stays with the register shown.
-    grid_->SetSelectionGate([this] { return !LinkBusy(); });
+    grid_->SetSelectionGate([this] { return !context_.runState.LinkBusy(); });
     BuildLayout();
 }
 
@@ -107,12 +108,6 @@ void ByteTablePage::FillGridHeadings() {
     grid_->FillHexHeadings();
 }
 
-bool ByteTablePage::LinkBusy() const {
-    // A table read holds the link open; opening and closing it here would
-    // close it under that read.
-    return context_.devicePages.linkLock.IsHeld();
-}
-
 void ByteTablePage::OpenLink() {
     context_.usbLink.OpenDevice();
     PrepareAccess();
@@ -126,7 +121,8 @@ void ByteTablePage::ReadTableClick() {
         readButton_->setText(setup_.readCaption);
         return;
     }
-    if (LinkBusy())
+    // Another operation holds the link open; a read here would close it under that one.
+    if (context_.runState.LinkBusy())
         return;
     ReadTable();
 }
@@ -134,7 +130,7 @@ void ByteTablePage::ReadTableClick() {
 void ByteTablePage::ReadTable() {
     readButton_->setText(kStopCaption);
     readRunning_ = true;
-    const LinkLease holdLink(context_.devicePages.linkLock);
+    const product::RunState::LinkHold holdLink(context_.runState);
     OpenLink();
     int unanswered = 0;
     for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
@@ -165,7 +161,7 @@ void ByteTablePage::ReadTable() {
 
 void ByteTablePage::TableKeyDown(int key) {
     const bool enter = IsEnterKey(key);
-    if ((!enter && key != Qt::Key_Insert && key != Qt::Key_Delete) || LinkBusy())
+    if ((!enter && key != Qt::Key_Insert && key != Qt::Key_Delete) || context_.runState.LinkBusy())
         return;
     const std::uint8_t reg = CurrentRegister();
     std::uint8_t& value = Shadow(reg);
@@ -188,7 +184,7 @@ void ByteTablePage::TableKeyDown(int key) {
 }
 
 void ByteTablePage::TableSelectCell(int col, int row) {
-    if (LinkBusy())
+    if (context_.runState.LinkBusy())
         return;
     const std::uint8_t reg = RegisterAt(col, row);
     grid_->HighlightHeaders(col, row);
@@ -205,7 +201,7 @@ void ByteTablePage::TableSelectCell(int col, int row) {
 
 void ByteTablePage::BitBoxMouseUp() {
     const std::uint8_t reg = CurrentRegister();
-    if (LinkBusy()) {
+    if (context_.runState.LinkBusy()) {
         bits_->Show(Shadow(reg));  // the click is refused, so the boxes go back
         return;
     }

@@ -90,7 +90,6 @@ protected:
 
 private:
     void BuildLayout();
-    bool LinkBusy() const;
     void OpenLink();
     void ReadTable();
     std::uint8_t CurrentRegister() const;

@@ -17,6 +17,7 @@
 #include "pages/page_keys.h"
 #include "pages/status_texts.h"
 #include "product/device_status.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -192,7 +193,7 @@ QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& 
 }
 
 void InformationPage::btnUpdateStatusClick() {
-    if (context_.devicePages.linkLock.IsHeld())
+    if (context_.runState.LinkBusy())
         return;
     const std::optional<product::DeviceStatus> status = product::ReadDeviceStatus(context_.usbLink);
     statusKnown_ = status.has_value();
@@ -242,7 +243,7 @@ void InformationPage::ShowStatus() {
 }
 
 void InformationPage::btnHIDClick(const QObject& sender) {
-    if (context_.devicePages.linkLock.IsHeld())
+    if (context_.runState.LinkBusy())
         return;
     for (int k = 0; k < static_cast<int>(kHidKeys.size()); ++k) {
         if (sender.objectName() != QStringLiteral("btnHID%1").arg(k))
@@ -291,12 +292,8 @@ InformationPage::TypedBytes InformationPage::CollectBytes(const QScrollBar& bar,
     return typed;
 }
 
-bool InformationPage::CanUseI2c() const {
-    return context_.usbLink.IsFound() && !context_.devicePages.linkLock.IsHeld();
-}
-
 void InformationPage::btnWriteSpecI2CClick() {
-    if (!CanUseI2c())
+    if (!context_.usbLink.IsFound() || context_.runState.LinkBusy())
         return;
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const TypedBytes data = CollectBytes(*srblen1_, kDataPrefix);
@@ -309,7 +306,7 @@ void InformationPage::btnWriteSpecI2CClick() {
 }
 
 void InformationPage::btnReadSpecI2CClick() {
-    if (!CanUseI2c())
+    if (!context_.usbLink.IsFound() || context_.runState.LinkBusy())
         return;
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const auto d = static_cast<std::uint8_t>(srblen1_->value());

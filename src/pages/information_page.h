@@ -65,7 +65,6 @@ private:
     void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
     QLineEdit* ByteEdit(const QString& prefix, int i) const;
     TypedBytes CollectBytes(const QScrollBar& bar, const QString& prefix) const;
-    bool CanUseI2c() const;
 
     PageContext& context_;
     I2cPage& i2cPage_;

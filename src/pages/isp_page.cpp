@@ -11,6 +11,7 @@
 #include "pages/handler_guard.h"
 #include "pages/isp_page_progress.h"
 #include "pages/labeled_edit.h"
+#include "product/run_state.h"
 
 namespace pages {
 
@@ -110,15 +111,10 @@ IspPageProgress& IspPage::ProgressLabels() {
     return *progress_;
 }
 
-bool IspPage::DeviceBusy() const {
-    return context_.shell.sequenceRunning || context_.devicePages.linkLock.IsHeld();
-}
-
 void IspPage::RunExclusive(const std::function<void()>& operation) {
-    if (DeviceBusy())
-        return;
-    const LinkLease lease(context_.devicePages.linkLock);
-    operation();
+    const product::RunState::LinkHold hold(context_.runState);
+    if (hold)
+        operation();
 }
 
 bool IspPage::WholeFlashSelected() const {

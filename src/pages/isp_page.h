@@ -3,11 +3,13 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "flash/read_back.h"
 #include "pages/file_chooser.h"
 #include "pages/isp_page_layout.h"
 #include "pages/page_context.h"
+#include "product/run_state.h"
 
 namespace flash {
 class FlashProgress;
@@ -85,7 +87,6 @@ private:
     // pump events, and a second operation would close the device handle
     // under the first or load the image it is reading.
     void RunExclusive(const std::function<void()>& operation);
-    bool DeviceBusy() const;
     bool WholeFlashSelected() const;
     void SaveReadBackDump();
     bool ReloadForAutoRun();
@@ -100,6 +101,8 @@ private:
     std::function<void(const std::function<void()>&)> autoRunWrapper_;
     FileChooser chooseFile_ = ChooseWithDialog;
     bool IspActive_ = false;
+    // The "Auto" run while it lasts; empty otherwise.
+    std::optional<product::RunState::Run> autoRun_;
 };
 
 }  // namespace pages

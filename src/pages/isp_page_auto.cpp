@@ -14,6 +14,7 @@
 #include "pages/isp_page_dialog.h"
 #include "pages/isp_page_progress.h"
 #include "pages/isp_page_range_kb.h"
+#include "product/run_state.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -28,22 +29,22 @@ const QString kStopCaption = QStringLiteral("Stop");
 // Everything goes back to idle however the run ends, an escaping error included.
 class AutoRunScope {
 public:
-    AutoRunScope(QPushButton* button, LinkLock& linkLock, bool& sequenceRunning)
-        : button_(button), lease_(linkLock), sequenceRunning_(sequenceRunning) {
-        sequenceRunning_ = true;
+    AutoRunScope(QPushButton* button, std::optional<product::RunState::Run>& slot,
+                 product::RunState& state)
+        : button_(button), slot_(slot) {
+        slot_.emplace(state);
         button_->setText(kStopCaption);
     }
     ~AutoRunScope() {
         button_->setText(kAutoCaption);
-        sequenceRunning_ = false;
+        slot_.reset();
     }
     AutoRunScope(const AutoRunScope&) = delete;
     AutoRunScope& operator=(const AutoRunScope&) = delete;
 
 private:
     QPushButton* button_;
-    LinkLease lease_;
-    bool& sequenceRunning_;
+    std::optional<product::RunState::Run>& slot_;
 };
 
 }  // namespace
@@ -59,16 +60,15 @@ void IspPage::btnUSBISPAutoClick() {
         return;
     }
     QPushButton* button = controls_.btnUSBISPAuto;
-    if (button->text() != kAutoCaption) {
-        // A click while the run is in progress: the caption goes back at
-        // once and the run goes on to its end. Like every click it ends by
-        // clearing sequenceRunning; the run's own mark keeps holding the
-        // page's other device operations off.
+    if (autoRun_ && context_.runState.Phase() == product::RunPhase::Running) {
+        // A click while the run is in progress (the button shows "Stop"): the
+        // caption goes back at once and the run goes on to its end, still
+        // holding the page's other device operations off.
+        context_.runState.AskStop();
         button->setText(kAutoCaption);
-        context_.shell.sequenceRunning = false;
         return;
     }
-    if (DeviceBusy())
+    if (context_.runState.LinkBusy())
         return;
     // Without a reload the run writes the image in hand, and that must be a
     // loaded file: the built-in block alone has no length to write.
@@ -82,7 +82,7 @@ void IspPage::btnUSBISPAutoClick() {
     // Only a new run forgets an earlier failure: a click during a run must not
     // turn the failed run it interrupts into a success.
     context_.flash.sequenceFailed = false;
-    AutoRunScope scope(button, context_.devicePages.linkLock, context_.shell.sequenceRunning);
+    const AutoRunScope scope(button, autoRun_, context_.runState);
     IspPageAutoHost host(controls_, context_.firmwareImage, [this] { return ReloadForAutoRun(); });
     const auto run = [&] {
         flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
@@ -91,6 +91,7 @@ void IspPage::btnUSBISPAutoClick() {
         autoRunWrapper_(run);
     else
         run();
+    autoRun_->Finish(!context_.flash.sequenceFailed);
 }
 
 void IspPage::ValidateRangeEdits() const {

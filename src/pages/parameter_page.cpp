@@ -13,7 +13,9 @@
 #include "pages/named_widgets.h"
 #include "pages/page_fonts.h"
 #include "pages/parameter_page_exchange.h"
+#include "product/run_state.h"
 #include "product/system_setting.h"
+#include "usb/quorvex_usb.h"
 
 namespace pages {
 
@@ -238,13 +240,8 @@ void ParameterPage::ShowSysSetting() {
     check("chkSPDIFOutOff", setting.spdifOutputOff);
 }
 
-bool ParameterPage::DeviceBusy() const {
-    // A register or I2C table read holds the link; the mailbox would close it under that read.
-    return context_.devicePages.linkLock.IsHeld();
-}
-
 void ParameterPage::btnReadParaClick() {
-    if (DeviceBusy())
+    if (context_.runState.LinkBusy())
         return;
     const std::optional<Setting> read = product::ReadSystemSetting(context_.usbLink);
     settingRead_ = read.has_value();
@@ -261,7 +258,7 @@ void ParameterPage::btnReadParaClick() {
 }
 
 void ParameterPage::btnSetParaClick() {
-    if (DeviceBusy())
+    if (context_.runState.LinkBusy())
         return;
     if (!settingRead_) {
         ShowOutcome(

@@ -61,7 +61,6 @@ private:
     // Changes the setting in memory through its named fields.
     template <typename Change>
     void ChangeSetting(Change change);
-    bool DeviceBusy() const;
     // Enter's text as single-byte codes, or nothing after a box that names the field.
     std::optional<QByteArray> FieldBytes(const LabeledEdit& sender);
     void SendString(product::ProductString which, const QByteArray& characters);

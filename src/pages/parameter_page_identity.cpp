@@ -11,6 +11,8 @@
 #include "pages/parameter_page.h"
 #include "pages/parameter_page_exchange.h"
 #include "product/parameter_ops.h"
+#include "product/run_state.h"
+#include "usb/quorvex_usb.h"
 
 namespace pages {
 
@@ -45,7 +47,7 @@ std::optional<QByteArray> ParameterPage::FieldBytes(const LabeledEdit& sender) {
 }
 
 void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
+    if (!IsEnterKey(key) || context_.runState.LinkBusy())
         return;
     const bool vid = sender.objectName() == QLatin1String("lbledSysVID");
     const std::optional<QByteArray> text = FieldBytes(sender);
@@ -58,7 +60,7 @@ void ParameterPage::lbledSysVIDPIDKeyDown(const LabeledEdit& sender, int key) {
 }
 
 void ParameterPage::lbledSysStrKeyDown(const LabeledEdit& sender, int key) {
-    if (!IsEnterKey(key) || DeviceBusy())
+    if (!IsEnterKey(key) || context_.runState.LinkBusy())
         return;
     const std::optional<QByteArray> characters = FieldBytes(sender);
     if (!characters)

@@ -3,6 +3,7 @@
 #include "flash/flash_state.h"
 #include "image/firmware_image.h"
 #include "pages/page_context.h"
+#include "product/run_state.h"
 
 namespace pages {
 
@@ -11,7 +12,7 @@ namespace pages {
 // releases them after it; tests make one set per window or page under test.
 struct ProgramValues {
     explicit ProgramValues(usb::QuorvexUsb& usbLink)
-        : context{usbLink, firmwareImage, flashState, shell, programFile, devicePages} {}
+        : context{usbLink, firmwareImage, flashState, shell, programFile, devicePages, runState} {}
     ProgramValues(const ProgramValues&) = delete;
     ProgramValues& operator=(const ProgramValues&) = delete;
 
@@ -20,6 +21,7 @@ struct ProgramValues {
     ShellState shell;
     ProgramFileState programFile;
     DevicePageState devicePages;
+    product::RunState runState;
     PageContext context;
 };
 

@@ -62,8 +62,22 @@ std::optional<ListedDevice> FoundDevice(const usb::QuorvexUsb& link,
     if (!link.IsFound())
         return std::nullopt;
     if (link.UsesAudioDriver())
-        return ProductDevice(productTable[cursor.productIndex % kProductCount], link);
+        return ProductDevice(productTable[LastProductRow(cursor)], link);
     return IspDevice(cursor.ispToggle, link);
+}
+
+std::size_t LastProductRow(const DetectionCursor& cursor) {
+    return cursor.productIndex % kProductCount;
+}
+
+std::optional<ListedDevice> FindProductRow(usb::QuorvexUsb& link, DetectionCursor& cursor,
+                                           std::size_t row) {
+    link.SetAudioDriver(true);
+    link.SetMatchString(productTable[row].matchString);
+    if (!link.FindDevice())
+        return std::nullopt;
+    cursor.productIndex = static_cast<std::uint8_t>(row);
+    return ProductDevice(productTable[row], link);
 }
 
 std::string DetectionText(const std::optional<ListedDevice>& found) {

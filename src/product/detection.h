@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,6 +31,15 @@ SearchKind SearchNext(usb::QuorvexUsb& link, DetectionCursor& cursor);
 // What the link has found, read from its driver path and the cursor; nullopt
 // when nothing is found. The location and path come from the link's path.
 std::optional<ListedDevice> FoundDevice(const usb::QuorvexUsb& link, const DetectionCursor& cursor);
+
+// The product row of the last product search (or the one FindProductRow found).
+std::size_t LastProductRow(const DetectionCursor& cursor);
+
+// Looks for the product of one row over the audio-driver path, as a product
+// search of the tick does, and when it answers its probe leaves the cursor on
+// that row, so that FoundDevice and the tick's re-check go on from there.
+std::optional<ListedDevice> FindProductRow(usb::QuorvexUsb& link, DetectionCursor& cursor,
+                                           std::size_t row);
 
 // The device panel's line for a detection outcome: "Find Device Pale Reed
 // F066", "Firmware update device 2FC6 is exist" or "No device is available".

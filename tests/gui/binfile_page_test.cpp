@@ -389,7 +389,7 @@ TEST_F(BinFilePageTest, AtStartUpTheBuiltInBlockFillsBothImages) {
 }
 
 TEST_F(BinFilePageTest, NothingTouchesTheImageWhileAnUpdateRuns) {
-    rig.shell.sequenceRunning = true;
+    const product::RunState::Run update(rig.runState);
     page.btnSaveBinClick();
     Load(Write("fw.hex", HexText(ImageWith("QVUSB_Table01", {0x10}))));
     EXPECT_EQ(rig.firmwareImage.Bytes()[0], 0x00);

@@ -123,11 +123,12 @@ TEST(Detection, TicksDoNothingWhileASequenceOrAPageOperationHoldsTheLink) {
     rig.Unplug();
     rig.trace.Clear();
     const QString shown = rig.Find<QLabel>("lblDetectDevice")->text();
-    rig.shell.sequenceRunning = true;
-    rig.Tick();
-    rig.shell.sequenceRunning = false;
     {
-        const pages::LinkLease held(rig.devicePages.linkLock);
+        const product::RunState::Run update(rig.runState);
+        rig.Tick();
+    }
+    {
+        const product::RunState::LinkHold held(rig.runState);
         rig.Tick();
         rig.shell.updateFinished = true;
         rig.Tick();  // stopped detection closes the link, but not under an operation
@@ -248,7 +249,7 @@ TEST_P(EveryProduct, IsFoundByItsRowAndLoadsItsOwnFile) {
     config.row = GetParam();
     rig.Plug(config);
     ASSERT_GT(rig.TickUntilFound(), 0);
-    EXPECT_EQ(rig.shell.productIndex, GetParam());
+    EXPECT_EQ(rig.shell.detection.productIndex, GetParam());
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(),
               QStringLiteral("Find Device ") + row.name);
     const QString file = QString::fromLatin1(row.file) + ".hex";

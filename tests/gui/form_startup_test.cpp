@@ -132,6 +132,13 @@ TEST(FormStartup, ShowingTheI2cPageWithNoDeviceStillTriesTheSetUp) {
     EXPECT_EQ(rig.trace.Lines(), expected);
 }
 
+TEST(FormStartup, ShowingTheI2cPageWhileAnOperationHoldsTheLinkSendsNothing) {
+    FormRig rig(96, true);
+    const product::RunState::LinkHold held(rig.runState);
+    rig.Find<QTabWidget>("MainPageControl")->setCurrentIndex(1);
+    EXPECT_TRUE(rig.trace.Lines().empty());
+}
+
 TEST(FormStartup, EngineeringLayoutShowsEveryPage) {
     FormRig rig(96, true);
     auto* tabs = rig.Find<QTabWidget>("MainPageControl");

@@ -98,7 +98,7 @@ TEST_F(I2cPageTest, ReadFillsTheGridFromTheDevice) {
         ASSERT_EQ(CellOf(reg), pages::HexByte(Pattern(reg))) << reg;
     EXPECT_EQ(page.I2cShadow()[0x7E], Pattern(0x7E));
     EXPECT_EQ(ReadButton()->text(), "Read");
-    EXPECT_FALSE(rig.devicePages.linkLock.IsHeld());
+    EXPECT_FALSE(rig.runState.LinkBusy());
     const auto events = rig.Events();
     EXPECT_EQ(events.front().kind, Event::Open);
     EXPECT_EQ(events.back().kind, Event::Close);

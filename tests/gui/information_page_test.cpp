@@ -299,7 +299,7 @@ TEST_F(InformationPageTest, TheSpecialI2cGroupPreparesTheMasterAfterAnUpdate) {
 }
 
 TEST_F(InformationPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
-    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
+    const product::RunState::LinkHold heldElsewhere(rig.runState);
     for (const char* name : {"btnUpdateStatus", "btnHID2", "btnWriteSpecI2C", "btnReadSpecI2C"})
         Click(name);
     EXPECT_TRUE(rig.trace.Lines().empty());

@@ -509,7 +509,7 @@ TEST(IspAuto, RefusesWithoutDeviceOrProgramFileAndSendsNothing) {
     for (IspRig* rig : {&absent, &present}) {
         EXPECT_TRUE(rig->Lines().empty());
         EXPECT_EQ(rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
-        EXPECT_FALSE(rig->shell.sequenceRunning);
+        EXPECT_FALSE(rig->runState.LinkBusy());
     }
 }
 
@@ -526,7 +526,7 @@ TEST(IspAuto, AReloadedFileThatIsRefusedStopsTheRunBeforeAnyRequest) {
     EXPECT_TRUE(rig.Lines().empty());
     EXPECT_EQ(rig.Find<QLabel>("lblUSBProcessInfo")->text(), "Reload File Fail");
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
 }
 
 TEST(IspAuto, AReloadedFileThatIsMissingStopsTheRunBeforeAnyRequest) {
@@ -555,7 +555,7 @@ TEST(IspAuto, AnEmptyFileNameStopsTheRunBeforeAnyRequest) {
     EXPECT_EQ(boxes.Texts(), QStringList{"Program File Not Ready !!    "});
     EXPECT_TRUE(rig.Lines().empty());
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Reload File Fail");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
 }
 
 TEST(IspAuto, AnEmptyBinaryFileStopsTheRunBeforeAnyRequest) {
@@ -581,7 +581,7 @@ TEST(IspAuto, WithoutReloadAnImageThatWasNeverLoadedIsNotWritten) {
     EXPECT_EQ(boxes.Texts(), QStringList{"Program File Not Ready !!    "});
     EXPECT_TRUE(rig.Lines().empty());
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
 }
 
 TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {
@@ -594,7 +594,7 @@ TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {
     QStringList captions;
     QObject::connect(&rig.Page().ProgressLabels(), &pages::IspPageProgress::stepTextShown, [&] {
         captions << rig.Find<QPushButton>("btnUSBISPAuto")->text() +
-                        (rig.shell.sequenceRunning ? "+" : "-");
+                        (rig.runState.Running() ? "+" : "-");
     });
     rig.Click("btnUSBISPAuto");
 
@@ -605,7 +605,7 @@ TEST(IspAuto, EveryStepTickedRunsThroughTheTextsAndLeavesTheImage) {
     captions.removeDuplicates();
     EXPECT_EQ(captions, QStringList{"Stop+"}) << "caption and detection pause during the run";
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
     EXPECT_EQ(rig.programFile.programFilePath, path);
     EXPECT_TRUE(rig.FlashHolds(image));
     EXPECT_EQ(rig.CountLines(kEnterIspLine), 1);
@@ -667,7 +667,7 @@ void ExpectAutoStopsOnRange(const char* start, const char* size, const QString& 
     EXPECT_TRUE(rig.Lines().empty());
     EXPECT_TRUE(rig.stepTexts.isEmpty());
     EXPECT_EQ(rig.Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
 }
 
 TEST(IspAuto, RangeTextThatIsNoNumberStopsTheClickBeforeAnything) {
@@ -707,23 +707,23 @@ TEST(IspAuto, ClickDuringTheRunTakesTheStopBranchAndTheRunGoesOn) {
     rig.Find<QCheckBox>("chkReadFile")->setChecked(false);
     auto* button = rig.Find<QPushButton>("btnUSBISPAuto");
     QString captionAfterClick;
-    bool runningAfterClick = true;
+    bool stopAskedAfterClick = false;
     QTimer::singleShot(0, [&] {
         button->click();
         captionAfterClick = button->text();
-        runningAfterClick = rig.shell.sequenceRunning;  // the stop branch clears it
-        rig.Click("btnUSBProgram");                     // held off while the run holds the device
+        stopAskedAfterClick = rig.runState.StopAsked();
+        rig.Click("btnUSBProgram");  // held off while the run holds the device
     });
     rig.Click("btnUSBISPAuto");
 
     EXPECT_EQ(captionAfterClick, "Auto");
-    EXPECT_FALSE(runningAfterClick);
+    EXPECT_TRUE(stopAskedAfterClick);
     EXPECT_EQ(rig.CountLines(kEnterIspLine), 1);
     EXPECT_FALSE(rig.stepTexts.contains("Start Programming..."));
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Verifying Success");
     EXPECT_TRUE(rig.FlashHolds(image));
     EXPECT_EQ(button->text(), "Auto");
-    EXPECT_FALSE(rig.shell.sequenceRunning);
+    EXPECT_FALSE(rig.runState.LinkBusy());
 }
 
 }  // namespace

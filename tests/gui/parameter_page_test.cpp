@@ -358,7 +358,10 @@ TEST_F(ParameterPageTest, TextWithoutSingleByteCodesIsRefusedBeforeAnythingIsSen
 }
 
 TEST_F(ParameterPageTest, NothingIsSentWhileATableReadHoldsTheLink) {
-    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
+    Click("btnReadPara");  // "Set" would refuse anyway before a read
+    ASSERT_EQ(Status(), "Read from the device");
+    rig.trace.Clear();
+    const product::RunState::LinkHold heldElsewhere(rig.runState);
     Click("btnSetPara");
     Click("btnReadPara");
     EnterIn("lbledSysVID", "1234");

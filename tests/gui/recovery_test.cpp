@@ -210,4 +210,17 @@ TEST(Recovery, TheProductNamedInTheWaitingFlashIsOfferedFirst) {
     EXPECT_EQ(waiting.Choice()->itemText(0), "Pale Reed F06C");
 }
 
+TEST(Recovery, NoFileIsChosenWhileAnOperationHoldsTheLink) {
+    WaitingChip waiting;
+    ASSERT_GT(waiting.rig.TickUntilFound(), 0);
+    bool asked = false;
+    waiting.rig.Form().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) {
+        asked = true;
+        return QString();
+    });
+    const product::RunState::LinkHold held(waiting.rig.runState);
+    waiting.ChooseFile()->click();
+    EXPECT_FALSE(asked);
+}
+
 }  // namespace

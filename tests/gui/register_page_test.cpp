@@ -82,7 +82,7 @@ TEST_F(RegisterPageTest, BankReadFillsTheGridFromTheChip) {
         ASSERT_EQ(CellOf(reg), pages::HexByte(Pattern(reg))) << reg;
     EXPECT_EQ(ReadButton()->text(), "Read Bank");
     EXPECT_FALSE(page.ReadRunning());
-    EXPECT_FALSE(rig.devicePages.linkLock.IsHeld());
+    EXPECT_FALSE(rig.runState.LinkBusy());
     const auto events = rig.Events();
     ASSERT_EQ(events.size(), 258u);  // one open, 256 reads in address order, one close
     EXPECT_EQ(events.front().kind, Event::Open);
@@ -109,7 +109,7 @@ TEST_F(RegisterPageTest, StopEndsTheReadBeforeTheNextRegister) {
     EXPECT_EQ(CellOf(0xFF), "--");
     EXPECT_EQ(rig.ReadsOf(0x14), 0);
     EXPECT_EQ(ReadButton()->text(), "Read Bank");
-    EXPECT_FALSE(rig.devicePages.linkLock.IsHeld());
+    EXPECT_FALSE(rig.runState.LinkBusy());
     EXPECT_FALSE(rig.usbLink.HasOpenHandle());
 }
 
@@ -172,7 +172,7 @@ TEST_F(RegisterPageTest, ASelectionDuringTheBankReadKeepsTheCurrentCell) {
 }
 
 TEST_F(RegisterPageTest, ASecondReadCannotStartWhileAnotherTableReadHoldsTheLink) {
-    const pages::LinkLease heldElsewhere(rig.devicePages.linkLock);
+    const product::RunState::LinkHold heldElsewhere(rig.runState);
     ReadButton()->click();
     EXPECT_TRUE(rig.trace.Lines().empty());
     EXPECT_EQ(ReadButton()->text(), "Read Bank");

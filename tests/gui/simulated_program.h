@@ -26,6 +26,7 @@ struct SimulatedProgram {
     pages::ShellState& shell = values.shell;
     pages::ProgramFileState& programFile = values.programFile;
     pages::DevicePageState& devicePages = values.devicePages;
+    product::RunState& runState = values.runState;
     pages::PageContext& context = values.context;
 };
 

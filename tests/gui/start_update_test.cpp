@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -113,7 +114,7 @@ TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
     EXPECT_EQ(run.Start()->text(), "Finish");
     EXPECT_FALSE(run.Start()->isEnabled());
     EXPECT_TRUE(run.rig->shell.updateFinished);
-    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+    EXPECT_FALSE(run.rig->runState.LinkBusy());
     EXPECT_TRUE(run.rig->Find<QProgressBar>("barUpdateProgress")->isHidden());
 
     const std::string match = run.rig->usbLink.MatchString();
@@ -142,7 +143,7 @@ TEST(StartUpdateCancel, AbortsWithoutSendingAnything) {
     EXPECT_EQ(run.Status()->font().pointSize(), 16);
     EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_EQ(run.Start()->text(), "Start");
-    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+    EXPECT_FALSE(run.rig->runState.LinkBusy());
 }
 
 TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
@@ -192,15 +193,15 @@ TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
     EXPECT_EQ(run.Start()->text(), "Finish");
 }
 
-TEST(StartUpdateCancel, SequenceRunningIsSetBeforeTheWarningAppears) {
+TEST(StartUpdateCancel, TheLinkIsHeldBeforeTheWarningAppears) {
     Update run(sim::FlashModel::W25q80, 0x1000);
-    bool runningWhileAsked = false;
-    QTimer::singleShot(0, [&] { runningWhileAsked = run.rig->shell.sequenceRunning; });
+    bool heldWhileAsked = false;
+    QTimer::singleShot(0, [&] { heldWhileAsked = run.rig->runState.LinkBusy(); });
     run.boxes.Answer(QMessageBox::Cancel);
     run.Start()->click();
     ASSERT_EQ(run.boxes.Titles(), QStringList{"Warning"});
-    EXPECT_TRUE(runningWhileAsked);
-    EXPECT_FALSE(run.rig->shell.sequenceRunning);
+    EXPECT_TRUE(heldWhileAsked);
+    EXPECT_FALSE(run.rig->runState.LinkBusy());
 }
 
 // A click during the run answered with Cancel says the update was aborted,
@@ -209,7 +210,7 @@ TEST(StartUpdateReentry, CancelDuringTheRunShowsTheAbortAndTheRunGoesOn) {
     Update run(sim::FlashModel::W25q80, 0x2000);
     QString statusAfterCancel;
     QString captionAfterCancel;
-    bool runningAfterCancel = true;
+    bool runningAfterCancel = false;
     QTimer clickDuringRun;
     clickDuringRun.setInterval(0);
     QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
@@ -220,14 +221,14 @@ TEST(StartUpdateReentry, CancelDuringTheRunShowsTheAbortAndTheRunGoesOn) {
         run.Start()->click();
         statusAfterCancel = run.Status()->text();
         captionAfterCancel = run.Start()->text();
-        runningAfterCancel = run.rig->shell.sequenceRunning;
+        runningAfterCancel = run.rig->runState.Phase() == product::RunPhase::Running;
     });
     run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
     run.Start()->click();
     EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
     EXPECT_EQ(statusAfterCancel, "Abort Firmware update process");
     EXPECT_EQ(captionAfterCancel, "Stop");
-    EXPECT_FALSE(runningAfterCancel);
+    EXPECT_TRUE(runningAfterCancel);  // a Cancel asks no stop
     EXPECT_TRUE(run.FlashHoldsImage());
     EXPECT_EQ(run.Status()->text(), "Firmware update success!");
     EXPECT_EQ(run.Start()->text(), "Finish");
@@ -272,7 +273,7 @@ namespace {
 
 TEST(StartUpdateGuard, DoesNothingWhileAPageOperationHoldsTheLink) {
     Update run(sim::FlashModel::W25q80, 0x1000);
-    const pages::LinkLease heldElsewhere(run.rig->devicePages.linkLock);
+    const product::RunState::LinkHold heldElsewhere(run.rig->runState);
     run.rig->trace.Clear();
     run.Start()->click();  // no box is answered: none may appear
     EXPECT_TRUE(run.boxes.Titles().isEmpty());
@@ -287,12 +288,54 @@ namespace {
 TEST(StartUpdateGuard, TheWindowStaysOpenWhileAnOperationHoldsTheLink) {
     Update run(sim::FlashModel::W25q80, 0x1000);
     {
-        const pages::LinkLease held(run.rig->devicePages.linkLock);
+        const product::RunState::LinkHold held(run.rig->runState);
         run.rig->Form().show();
         EXPECT_FALSE(run.rig->Form().close());
         EXPECT_TRUE(run.rig->Form().isVisible());
     }
     EXPECT_TRUE(run.rig->Form().close());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartUpdateGuard, AutoClickedDuringTheUpdateLeavesStartItsStopButton) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    QString captionAfterStop;
+    QTimer clickDuringRun;
+    clickDuringRun.setInterval(0);
+    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
+        if (run.Start()->text() != "Stop")
+            return;
+        clickDuringRun.stop();
+        run.rig->Find<QPushButton>("btnUSBISPAuto")->click();
+        run.boxes.Answer(QMessageBox::Ok);
+        run.Start()->click();  // "Stop"
+        captionAfterStop = run.Start()->text();
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
+    run.Start()->click();
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
+    EXPECT_EQ(captionAfterStop, "Start");
+    EXPECT_EQ(run.rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
+    EXPECT_EQ(run.Start()->text(), "Finish");
+}
+
+TEST(StartUpdateGuard, StartClickedDuringTheAutoRunAsksNothing) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    run.rig->Find<QCheckBox>("chkReadFile")->setChecked(false);  // the image the detection loaded
+    auto* autoButton = run.rig->Find<QPushButton>("btnUSBISPAuto");
+    QString startCaption;
+    QTimer::singleShot(0, [&] {
+        run.Start()->click();
+        startCaption = run.Start()->text();
+    });
+    autoButton->click();
+    EXPECT_TRUE(run.boxes.Titles().isEmpty());
+    EXPECT_EQ(startCaption, "Start");
+    EXPECT_FALSE(run.rig->runState.StopAsked());
+    EXPECT_TRUE(run.FlashHoldsImage());
 }
 
 }  // namespace

@@ -228,4 +228,20 @@ TEST(UpdateFile, AFileDroppedOnTheWindowIsUsedForTheProductFound) {
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 2u);
 }
 
+TEST(UpdateFile, AFileDroppedWhileAnOperationHoldsTheLinkIsNotTaken) {
+    FormRig rig;
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
+    rig.WriteFile("dropped.hex", gui_test::HexFileOf({8, 8}));
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    const product::RunState::LinkHold held(rig.runState);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir(rig.WorkDir()).filePath("dropped.hex"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(rig.Form()).event(&drop);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 5u);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   PaleReed_f066.hex    is Ready!");
+}
+
 }  // namespace

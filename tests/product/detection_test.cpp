@@ -52,6 +52,22 @@ TEST(Detection, ReportsTheIspChipByTheIdentityItWasFoundWith) {
     EXPECT_EQ(product::DetectionText(found), "Firmware update device 0EA0 is exist");
 }
 
+TEST(Detection, AProductFoundByItsRowCarriesTheTickOnFromThatRow) {
+    ProductRig rig;
+    rig.Plug(6, "1-2");
+    product::DetectionCursor cursor;
+    EXPECT_FALSE(product::FindProductRow(rig.link, cursor, 5));
+    const auto found = product::FindProductRow(rig.link, cursor, 6);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->displayName, "Pale Reed F06C");
+    EXPECT_EQ(product::LastProductRow(cursor), 6u);
+    EXPECT_EQ(product::DetectionText(product::FoundDevice(rig.link, cursor)),
+              "Find Device Pale Reed F06C");
+    product::SearchNext(rig.link, cursor);  // the ISP search that follows a product
+    product::SearchNext(rig.link, cursor);
+    EXPECT_EQ(rig.link.MatchString(), std::string("vid_2fc6&pid_f06d"));
+}
+
 TEST(Detection, FindNowTakesTheFirstProductOfTheTableElseTheIspChip) {
     ProductRig rig;
     EXPECT_FALSE(product::FindNow(rig.link));
