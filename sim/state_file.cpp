@@ -10,7 +10,7 @@ namespace sim {
 namespace {
 
 constexpr const char* kMagic = "PALEREED-SIM-STATE";
-constexpr std::size_t kRegisterBytes = 256 * 256;
+constexpr std::size_t kRegisterBytes = std::size_t{256} * 256;
 constexpr std::size_t kMaxHeaderLines = 64;
 
 std::string Hex(const std::uint8_t* bytes, std::size_t count) {
@@ -287,7 +287,8 @@ bool WriteStateFile(const std::string& path, const ProductState& state, std::str
                   static_cast<std::streamsize>(state.flashContents.size()));
         if (state.volatileState) {
             for (const auto& bank : state.volatileState->registers)
-                out.write(reinterpret_cast<const char*>(bank.data()), bank.size());
+                out.write(reinterpret_cast<const char*>(bank.data()),
+                          static_cast<std::streamsize>(bank.size()));
         }
         out.close();
         if (!out) {

@@ -111,9 +111,7 @@ bool ReadOptions(const QCommandLineParser& parser, LaunchOptions& options, QStri
     }
     options.engineering = parser.isSet(QStringLiteral("engineering"));
     options.traceFile = parser.value(QStringLiteral("trace"));
-    if (parser.isSet(QStringLiteral("trace")) && !CheckTraceFile(options.traceFile, error))
-        return false;
-    return true;
+    return !parser.isSet(QStringLiteral("trace")) || CheckTraceFile(options.traceFile, error);
 }
 
 }  // namespace
@@ -130,11 +128,11 @@ LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
     }
     LaunchRequest request;
     QStringList rest;
-    if (!TakeDeviceOptions(arguments, request.options.backend, rest, request.error)) {
+    if (!TakeDeviceOptions(arguments, request.options.backend, rest, request.error) ||
+        !parser.parse(rest)) {
         request.action = LaunchRequest::Action::Refuse;
-    } else if (!parser.parse(rest)) {
-        request.action = LaunchRequest::Action::Refuse;
-        request.error = parser.errorText();
+        if (request.error.isEmpty())
+            request.error = parser.errorText();
     } else if (parser.isSet(QStringLiteral("help"))) {
         request.action = LaunchRequest::Action::ShowHelp;
     } else if (parser.isSet(QStringLiteral("version"))) {

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/keep_awake.h"
 #include "chip/registers.h"
@@ -36,7 +37,7 @@ constexpr int kEngineeringHeight = 780;
 }  // namespace
 
 TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
-    : QWidget(parent), context_(context), options_(options) {
+    : QWidget(parent), context_(context), options_(std::move(options)) {
     setObjectName(QStringLiteral("Form1"));
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setStyleHint(QFont::SansSerif);

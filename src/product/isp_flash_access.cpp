@@ -1,6 +1,7 @@
 #include "product/isp_flash_access.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 
 #include "chip/flash_commands.h"
@@ -27,7 +28,7 @@ void LeaveIsp(usb::QuorvexUsb& link) {
 FlashPart ReadFlashPart(usb::QuorvexUsb& link) {
     link.OpenDevice();
     chip::IspMode(link, true);
-    const FlashPart part = IdentifyInIsp(link);
+    FlashPart part = IdentifyInIsp(link);
     LeaveIsp(link);
     return part;
 }
@@ -55,7 +56,7 @@ FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
 
 std::optional<std::uint32_t> FirstDifference(std::span<const std::uint8_t> flash,
                                              std::span<const std::uint8_t> expected) {
-    const std::size_t common = std::min(flash.size(), expected.size());
+    const auto common = static_cast<std::ptrdiff_t>(std::min(flash.size(), expected.size()));
     const auto diff = std::mismatch(flash.begin(), flash.begin() + common, expected.begin());
     if (diff.first == flash.begin() + common)
         return std::nullopt;
