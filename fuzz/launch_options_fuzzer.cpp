@@ -12,6 +12,7 @@
 
 #include "app/launch_options.h"
 #include "fuzz/argument_list.h"
+#include "product/product_table.h"
 
 namespace {
 
@@ -42,10 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!request.error.isEmpty());
         return 0;
     }
-    if (request.options.simulatedProduct) {
-        const sim::ProductConfig& product = *request.options.simulatedProduct;
-        Require(product.row >= 0 && product.row < sim::kProductRows);
-        Require(product.ispVid == sim::kIspVidQuorvex || product.ispVid == sim::kIspVidAlternate);
+    const product::BackendOptions& backend = request.options.backend;
+    Require(backend.Mismatch().empty());
+    for (const int row : backend.simulateRows)
+        Require(row >= 0 && row < static_cast<int>(product::kProductCount));
+    if (backend.ispVid) {
+        Require(*backend.ispVid == product::kIspVidQuorvex ||
+                *backend.ispVid == product::kIspVidAlternate);
     }
     return 0;
 }

@@ -29,8 +29,11 @@ bool Access(usb::QuorvexUsb& link, std::uint8_t selector, std::uint8_t argument,
 }
 
 bool WriteId(usb::QuorvexUsb& link, std::uint8_t selector, std::string_view text) {
+    // The first four characters, zero-padded. A plain loop: GCC 12 at -O3
+    // mistakes std::copy_n into this array for an overflow.
     std::array<std::uint8_t, kIdTextLength> bytes{};
-    std::copy_n(text.begin(), std::min(text.size(), bytes.size()), bytes.begin());
+    for (std::size_t i = 0; i < bytes.size() && i < text.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(text[i]);
     return Access(link, selector, 0, bytes.size(), bytes.data());
 }
 
