@@ -29,8 +29,7 @@ bool Access(usb::QuorvexUsb& link, std::uint8_t selector, std::uint8_t argument,
 }
 
 bool WriteId(usb::QuorvexUsb& link, std::uint8_t selector, std::string_view text) {
-    // The first four characters, zero-padded. A plain loop: GCC 12 at -O3
-    // mistakes std::copy_n into this array for an overflow.
+    // The first four characters, zero-padded.
     std::array<std::uint8_t, kIdTextLength> bytes{};
     for (std::size_t i = 0; i < bytes.size() && i < text.size(); ++i)
         bytes[i] = static_cast<std::uint8_t>(text[i]);
