@@ -84,12 +84,8 @@ protected:
 };
 
 TEST_P(WindowPowerLoss, EveryInterruptionIsRecoveredByStartingAgain) {
-    const test_support::UpdateRunMap map = MapCleanRun();
-    ASSERT_TRUE(map.Complete());
-    const std::vector<std::uint64_t> points = test_support::InterruptionPoints(map);
-    ASSERT_EQ(points.size(), 30u);
-    for (const std::uint64_t request : points)
-        EXPECT_TRUE(RecoversAfterPowerLossAt(request)) << "power lost at request " << request;
+    test_support::ExpectEveryInterruptionRecovered(
+        MapCleanRun(), [this](std::uint64_t request) { return RecoversAfterPowerLossAt(request); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, WindowPowerLoss,

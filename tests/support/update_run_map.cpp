@@ -59,4 +59,14 @@ std::vector<std::uint64_t> InterruptionPoints(const UpdateRunMap& map) {
     return {points.begin(), points.end()};
 }
 
+void ExpectEveryInterruptionRecovered(
+    const UpdateRunMap& map,
+    const std::function<::testing::AssertionResult(std::uint64_t request)>& recovers) {
+    ASSERT_TRUE(map.Complete());
+    const std::vector<std::uint64_t> points = InterruptionPoints(map);
+    ASSERT_EQ(points.size(), 30u);
+    for (const std::uint64_t request : points)
+        EXPECT_TRUE(recovers(request)) << "power lost at request " << request;
+}
+
 }  // namespace test_support

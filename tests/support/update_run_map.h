@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,5 +28,11 @@ struct UpdateRunMap {
 // 30 request numbers spread over every part of the run, the first and the
 // last request and the protection write among them: where a test cuts it.
 std::vector<std::uint64_t> InterruptionPoints(const UpdateRunMap& map);
+
+// Cuts the run at each of the 30 points in turn: `recovers(request)` cuts it
+// there, recovers, and says whether the product came back with its image.
+void ExpectEveryInterruptionRecovered(
+    const UpdateRunMap& map,
+    const std::function<::testing::AssertionResult(std::uint64_t request)>& recovers);
 
 }  // namespace test_support
