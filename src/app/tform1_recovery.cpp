@@ -32,7 +32,6 @@ const QString kWaitingText =
 // Read once while the chip stays connected.
 std::optional<std::size_t> TForm1::ProductInWaitingFlash() {
     if (!flashProduct_) {
-        SetFileStatus(kWaitingText + QStringLiteral(" Reading which product it was…"));
         const product::ProductRow* row = product::ProductInFlash(context_.usbLink);
         flashProduct_ = row == nullptr ? std::nullopt
                                        : std::optional<std::size_t>(static_cast<std::size_t>(
