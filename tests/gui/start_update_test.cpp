@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 #include "form_test_rig.h"
@@ -56,6 +57,20 @@ struct Update {
         EXPECT_TRUE(rig->shell.fileReady);
     }
     QPushButton* Start() const { return rig->Find<QPushButton>("btnSimpleAuto"); }
+    // Presses "Start", confirms, and runs `duringRun` once while the run is
+    // under way (the button then reads "Stop").
+    void StartAndDuringRun(const std::function<void()>& duringRun) {
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (Start()->text() != "Stop")
+                return;
+            poll.stop();
+            duringRun();
+        });
+        boxes.Answer(QMessageBox::Ok, [&] { poll.start(); });
+        Start()->click();
+    }
     QLabel* Status() const { return rig->Find<QLabel>("lblISPProcStatus"); }
     bool FlashHoldsImage() const {
         const auto flash = chip->Flash().Contents();
@@ -169,12 +184,7 @@ TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
 TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
     Update run(sim::FlashModel::W25q80, 0x2000);
     QString captionAfterInnerClick;
-    QTimer clickDuringRun;
-    clickDuringRun.setInterval(0);
-    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
-        if (run.Start()->text() != "Stop")
-            return;  // wait until the run is under way
-        clickDuringRun.stop();
+    run.StartAndDuringRun([&] {
         run.boxes.Answer(QMessageBox::Ok);
         run.Start()->click();
         captionAfterInnerClick = run.Start()->text();
@@ -182,8 +192,6 @@ TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
         // a further click must not start a second update inside the first.
         run.Start()->click();
     });
-    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
-    run.Start()->click();
     EXPECT_EQ(run.boxes.Titles().size(), 2);
     EXPECT_EQ(captionAfterInnerClick, "Start");
     EXPECT_EQ(std::count(run.rig->trace.Lines().begin(), run.rig->trace.Lines().end(),
@@ -211,20 +219,13 @@ TEST(StartUpdateReentry, CancelDuringTheRunShowsTheAbortAndTheRunGoesOn) {
     QString statusAfterCancel;
     QString captionAfterCancel;
     bool runningAfterCancel = false;
-    QTimer clickDuringRun;
-    clickDuringRun.setInterval(0);
-    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
-        if (run.Start()->text() != "Stop")
-            return;
-        clickDuringRun.stop();
+    run.StartAndDuringRun([&] {
         run.boxes.Answer(QMessageBox::Cancel);
         run.Start()->click();
         statusAfterCancel = run.Status()->text();
         captionAfterCancel = run.Start()->text();
         runningAfterCancel = run.rig->runState.Phase() == product::RunPhase::Running;
     });
-    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
-    run.Start()->click();
     EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
     EXPECT_EQ(statusAfterCancel, "Abort Firmware update process");
     EXPECT_EQ(captionAfterCancel, "Stop");
@@ -238,17 +239,10 @@ TEST(StartUpdateGuard, ClosingDuringTheUpdateExplainsWhyTheWindowStays) {
     Update run(sim::FlashModel::W25q80, 0x2000);
     run.rig->Form().show();
     bool closed = true;
-    QTimer closeDuringRun;
-    closeDuringRun.setInterval(0);
-    QObject::connect(&closeDuringRun, &QTimer::timeout, [&] {
-        if (run.Start()->text() != "Stop")
-            return;
-        closeDuringRun.stop();
+    run.StartAndDuringRun([&] {
         run.boxes.Answer(QMessageBox::Ok);
         closed = run.rig->Form().close();
     });
-    run.boxes.Answer(QMessageBox::Ok, [&] { closeDuringRun.start(); });
-    run.Start()->click();
     EXPECT_FALSE(closed);
     ASSERT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
     EXPECT_TRUE(run.boxes.Texts()[1].contains("update is still running"))
@@ -303,19 +297,12 @@ namespace {
 TEST(StartUpdateGuard, AutoClickedDuringTheUpdateLeavesStartItsStopButton) {
     Update run(sim::FlashModel::W25q80, 0x2000);
     QString captionAfterStop;
-    QTimer clickDuringRun;
-    clickDuringRun.setInterval(0);
-    QObject::connect(&clickDuringRun, &QTimer::timeout, [&] {
-        if (run.Start()->text() != "Stop")
-            return;
-        clickDuringRun.stop();
+    run.StartAndDuringRun([&] {
         run.rig->Find<QPushButton>("btnUSBISPAuto")->click();
         run.boxes.Answer(QMessageBox::Ok);
         run.Start()->click();  // "Stop"
         captionAfterStop = run.Start()->text();
     });
-    run.boxes.Answer(QMessageBox::Ok, [&] { clickDuringRun.start(); });
-    run.Start()->click();
     EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
     EXPECT_EQ(captionAfterStop, "Start");
     EXPECT_EQ(run.rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
