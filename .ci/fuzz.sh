@@ -18,7 +18,7 @@ jobs="${FUZZ_JOBS:-2}"
 build="${FUZZ_BUILD_DIR:-$top/build-fuzz}"
 runs="$build/fuzz-runs"
 
-"$top/.ci/install-ci-deps.sh"
+"$top/scripts/install-deps.sh" ci
 
 started=$(date +%s)
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

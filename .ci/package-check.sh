@@ -4,12 +4,21 @@
 # executables' --version, the desktop entry and the AppStream metainfo through
 # their validators, the maintainer scripts and the dependencies, and lintian
 # with no errors. Extra arguments go to cmake.
+#
+# The package's own Release build (GCC, Debian's hardening flags) is also the
+# CI's GCC Release cell: warnings as errors, a unity build like the other CI
+# cells, the suites built beside the package's programs and run once here.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$top/build-deb}"
 fail() { echo "package-check: $*" >&2; exit 1; }
 
-BUILD_DIR="$build" bash "$top/scripts/build-deb.sh" "$@"
+"$top/scripts/install-deps.sh" build test package
+BUILD_DIR="$build" bash "$top/scripts/build-deb.sh" -DPALEREED_BUILD_TESTS=ON -DPALEREED_WERROR=ON \
+    -DCMAKE_UNITY_BUILD=ON "$@"
+echo "== every suite, in the package's Release build"
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
 debs=("$build"/palereed-update-tool_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one package in $build"
 deb="${debs[0]}"

@@ -7,15 +7,7 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$top/build-windows}"
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$top/scripts/install-deps.sh" windows
 
 # Debian's wine64 package keeps its loader off the PATH.
 wine="$(dpkg -L wine64 | grep -m1 '/wine64$')"
@@ -38,7 +30,8 @@ trap cleanup EXIT
 if command -v ccache >/dev/null; then
     export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPALEREED_WERROR=ON \
+# A unity build, as the CI's other cells (.ci/build-and-test.sh says why).
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPALEREED_WERROR=ON -DCMAKE_UNITY_BUILD=ON \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-w64.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DPALEREED_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build"

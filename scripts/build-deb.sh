@@ -6,7 +6,7 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$top/build-deb}"
-"$top/scripts/install-deps.sh" --packaging
+"$top/scripts/install-deps.sh" package
 
 # Time stamps inside the package (manual pages, file dates) come from the last
 # commit, so the same source gives the same package.

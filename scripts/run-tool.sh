@@ -5,7 +5,7 @@
 # Extra arguments go to the tool (for example --engineering).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" build
 cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DPALEREED_BUILD_TESTS=OFF -DPALEREED_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$top/build" --target palereed-update-tool

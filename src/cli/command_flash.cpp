@@ -13,7 +13,7 @@
 namespace cli {
 namespace {
 
-std::string Hex(std::uint32_t value, int digits) {
+std::string HexText(std::uint32_t value, int digits) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, value);
     return text;
@@ -60,9 +60,10 @@ Outcome RunVerify(Session& session) {
     if (!diff)
         return Outcome{kExitDone, "The flash matches '" + file + "' (" +
                                       std::to_string(image.ImageLength()) + " bytes)."};
-    Outcome outcome{kExitFailed, "The flash differs from '" + file + "' first at " + Hex(*diff, 6) +
-                                     ": the flash holds " + Hex(read.bytes[*diff], 2) +
-                                     ", the file " + Hex(image.Defined()[*diff], 2) + "."};
+    Outcome outcome{kExitFailed, "The flash differs from '" + file + "' first at " +
+                                     HexText(*diff, 6) + ": the flash holds " +
+                                     HexText(read.bytes[*diff], 2) + ", the file " +
+                                     HexText(image.Defined()[*diff], 2) + "."};
     outcome.address = *diff;
     outcome.cause = "content differs";
     return outcome;

@@ -28,7 +28,7 @@ namespace {
 using sim::FaultKind;
 using sim::FlashModel;
 
-constexpr std::uint32_t kImageLength = 0x1000;
+constexpr std::uint32_t kMatrixImageLength = 0x1000;
 constexpr std::uint64_t kLeastPositions = 24;
 // Far beyond a slow part's whole-chip erase and every poll bound of the tool:
 // a run that takes longer on the virtual clock waits on something that never ends.
@@ -49,7 +49,7 @@ struct StepStarts {
 
 StepStarts MeasureCleanRun(FlashModel model) {
     SimUpdateRig rig(model);
-    rig.LoadImage(kImageLength);
+    rig.LoadImage(kMatrixImageLength);
     StepStarts steps;
     const std::uint64_t before = rig.backend.Counters().controlCalls;
     std::vector<std::string> shown;
@@ -102,7 +102,7 @@ protected:
     void RunAt(std::uint64_t position) {
         SCOPED_TRACE("fault at call " + std::to_string(position));
         SimUpdateRig rig(Model());
-        rig.LoadImage(kImageLength);
+        rig.LoadImage(kMatrixImageLength);
         sim::FaultPlan plan;
         sim::AddFault(plan, Kind(), position);
         rig.backend.SetFaultPlan(plan);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "chip/registers.h"
+#include "chip/request_codes.h"
 #include "page_test_rig.h"
 #include "pages/hex_byte.h"
 #include "pages/i2c_page.h"
@@ -19,8 +20,6 @@ namespace gui_test {
 namespace {
 
 using Event = TraceEvent;
-
-constexpr int kTxDataRegister = 0x12;  // every byte the I2C master puts on the bus
 
 // The I2C Access page as the window shows it: the page change has prepared
 // the chip's I2C master. The plain device at 0x20 answers; nothing is at 0x30.
@@ -103,7 +102,7 @@ TEST_F(I2cPageTest, ReadFillsTheGridFromTheDevice) {
     EXPECT_EQ(events.front().kind, Event::Open);
     EXPECT_EQ(events.back().kind, Event::Close);
     // Each register: the address, the register number, the read address.
-    const std::vector<int> bus = rig.WritesTo(kTxDataRegister);
+    const std::vector<int> bus = rig.WritesTo(chip::kRegI2cTxData);
     ASSERT_EQ(bus.size(), 3u * 256u);
     EXPECT_EQ((std::vector<int>{bus[3], bus[4], bus[5]}), (std::vector<int>{0x20, 0x01, 0x21}));
 }
@@ -151,7 +150,7 @@ TEST_F(I2cPageTest, WithoutADeviceReadDoesNothing) {
 
 TEST_F(I2cPageTest, SelectingACellReadsTheDeviceRegister) {
     ClickAt(grid, grid->CellRect(6, 2).center());
-    EXPECT_EQ(rig.WritesTo(kTxDataRegister), (std::vector<int>{0x20, 0x15, 0x21}));
+    EXPECT_EQ(rig.WritesTo(chip::kRegI2cTxData), (std::vector<int>{0x20, 0x15, 0x21}));
     EXPECT_EQ(CellOf(0x15), pages::HexByte(Pattern(0x15)));
     EXPECT_EQ(Label("lblMI2CRegAddr"), "Reg 0x15");
     EXPECT_EQ(Label("lblMI2CRegData"), "= 0x" + pages::HexByte(Pattern(0x15)));
@@ -167,7 +166,7 @@ TEST_F(I2cPageTest, EnterWritesTheDeviceAndShowsTheReadBack) {
     Enter(grid->Editor());
     EXPECT_EQ(Device().Get(0x10), 0x5A);
     EXPECT_EQ(CellOf(0x10), "5A");
-    const std::vector<int> bus = rig.WritesTo(kTxDataRegister);
+    const std::vector<int> bus = rig.WritesTo(chip::kRegI2cTxData);
     // Write: address, register, value; read back: address, register, read address.
     EXPECT_EQ(bus, (std::vector<int>{0x20, 0x10, 0x5A, 0x20, 0x10, 0x21}));
     EXPECT_EQ(rig.Sleeps(), std::vector<int>{1});
@@ -242,7 +241,7 @@ TEST_F(I2cPageTest, OperationsDuringATableReadLeaveTheLinkAlone) {
     EXPECT_EQ(std::count_if(events.begin(), events.end(),
                             [](const Event& e) { return e.kind == Event::Open; }),
               1);
-    EXPECT_EQ(rig.WritesTo(kTxDataRegister).size(), 3u * 256u);
+    EXPECT_EQ(rig.WritesTo(chip::kRegI2cTxData).size(), 3u * 256u);
     // The selection was refused; the boxes show the current register as read.
     EXPECT_EQ(grid->Col(), 1);
     EXPECT_EQ(grid->Row(), 1);

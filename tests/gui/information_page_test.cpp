@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "chip/registers.h"
+#include "chip/request_codes.h"
 #include "page_test_rig.h"
 #include "pages/i2c_page.h"
 #include "pages/information_page.h"
@@ -17,8 +18,6 @@ namespace gui_test {
 namespace {
 
 using Event = TraceEvent;
-
-constexpr int kTxDataRegister = 0x12;
 
 // The Information page beside the I2C Access page it shares the slave address
 // with; the I2C master is prepared as showing the I2C page leaves it.
@@ -200,7 +199,7 @@ TEST_F(InformationPageTest, WriteSendsTheChosenBytesToTheAddressLastTakenOver) {
     Click("btnWriteSpecI2C");
 
     // The edit shows "60", but the address is still the one of start-up.
-    EXPECT_EQ(rig.WritesTo(kTxDataRegister),
+    EXPECT_EQ(rig.WritesTo(chip::kRegI2cTxData),
               (std::vector<int>{0x20, 0x10, 0x50, 0x10, 0xAB, 0x00}));
     EXPECT_FALSE(rig.usbLink.HasOpenHandle());
 }
@@ -214,7 +213,7 @@ TEST_F(InformationPageTest, EnterInTheAddressEditRedirectsTheGroupAndTheI2cPage)
     EXPECT_EQ(Edit("edtMI2CAddr1")->text(), "060");  // kept as typed
 
     Click("btnWriteSpecI2C");
-    EXPECT_EQ(rig.WritesTo(kTxDataRegister), (std::vector<int>{0x60, 0x00, 0x00}));
+    EXPECT_EQ(rig.WritesTo(chip::kRegI2cTxData), (std::vector<int>{0x60, 0x00, 0x00}));
 
     Edit("edtMI2CAddr1")->setText("zz");
     PressKey(Edit("edtMI2CAddr1"), Qt::Key_Return, "\r");
@@ -227,7 +226,7 @@ TEST_F(InformationPageTest, ReadShowsTheRepliedBytes) {
     rig.devicePages.i2cSlaveAddr = 0x60;  // the amplifier: ID 41, status 50 from register 0
     Bar("srblen1")->setValue(2);
     Click("btnReadSpecI2C");
-    EXPECT_EQ(rig.WritesTo(kTxDataRegister), (std::vector<int>{0x60, 0x00, 0x61}));
+    EXPECT_EQ(rig.WritesTo(chip::kRegI2cTxData), (std::vector<int>{0x60, 0x00, 0x61}));
     EXPECT_EQ(Edit("edtI2Cdat0")->text(), "41");
     EXPECT_EQ(Edit("edtI2Cdat1")->text(), "50");
     EXPECT_EQ(Edit("edtI2Cdat2")->text(), "00");
