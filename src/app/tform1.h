@@ -30,6 +30,9 @@ class RequestTrace;
 namespace flash {
 struct UpdateResult;
 }
+namespace product {
+struct UpdateOutcome;
+}
 
 namespace pages {
 class LabeledEdit;
@@ -112,6 +115,10 @@ private:
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
+    void ShowNotRestarted(const flash::UpdateResult& result);
+    QString FileMismatchNote() const;
+    void AskToStopTheRun();
+    void ShowStoppedRun(const product::UpdateOutcome& outcome);
     void OfferRecovery();
     std::optional<std::size_t> ProductInWaitingFlash();
     void ClearRecoveryOffer();
@@ -150,7 +157,7 @@ private:
     pages::BinFilePage* binFilePage_ = nullptr;
 
     // The one-button update while it runs; empty otherwise.
-    std::optional<product::RunState::Run> updateRun_;
+    bool ownRunActive_ = false;  // "Start" runs: its button is the stop button
     // The failure of the last run stays on the panel until a new run starts
     // or a search finds the product again.
     bool failurePinned_ = false;

@@ -1,6 +1,7 @@
 #include "app/tool_session.h"
 
 #include "pages/program_values.h"
+#include "product/gated_link.h"
 #include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
@@ -18,15 +19,15 @@ ToolSession::ToolSession(const LaunchOptions& options) {
             throw LaunchUsageError(start_.error);
         throw std::runtime_error(start_.error);
     }
-    link_ = std::make_unique<usb::QuorvexUsb>(*start_.backend, Clock());
-    link_->SetTrace(trace_.get());
-    values_ = std::make_unique<pages::ProgramValues>(*link_);
+    link_ = std::make_unique<product::GatedLink>(*start_.backend, Clock(), runState_);
+    link_->link.SetTrace(trace_.get());
+    values_ = std::make_unique<pages::ProgramValues>(link_->link, runState_, link_->gate);
 }
 
 ToolSession::~ToolSession() {
     values_.reset();
     if (link_)
-        link_->SetTrace(nullptr);
+        link_->link.SetTrace(nullptr);
 }
 
 pages::PageContext& ToolSession::Context() {

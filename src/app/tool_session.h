@@ -6,6 +6,7 @@
 
 #include "app/launch_options.h"
 #include "product/backend_factory.h"
+#include "product/run_state.h"
 #include "usb/clock.h"
 
 namespace usb {
@@ -17,6 +18,9 @@ namespace pages {
 struct ProgramValues;
 struct PageContext;
 }  // namespace pages
+namespace product {
+struct GatedLink;
+}
 
 namespace app {
 
@@ -28,7 +32,8 @@ public:
 };
 
 // The program-wide values of one run of the window, in the order they must
-// live: trace, backend and its clock, device link, the values the pages share.
+// live: trace, backend and its clock, run state, device link (built on the
+// run state's stop gate), the values the pages share.
 // Construction throws LaunchUsageError or std::runtime_error with the
 // sentence for the user.
 class ToolSession {
@@ -51,7 +56,8 @@ private:
     std::unique_ptr<usb::FileTrace> trace_;
     usb::SteadyClock steadyClock_;
     product::BackendStart start_;
-    std::unique_ptr<usb::QuorvexUsb> link_;
+    product::RunState runState_;
+    std::unique_ptr<product::GatedLink> link_;
     std::unique_ptr<pages::ProgramValues> values_;
 };
 

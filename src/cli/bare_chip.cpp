@@ -33,14 +33,4 @@ const product::ProductRow* ProductOfImage(const image::FirmwareImage& image) {
     return product::ProductOfTable(image.Defined());
 }
 
-std::optional<std::string> OtherProductWarning(const product::ProductRow* inFlash,
-                                               const image::FirmwareImage& image,
-                                               const std::string& file) {
-    const product::ProductRow* ofFile = ProductOfImage(image);
-    if (inFlash == nullptr || ofFile == nullptr || ofFile == inFlash)
-        return std::nullopt;
-    return "warning: the flash was last written for " + std::string(inFlash->displayName) +
-           ", but '" + file + "' is firmware for " + std::string(ofFile->displayName);
-}
-
 }  // namespace cli

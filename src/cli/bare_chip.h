@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "cli/outcome.h"
@@ -18,13 +17,6 @@ const product::ProductRow* FlashProductOf(Session& session, const product::Liste
 // Why `update` needs FILE for the bare chip, naming the product its flash
 // was last written for when known.
 Outcome FileRequiredFor(const product::ListedDevice& device, const product::ProductRow* inFlash);
-
-// The warning when FILE is for another product than the flash last held, or
-// nothing. The update still runs: a product may be moved to other firmware
-// on purpose, and the confirmation (or --yes) is the user's answer.
-std::optional<std::string> OtherProductWarning(const product::ProductRow* inFlash,
-                                               const image::FirmwareImage& image,
-                                               const std::string& file);
 
 // The product FILE is for, from its own parameter table, or null.
 const product::ProductRow* ProductOfImage(const image::FirmwareImage& image);

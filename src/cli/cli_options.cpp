@@ -29,7 +29,8 @@ std::optional<Own> OwnOption(std::string_view name) {
     if (name == "--device" || name == "--length" || name == "--trace")
         return Own::Value;
     if (name == "--all" || name == "--json" || name == "--yes" || name == "-y" ||
-        name == "--help" || name == "-h" || name == "--version" || name == "-V")
+        name == "--force" || name == "--help" || name == "-h" || name == "--version" ||
+        name == "-V")
         return Own::Flag;
     return std::nullopt;
 }
@@ -66,6 +67,8 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
         options.json = true;
     } else if (name == "--yes" || name == "-y") {
         options.yes = true;
+    } else if (name == "--force") {
+        options.force = true;
     } else if (name == "--help" || name == "-h") {
         options.help = true;
     } else {

@@ -21,6 +21,7 @@ struct CliOptions {
     bool all = false;
     bool json = false;
     bool yes = false;
+    bool force = false;  // update: write a file that is not the product's firmware
     bool help = false;
     bool version = false;
     std::optional<std::string> traceFile;

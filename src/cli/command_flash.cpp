@@ -47,15 +47,17 @@ Outcome RunVerify(Session& session) {
     const auto progress = session.MakeProgress();
     progress->ShowStep("Verifying");
     const product::FlashRead read =
-        product::ReadFlashContent(session.Link(), image.ImageLength(), *progress);
+        product::ReadFlashContent(session.Link(), image.ImageLength(), *progress,
+                                  product::AfterRead::LeaveIsp, product::SmallerPart::Refuse);
     progress->Finish();
-    if (!read.ok)
-        return ReadFailed(*progress);
-    if (read.bytes.size() < image.ImageLength()) {
+    if (read.partTooSmall) {
         return Outcome{kExitFileRefused, "'" + file + "' (" + std::to_string(image.ImageLength()) +
                                              " bytes) is larger than the flash (" +
-                                             std::to_string(read.bytes.size()) + " bytes)"};
+                                             std::to_string(read.part.capacity) +
+                                             " bytes); nothing was read"};
     }
+    if (!read.ok)
+        return ReadFailed(*progress);
     const auto diff = product::FirstDifference(read.bytes, image.Defined());
     if (!diff)
         return Outcome{kExitDone, "The flash matches '" + file + "' (" +

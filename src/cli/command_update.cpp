@@ -15,6 +15,7 @@
 #include "cli/session.h"
 #include "cli/update_report.h"
 #include "flash/flash_state.h"
+#include "product/file_match.h"
 #include "product/stoppable_update.h"
 
 namespace cli {
@@ -33,16 +34,32 @@ struct Plan {
     std::optional<Outcome> refusal;
 };
 
+// A file that is not the product's firmware is refused before anything is
+// sent, unless --force asks for it; then it is only warned about.
+void CheckFileFits(Session& session, Plan& plan, const product::ProductRow* product,
+                   product::DeviceKnownBy knownBy) {
+    const product::FileCheck check = product::CheckFileFor(plan.image->Defined(), product);
+    const std::string mismatch = product::FileMismatchText(check, plan.file, product, knownBy);
+    if (mismatch.empty())
+        return;
+    if (session.Options().force) {
+        session.Env().err << "palereed-flash: warning: " << mismatch
+                          << "; written as --force asks\n";
+        return;
+    }
+    plan.refusal = Outcome{kExitFileRefused,
+                           mismatch + "; nothing was changed (--force writes it all the same)"};
+}
+
 // The bare chip says nothing of its product: the flash's parameter table
-// and the file's own name it, for the warning, the message and the sleep lock.
+// and the file's own name it, for the check, the message and the sleep lock.
 void PlanForBareChip(Session& session, Plan& plan) {
     const product::ProductRow* inFlash = FlashProductOf(session, plan.device);
     if (!plan.image) {
         plan.refusal = FileRequiredFor(plan.device, inFlash);
         return;
     }
-    if (const auto warning = OtherProductWarning(inFlash, *plan.image, plan.file))
-        session.Env().err << "palereed-flash: " << *warning << "\n";
+    CheckFileFits(session, plan, inFlash, product::DeviceKnownBy::ItsFlash);
     const product::ProductRow* ofFile = ProductOfImage(*plan.image);
     if (const product::ProductRow* known = ofFile != nullptr ? ofFile : inFlash)
         plan.product = known->displayName;
@@ -55,13 +72,16 @@ Plan PlanFor(Session& session, const product::ListedDevice& device,
         PlanForBareChip(session, plan);
         return plan;
     }
-    if (named)
-        return plan;
-    plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
-    if (plan.refusal)
-        return plan;
-    plan.image = std::make_shared<image::FirmwareImage>();
-    plan.refusal = LoadUpdateFile(plan.file, *plan.image);
+    if (!named) {
+        plan.refusal = FindDefaultUpdateFile(session.Env().workingDirectory, device, plan.file);
+        if (plan.refusal)
+            return plan;
+        plan.image = std::make_shared<image::FirmwareImage>();
+        plan.refusal = LoadUpdateFile(plan.file, *plan.image);
+        if (plan.refusal)
+            return plan;
+    }
+    CheckFileFits(session, plan, device.row, product::DeviceKnownBy::ItsIdentity);
     return plan;
 }
 

@@ -24,6 +24,8 @@ std::string HelpText() {
                "                       when several are connected\n"
                "  --all                update: every connected device in turn\n"
                "  --yes, -y            update: do not ask for confirmation\n"
+               "  --force              update: write FILE even when its parameter table names\n"
+               "                       another product, or it has none\n"
                "  --length N           read: bytes to read (default 262144; 0x prefix for hex)\n"
                "  --json               one JSON object per line on stdout, ending with a result\n"
                "  --trace FILE         write every device request to FILE\n") +
@@ -41,6 +43,8 @@ std::string HelpText() {
            "  4  the file was refused (missing, unreadable or not a valid image)\n"
            "  5  permission denied: the message says what gives access\n"
            "  6  interrupted (Ctrl-C) or not confirmed\n"
+           "  7  written and verified, but the product did not restart: unplug it and plug\n"
+           "     it in again\n"
            "\n"
            "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
            "A device stopped after the erase waits in ISP mode for a new update.\n";

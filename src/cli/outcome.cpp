@@ -18,6 +18,8 @@ const char* StatusName(int exitCode) {
             return "permission";
         case kExitInterrupted:
             return "interrupted";
+        case kExitNotRestarted:
+            return "not_restarted";
     }
     return "failed";
 }

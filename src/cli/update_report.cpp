@@ -33,8 +33,30 @@ void Stopped(const product::UpdateOutcome& run, const product::ListedDevice& dev
                       RecoveryHint(device, file);
 }
 
+// Nothing was erased: the device keeps the firmware it had. A file too large
+// for the flash is the file's fault, and running the same command again would
+// only be refused again.
+void StoppedBeforeErase(const flash::UpdateResult& result, Outcome& outcome) {
+    const flash::UpdateStep step = *result.failedStep;
+    outcome.step = flash::UpdateStepName(step);
+    outcome.cause = result.failure.cause;
+    outcome.message = flash::StopText(step, result.failure);
+    if (step == flash::UpdateStep::CheckSize) {
+        outcome.exitCode = kExitFileRefused;
+        return;
+    }
+    outcome.exitCode = kExitFailed;
+    outcome.message += step == flash::UpdateStep::Identify
+                           ? ". Unplug the device, plug it in again and run the same command."
+                           : ". The device keeps its firmware.";
+}
+
 void Failed(const product::UpdateOutcome& run, const ProgressView& progress,
             const product::ListedDevice& device, const std::string& file, Outcome& outcome) {
+    if (run.result.failedStep && flash::StopsBeforeErase(*run.result.failedStep)) {
+        StoppedBeforeErase(run.result, outcome);
+        return;
+    }
     outcome.exitCode = kExitFailed;
     std::string where = "Firmware update failed";
     if (run.result.failedStep) {
@@ -72,6 +94,10 @@ Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& 
         Stopped(run, device, file, outcome);
     } else if (!run.result.succeeded) {
         Failed(run, progress, device, file, outcome);
+    } else if (flash::NotRestarted(run.result)) {
+        outcome.exitCode = kExitNotRestarted;
+        outcome.message = flash::NotRestartedMessage(run.result) + " (" + device.displayName +
+                          " at " + device.location + ")";
     } else {
         outcome.message = "Firmware update success! (" + device.displayName + " at " +
                           device.location + ", " + Seconds(outcome.durationMs) + ")";

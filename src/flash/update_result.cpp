@@ -50,6 +50,8 @@ const char* UpdateStepName(UpdateStep step) {
 
 namespace {
 
+constexpr const char* kWrittenButHead = "The firmware is written and verified, but ";
+
 const char* StepWord(UpdateStep step) {
     switch (step) {
         case UpdateStep::Erase:
@@ -130,16 +132,21 @@ std::string UpdateFailureSummary(const UpdateResult& result) {
 }
 
 std::string UpdateSuccessNote(const UpdateResult& result) {
-    const std::string head = "The firmware is written and verified, but ";
-    std::string note;
-    if (result.protectionNotSet)
-        note = head + "the flash protection could not be set";
-    if (result.deviceNotBack) {
-        if (!note.empty())
-            note += '\n';
-        note += head + "the device did not restart: unplug it and plug it in again";
-    }
-    return note;
+    if (!result.protectionNotSet)
+        return {};
+    return std::string(kWrittenButHead) + "the flash protection could not be set";
+}
+
+bool NotRestarted(const UpdateResult& result) {
+    return result.succeeded && result.deviceNotBack;
+}
+
+std::string NotRestartedMessage(const UpdateResult& result) {
+    std::string text =
+        std::string(kWrittenButHead) + "the device did not restart: unplug it and plug it in again";
+    if (const std::string note = UpdateSuccessNote(result); !note.empty())
+        text += "\n" + note;
+    return text;
 }
 
 }  // namespace flash

@@ -73,10 +73,18 @@ std::string UpdateFailureMessage(const UpdateResult& result);
 // "failed at verification, address 0x000040, cause reads 0x00, expected 0x5C".
 std::string UpdateFailureSummary(const UpdateResult& result);
 
-// What to say beside the success when a closing step did not work out, or ""
-// when both did: "The firmware is written and verified, but the flash
-// protection could not be set" and/or "...but the device did not restart:
-// unplug it and plug it in again", one per line.
+// What to say beside the success when the protection write did not work
+// out, or "" when it did: "The firmware is written and verified, but the
+// flash protection could not be set".
 std::string UpdateSuccessNote(const UpdateResult& result);
+
+// A run whose image is written and verified but whose product did not come
+// back is no success: the user has a device that does not work yet.
+bool NotRestarted(const UpdateResult& result);
+
+// What such a run says: "The firmware is written and verified, but the device
+// did not restart: unplug it and plug it in again", with the protection note
+// on a line of its own when that did not work out either.
+std::string NotRestartedMessage(const UpdateResult& result);
 
 }  // namespace flash

@@ -63,8 +63,9 @@ void IspPage::btnUSBISPAutoClick() {
     if (autoRun_ && context_.runState.Phase() == product::RunPhase::Running) {
         // A click while the run is in progress (the button shows "Stop"): the
         // caption goes back at once and the run goes on to its end, still
-        // holding the page's other device operations off.
-        context_.runState.AskStop();
+        // holding the page's other device operations off. No stop is asked:
+        // the device link would refuse the run's next request, and this run
+        // has no way back out of ISP mode after that.
         button->setText(kAutoCaption);
         return;
     }

@@ -17,7 +17,8 @@ struct FlashState;
 }
 namespace product {
 class RunState;
-}
+class StopGate;
+}  // namespace product
 
 namespace pages {
 
@@ -60,6 +61,9 @@ struct PageContext {
     // link is held none of them may open or close it, search for devices, or
     // change the firmware image.
     product::RunState& runState;
+    // What the device link's requests pass: once a run's stop is asked, the
+    // run's further requests are refused there, so it ends at the next one.
+    product::StopGate& stopGate;
 };
 
 }  // namespace pages

@@ -11,8 +11,12 @@ namespace pages {
 // that hands them out. The entry point creates them before the window and
 // releases them after it; tests make one set per window or page under test.
 struct ProgramValues {
-    explicit ProgramValues(usb::QuorvexUsb& usbLink)
-        : context{usbLink, firmwareImage, flashState, shell, programFile, devicePages, runState} {}
+    // The run state and the stop gate come with the device link, which is
+    // built on them.
+    ProgramValues(usb::QuorvexUsb& usbLink, product::RunState& runState,
+                  product::StopGate& stopGate)
+        : context{usbLink,     firmwareImage, flashState, shell,
+                  programFile, devicePages,   runState,   stopGate} {}
     ProgramValues(const ProgramValues&) = delete;
     ProgramValues& operator=(const ProgramValues&) = delete;
 
@@ -21,7 +25,6 @@ struct ProgramValues {
     ShellState shell;
     ProgramFileState programFile;
     DevicePageState devicePages;
-    product::RunState runState;
     PageContext context;
 };
 

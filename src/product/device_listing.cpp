@@ -29,16 +29,22 @@ usb::OpenStatus TryOpen(usb::DeviceBackend& backend, const std::string& path) {
     return open.status;
 }
 
+// The product-table row whose identity the interface path carries, if any.
+const ProductRow* RowOfPath(std::string_view path) {
+    const auto row = std::ranges::find_if(productTable, [&](const ProductRow& candidate) {
+        return path.find(candidate.matchString) != std::string_view::npos;
+    });
+    return row == productTable.end() ? nullptr : &*row;
+}
+
 void AddProducts(usb::DeviceBackend& backend, std::vector<ListedDevice>& devices) {
     const auto paths = backend.ListInterfacePaths(usb::kAudioDriverInterfaceClass);
     for (const std::string& path : paths.value_or(std::vector<std::string>{})) {
-        const auto row = std::ranges::find_if(productTable, [&](const ProductRow& candidate) {
-            return path.find(candidate.matchString) != std::string::npos;
-        });
-        if (row == productTable.end())
+        const ProductRow* row = RowOfPath(path);
+        if (row == nullptr)
             continue;
         devices.push_back({std::string(row->displayName), row->vid, row->pid, LocationOfPath(path),
-                           DeviceMode::Normal, &*row, path, TryOpen(backend, path)});
+                           DeviceMode::Normal, row, path, TryOpen(backend, path)});
     }
 }
 
@@ -82,14 +88,16 @@ std::string LocationOfPath(std::string_view interfacePath) {
         first, end == std::string_view::npos ? std::string_view::npos : end - first));
 }
 
-bool AnyProductPresent(const usb::QuorvexUsb& link) {
-    for (const std::string& path : link.PresentInterfacePaths(true)) {
-        for (const ProductRow& row : productTable) {
-            if (path.find(row.matchString) != std::string::npos)
-                return true;
-        }
-    }
-    return false;
+bool UpdatedProductBack(const usb::QuorvexUsb& link, std::string_view updatedPath) {
+    const std::string location = LocationOfPath(updatedPath);
+    const bool wasProduct = RowOfPath(updatedPath) != nullptr;
+    return std::ranges::any_of(link.PresentInterfacePaths(true), [&](const std::string& path) {
+        if (RowOfPath(path) == nullptr)
+            return false;
+        if (!location.empty())
+            return LocationOfPath(path) == location;
+        return !wasProduct || path == updatedPath;
+    });
 }
 
 }  // namespace product

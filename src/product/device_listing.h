@@ -24,10 +24,14 @@ std::vector<ListedDevice> ListDevices(usb::DeviceBackend& backend);
 std::optional<ListedDevice> DeviceAt(const std::vector<ListedDevice>& devices,
                                      std::string_view location);
 
-// Whether any product of the table is connected and running its firmware:
-// after leaving ISP mode, the sign that the chip restarted from its new
-// firmware. Nothing is opened or sent.
-bool AnyProductPresent(const usb::QuorvexUsb& link);
+// Whether the device that `updatedPath` named before an update is back as a
+// product of the table running its firmware: after leaving ISP mode, the sign
+// that this chip restarted from its new firmware. A restarted chip keeps its
+// port, so a product at the same location counts; where paths carry no
+// location (Windows), the same path (its instance carries the serial or the
+// port). Only a bare chip named by a path without a location leaves nothing
+// to follow: then any product counts. Nothing is opened or sent.
+bool UpdatedProductBack(const usb::QuorvexUsb& link, std::string_view updatedPath);
 
 // The location that an interface path carries ("...#loc_1-2.3#..."), or empty.
 std::string LocationOfPath(std::string_view interfacePath);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -27,6 +28,7 @@ struct FlashRead {
     bool ok = false;
     FlashPart part;
     std::vector<std::uint8_t> bytes;  // `length` bytes from address 0 when ok
+    bool partTooSmall = false;        // refused unread: the part is smaller than asked for
 };
 
 // Identification and status register only.
@@ -37,11 +39,26 @@ FlashPart ReadFlashPart(usb::QuorvexUsb& link);
 // detection in the window would lose it and find it anew.
 enum class AfterRead { LeaveIsp, StayInIsp };
 
+// What a read does with a part that says it is smaller than asked for: read
+// it to its end (bytes.size() tells), or, where the whole length matters (a
+// comparison with a file), read nothing and say so.
+enum class SmallerPart { ReadToItsEnd, Refuse };
+
 // Reads `length` (1 .. kMaxReadLength) bytes from address 0, every block
-// twice, as the ISP page's Read Flash does; progress goes to `progress`. A
-// part that says it is smaller is read only to its end (bytes.size() tells).
+// twice, as the ISP page's Read Flash does; progress goes to `progress`.
 FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
-                           flash::FlashProgress& progress, AfterRead after = AfterRead::LeaveIsp);
+                           flash::FlashProgress& progress, AfterRead after = AfterRead::LeaveIsp,
+                           SmallerPart smaller = SmallerPart::ReadToItsEnd);
+
+// Reads from address 0 in windows of `window` bytes, as ReadFlashContent
+// reads, until `enough` says the bytes read so far suffice, a window holds
+// only erased bytes (past the end of what was ever written), or `limit` (at
+// most kMaxReadLength, and the part's size) is reached. `bytes` holds what was
+// read when ok.
+FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint32_t limit,
+                         const std::function<bool(std::span<const std::uint8_t>)>& enough,
+                         flash::FlashProgress& progress, AfterRead after,
+                         SmallerPart smaller = SmallerPart::ReadToItsEnd);
 
 // The first address where `flash` and `expected` differ, comparing the
 // common length; nullopt when they agree.

@@ -1,5 +1,7 @@
 #include "product/stoppable_update.h"
 
+#include <string>
+
 #include "chip/registers.h"
 #include "flash/flash_state.h"
 #include "flash/simple_update.h"
@@ -22,9 +24,11 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     const std::uint64_t before = gate.RequestsPassed();
     flashState.sequenceFailed = false;
     // After leaving ISP mode the chip restarts from the new firmware: the run
-    // waits, bounded, for the product to come back and says when it did not.
-    outcome.result = flash::RunSimpleUpdate(link, image, flashState, panel, progress,
-                                            [&link] { return AnyProductPresent(link); });
+    // waits, bounded, for this product to come back and says when it did not.
+    const std::string updatedPath = link.DevicePath();
+    outcome.result = flash::RunSimpleUpdate(
+        link, image, flashState, panel, progress,
+        [&link, &updatedPath] { return UpdatedProductBack(link, updatedPath); });
     outcome.eraseSent = gate.EraseSent();
     outcome.stopped = state.StopAsked();
     if (outcome.stopped && !outcome.eraseSent) {
@@ -35,7 +39,8 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     }
     link.CloseDevice();
     outcome.requests = gate.RequestsPassed() - before;
-    run.Finish(outcome.result.succeeded && !outcome.stopped);
+    run.Finish(outcome.result.succeeded && !outcome.stopped &&
+               !flash::NotRestarted(outcome.result));
     return outcome;
 }
 

@@ -39,7 +39,10 @@ const ProductRow* ProductOfTable(std::span<const std::uint8_t> bytes) {
 
 const ProductRow* ProductInFlash(usb::QuorvexUsb& link) {
     Quiet quiet;
-    const FlashRead read = ReadFlashContent(link, kTableSearchLength, quiet, AfterRead::StayInIsp);
+    const FlashRead read = ReadFlashWhile(
+        link, kTableSearchWindow, kMaxReadLength,
+        [](std::span<const std::uint8_t> bytes) { return ProductOfTable(bytes) != nullptr; }, quiet,
+        AfterRead::StayInIsp);
     return read.ok ? ProductOfTable(read.bytes) : nullptr;
 }
 

@@ -9,6 +9,7 @@
 
 #include "in_process_tool.h"
 #include "product/product_table.h"
+#include "product/table_product.h"
 #include "sim/product_factory.h"
 #include "support/product_image.h"
 #include "update_files.h"
@@ -30,11 +31,12 @@ protected:
         sim::ProductConfig config;
         config.blankFlash = true;
         config.location = "1-2";
-        const auto chip = sim::PlugProduct(tool.bus, config, tool.clock);
+        chip = sim::PlugProduct(tool.bus, config, tool.clock);
         const std::vector<std::uint8_t> image = ImageFor(1);
         chip->Flash().Load(0, std::span(image).first(test_support::kProductImageTableEnd));
     }
     InProcessTool tool;
+    std::shared_ptr<sim::SimChip> chip;
     UpdateFiles files;
 };
 
@@ -47,14 +49,29 @@ TEST_F(BareChip, WithoutFileTheMessageNamesTheProductItsFlashWasWrittenFor) {
         << tool.err;
 }
 
-TEST_F(BareChip, AFileOfAnotherProductIsWarnedAboutAndStillWritten) {
+TEST_F(BareChip, AFileOfAnotherProductIsRefusedUnlessForced) {
     const std::string file = files.WriteBytes("other.hex", ImageFor(0));
-    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 0) << tool.err;
-    EXPECT_NE(
-        tool.err.find("warning: the flash was last written for " +
-                      std::string(product::productTable[1].displayName) + ", but '" + file +
-                      "' is firmware for " + std::string(product::productTable[0].displayName)),
-        std::string::npos)
+    const std::string mismatch = "'" + file +
+                                 "' is firmware for Pale Reed F066, but the flash of " +
+                                 "the device was last written for Pale Reed F067";
+    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 4);
+    EXPECT_NE(tool.err.find(mismatch + "; nothing was changed (--force writes it all the same)"),
+              std::string::npos)
+        << tool.err;
+    EXPECT_EQ(product::ProductOfTable(chip->Flash().Contents()), &product::productTable[1])
+        << "nothing was erased";
+
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--force"}), 0) << tool.err;
+    EXPECT_NE(tool.err.find("warning: " + mismatch), std::string::npos) << tool.err;
+}
+
+// The demo firmware keeps its table at 0xB000, past the first window read.
+TEST_F(BareChip, TheTableIsFoundWhereverItStandsInTheWrittenFlash) {
+    std::vector<std::uint8_t> image = ImageFor(1);
+    image.insert(image.begin() + 0x400, 0xB000, 0x11);
+    chip->Flash().Load(0, std::span(image).first(0xB000 + test_support::kProductImageTableEnd));
+    EXPECT_EQ(tool.Run({"update", "--yes"}), 2);
+    EXPECT_NE(tool.err.find("its flash was last written for Pale Reed F067"), std::string::npos)
         << tool.err;
 }
 

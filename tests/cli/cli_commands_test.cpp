@@ -134,7 +134,7 @@ TEST(CliCommands, TheBareChipNeedsTheFileNamed) {
 
 TEST(CliCommands, UpdateFindsTheProductsFileWhateverItsCase) {
     UpdateFiles files;
-    files.Write("PALEREED_F06A.HEX", 0x1000, 4);
+    files.Write("PALEREED_F06A.HEX", 0x1000, 4, 4);
     const ToolResult result = RunTool({{"update", "--simulate=4", "--yes"}, files.dir.PathOf("")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("Firmware update success!"), std::string::npos);

@@ -5,6 +5,7 @@
 
 #include "in_process_tool.h"
 #include "json_fields.h"
+#include "support/product_image.h"
 #include "tool_process.h"
 #include "update_files.h"
 
@@ -48,18 +49,23 @@ TEST(CliInProcess, AFailedUpdateIsExitOneWithItsStepAddressAndCause) {
 }
 
 // Bytes the chip's boot code does not take for firmware: written and
-// verified, but the chip comes back as itself, waiting in ISP mode.
-TEST(CliInProcess, AProductThatDoesNotComeBackIsSaidBesideTheSuccess) {
+// verified, but the chip comes back as itself, waiting in ISP mode. Another
+// product on the bus must not pass for it: a script reading the exit code
+// would ship a board that does not work.
+TEST(CliInProcess, AProductThatDoesNotComeBackIsExitSevenWhateverElseIsConnected) {
     UpdateFiles files;
     const std::string file = files.WriteBytes("raw.bin", std::vector<std::uint8_t>(0x800, 0x5A));
     InProcessTool tool;
     tool.Plug(0, "1-2");
-    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 0) << tool.err;
-    EXPECT_NE(tool.out.find("Firmware update success!"), std::string::npos) << tool.out;
-    EXPECT_NE(tool.out.find("The firmware is written and verified, but the device did not "
-                            "restart: unplug it and plug it in again"),
-              std::string::npos)
+    tool.Plug(0, "1-3");
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--force", "--json", "--device", "1-2"}), 7)
         << tool.err;
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result) << tool.out;
+    EXPECT_EQ(result->at("status"), "not_restarted");
+    EXPECT_EQ(result->at("message"),
+              "The firmware is written and verified, but the device did not restart: unplug it "
+              "and plug it in again (Pale Reed F066 at 1-2)");
 }
 
 TEST(CliInProcess, ADeviceTheUserMayNotOpenIsExitFiveNamingTheUdevRule) {
@@ -72,6 +78,74 @@ TEST(CliInProcess, ADeviceTheUserMayNotOpenIsExitFiveNamingTheUdevRule) {
     EXPECT_EQ(tool.Run({"update", file, "--yes"}), 5);
     EXPECT_NE(tool.err.find("70-palereed.rules"), std::string::npos) << tool.err;
     EXPECT_TRUE(tool.bus.Log().empty());
+}
+
+}  // namespace
+}  // namespace cli_test
+
+namespace cli_test {
+namespace {
+
+struct FileCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    const char* refusal;  // after the file's quoted path
+};
+
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class CliFileCheck : public testing::TestWithParam<FileCase> {};
+
+// A file that is not the product's firmware is refused before anything is
+// sent, naming both; --force writes it.
+TEST_P(CliFileCheck, IsRefusedBeforeAnyRequestUnlessForced) {
+    UpdateFiles files;
+    const std::string file = files.WriteBytes("fw.hex", GetParam().bytes);
+    InProcessTool tool;
+    tool.Plug(3, "1-2");
+    tool.bus.SetLogging(true);
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--json"}), 4);
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result) << tool.out;
+    EXPECT_EQ(result->at("status"), "file_refused");
+    EXPECT_EQ(result->at("message"), "'" + file + "'" + GetParam().refusal +
+                                         "; nothing was changed (--force writes it all the same)");
+    EXPECT_TRUE(tool.bus.Log().empty());
+    EXPECT_NE(tool.Run({"update", file, "--yes", "--force"}), 4) << tool.err;
+    EXPECT_NE(tool.err.find("warning: '" + file + "'" + GetParam().refusal), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotThisProducts, CliFileCheck,
+    testing::Values(FileCase{"AnotherProducts", test_support::ProductImage(0x2FC6, 0xF066),
+                             " is firmware for Pale Reed F066, but the device is Pale Reed F069"},
+                    FileCase{"WithoutTable", std::vector<std::uint8_t>(0x800, 0x5A),
+                             " holds no parameter table, so nothing says it is firmware for "
+                             "Pale Reed F069"}),
+    [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+
+// 160 KiB on the 128 KiB part: refused as the file's fault, with nothing
+// erased and no advice to run the same command again; verify reads nothing.
+TEST(CliFileCheck, AFileLargerThanTheFlashIsRefusedWithNothingErased) {
+    UpdateFiles files;
+    const std::string file = files.Write("big.hex", 0x28000, 0x44);
+    InProcessTool tool;
+    const auto chip = tool.Plug(0, "1-2", sim::FlashModel::Mx25l1021e);
+    const std::vector<std::uint8_t> before(chip->Flash().Contents().begin(),
+                                           chip->Flash().Contents().end());
+    EXPECT_EQ(tool.Run({"update", file, "--yes"}), 4);
+    EXPECT_NE(tool.err.find("The update file (160 KiB) is larger than the flash of this device "
+                            "(128 KiB); nothing was changed."),
+              std::string::npos)
+        << tool.err;
+    EXPECT_EQ(tool.err.find("run the same"), std::string::npos) << tool.err;
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), chip->Flash().Contents().begin()));
+
+    tool.bus.SetLogging(true);
+    EXPECT_EQ(tool.Run({"verify", file}), 4);
+    EXPECT_LT(tool.bus.Log().size(), 40u) << "identification only, no read of the flash";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "in_process_tool.h"
 #include "json_fields.h"
 #include "sim/firmware_layout.h"
+#include "support/product_image.h"
 #include "tool_process.h"
 #include "update_files.h"
 
@@ -43,7 +44,7 @@ void PrintTo(const StopShare& share, std::ostream* out) {
 class CliInterruptAndRecover : public ::testing::TestWithParam<StopShare> {
 protected:
     CliInterruptAndRecover() {
-        firmware = sim::MakeFirmwareImage(0x2000, 0x31);
+        firmware = test_support::ProductImage(0x2FC6, 0xF066, 0x2000, 0x31);
         file = files.WriteBytes("fw.hex", firmware);
     }
 

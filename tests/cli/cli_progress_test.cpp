@@ -93,7 +93,7 @@ TEST_F(CliProgress, OptionsMayStandBeforeOrAfterTheCommand) {
 
 TEST_F(CliProgress, AllUpdatesEachProductWithOneSummaryLine) {
     files.Write("PaleReed_f066.hex", 0x1000, 0x20);
-    files.Write("PaleReed_f069.hex", 0x1000, 0x23);
+    files.Write("PaleReed_f069.hex", 0x1000, 0x23, 3);
     const ToolResult result =
         RunTool({{"update", "--all", "--yes", "--simulate", "--simulate=3"}, files.dir.PathOf("")});
     ASSERT_EQ(result.exitCode, 0) << result.err;

@@ -14,6 +14,7 @@
 #include "in_process_tool.h"
 #include "sim/firmware_layout.h"
 #include "sim/product_factory.h"
+#include "support/product_image.h"
 #include "support/update_run_map.h"
 #include "update_files.h"
 #include "usb/transport_blocks.h"
@@ -68,7 +69,8 @@ protected:
     }
 
     UpdateFiles files;
-    std::vector<std::uint8_t> image = sim::MakeFirmwareImage(kImageLength, 0x6B);
+    std::vector<std::uint8_t> image =
+        test_support::ProductImage(0x2FC6, 0xF066, kImageLength, 0x6B);
     std::string file = files.WriteBytes("fw.hex", image);
 };
 

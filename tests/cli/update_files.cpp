@@ -1,12 +1,15 @@
 #include "update_files.h"
 
-#include "sim/firmware_layout.h"
+#include "product/product_table.h"
+#include "support/product_image.h"
 #include "tools/intel_hex_writer.h"
 
 namespace cli_test {
 
-std::string UpdateFiles::Write(const std::string& name, std::uint32_t length, std::uint8_t seed) {
-    return WriteBytes(name, sim::MakeFirmwareImage(length, seed));
+std::string UpdateFiles::Write(const std::string& name, std::uint32_t length, std::uint8_t seed,
+                               int row) {
+    const product::ProductRow& product = product::productTable[static_cast<std::size_t>(row)];
+    return WriteBytes(name, test_support::ProductImage(product.vid, product.pid, length, seed));
 }
 
 std::string UpdateFiles::WriteBytes(const std::string& name,

@@ -10,8 +10,11 @@ namespace cli_test {
 
 // Firmware in the chip's boot layout, as HEX files in a scratch folder.
 struct UpdateFiles {
-    // Writes `name` holding a complete image of `length` bytes and returns its path.
-    std::string Write(const std::string& name, std::uint32_t length, std::uint8_t seed);
+    // Writes `name` holding a complete image of `length` bytes (at least
+    // 0x800) whose parameter table names product-table row `row`, and returns
+    // its path.
+    std::string Write(const std::string& name, std::uint32_t length, std::uint8_t seed,
+                      int row = 0);
     // Writes `name` holding exactly `bytes`.
     std::string WriteBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
 

@@ -80,18 +80,29 @@ TEST(UpdateResult, ARunStoppedBeforeTheEraseSaysNothingWasChanged) {
               tooLarge);
 }
 
-TEST(UpdateResult, ClosingStepsThatFailedAreSaidBesideTheSuccess) {
+TEST(UpdateResult, AProtectionNotSetIsSaidBesideTheSuccess) {
     flash::UpdateResult result;
     result.succeeded = true;
     EXPECT_EQ(flash::UpdateSuccessNote(result), "");
+    EXPECT_FALSE(flash::NotRestarted(result));
     result.protectionNotSet = true;
     EXPECT_EQ(flash::UpdateSuccessNote(result),
               "The firmware is written and verified, but the flash protection could not be set");
-    result.protectionNotSet = false;
+    EXPECT_FALSE(flash::NotRestarted(result));
+}
+
+TEST(UpdateResult, AProductThatDidNotRestartIsNoSuccess) {
+    flash::UpdateResult result;
+    result.succeeded = true;
     result.deviceNotBack = true;
-    EXPECT_EQ(flash::UpdateSuccessNote(result),
+    result.protectionNotSet = true;
+    EXPECT_TRUE(flash::NotRestarted(result));
+    EXPECT_EQ(flash::NotRestartedMessage(result),
               "The firmware is written and verified, but the device did not restart: unplug it "
-              "and plug it in again");
+              "and plug it in again\nThe firmware is written and verified, but the flash "
+              "protection could not be set");
+    result.succeeded = false;  // a failed run is a failure, whatever followed it
+    EXPECT_FALSE(flash::NotRestarted(result));
 }
 
 }  // namespace

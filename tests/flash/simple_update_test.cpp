@@ -119,11 +119,8 @@ TEST_F(SimpleUpdate, WaitsForTheProductAfterLeavingIspMode) {
     const flash::UpdateResult gone = flash::RunSimpleUpdate(
         rig.Link(), {buffer, kImageLength}, state, recorder, recorder, [] { return false; });
     EXPECT_TRUE(gone.succeeded);
-    EXPECT_TRUE(gone.deviceNotBack);
+    EXPECT_TRUE(flash::NotRestarted(gone));
     EXPECT_EQ(CountOf(rig.Lines(), SleepLine(100)), 100) << "ten seconds at most";
-    EXPECT_EQ(flash::UpdateSuccessNote(gone),
-              "The firmware is written and verified, but the device did not restart: unplug it "
-              "and plug it in again");
 }
 
 TEST_F(SimpleUpdate, WorksAtImageOffsetZeroWhateverTheRangeStartHolds) {

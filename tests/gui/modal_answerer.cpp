@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPushButton>
 
 namespace gui_test {
 
@@ -29,6 +30,7 @@ void ModalAnswerer::Poll() {
     titles_ << box->windowTitle();
     texts_ << box->text();
     icons_ << box->icon();
+    defaults_ << box->standardButton(box->defaultButton());
     QAbstractButton* button = box->button(planned.button);
     if (button != nullptr) {
         button->click();

@@ -23,6 +23,8 @@ public:
     const QStringList& Titles() const { return titles_; }
     const QStringList& Texts() const { return texts_; }
     QList<QMessageBox::Icon> Icons() const { return icons_; }
+    // The button Enter would have pressed in each box.
+    QList<QMessageBox::StandardButton> Defaults() const { return defaults_; }
     int Pending() const { return static_cast<int>(answers_.size()); }
 
 private:
@@ -36,6 +38,7 @@ private:
     QStringList titles_;
     QStringList texts_;
     QList<QMessageBox::Icon> icons_;
+    QList<QMessageBox::StandardButton> defaults_;
     QTimer timer_;
 };
 

@@ -22,7 +22,7 @@ using gui_test::ModalAnswerer;
 struct InterruptedUpdate {
     FormRig rig;
     std::shared_ptr<sim::SimChip> chip;
-    std::vector<std::uint8_t> image = sim::MakeFirmwareImage(0x2000, 0x21);
+    std::vector<std::uint8_t> image = test_support::ProductImage(0x2FC6, 0xF066, 0x2000, 0x21);
     ModalAnswerer boxes;
     QString failure;
 
@@ -97,7 +97,9 @@ TEST(Recovery, TheFailureTextGoesOnceTheProductIsFoundAgain) {
 TEST(Recovery, AFileOfAnotherProductIsOfferedWithAWarning) {
     InterruptedUpdate run;
     QFile::remove(QDir(run.rig.WorkDir()).filePath("PaleReed_f066.hex"));
-    run.rig.WriteFile("PaleReed_f067.hex", gui_test::HexFileOf(run.image));
+    const product::ProductRow& other = product::productTable[1];
+    run.rig.WriteFile("PaleReed_f067.hex",
+                      gui_test::HexFileOf(test_support::ProductImage(other.vid, other.pid)));
     ASSERT_GT(run.rig.TickUntilFound(), 0);
     EXPECT_TRUE(run.FileStatus().endsWith(
         "\"Start\" writes PaleReed_f067.hex for Pale Reed F067. Warning: the device was "
@@ -107,8 +109,11 @@ TEST(Recovery, AFileOfAnotherProductIsOfferedWithAWarning) {
     run.Start()->click();
     ASSERT_EQ(run.boxes.Texts().size(), 2);
     EXPECT_TRUE(run.boxes.Texts()[1].endsWith(
-        "Product: Pale Reed F067\nThe device was Pale Reed F066 before."))
+        "Product: Pale Reed F067\nThe device was Pale Reed F066 before.\n\nThis file may not be "
+        "meant for this device: 'PaleReed_f067.hex' is firmware for Pale Reed F067, but the "
+        "flash of the device was last written for Pale Reed F066."))
         << run.boxes.Texts()[1].toStdString();
+    EXPECT_EQ(run.boxes.Defaults().value(1), QMessageBox::Cancel);
 }
 
 // A chip found waiting when the tool starts: no run of ours left it so.
@@ -130,7 +135,7 @@ struct WaitingChip {
 
 TEST(Recovery, SeveralUpdateFilesOfferAChoiceOfTheirProducts) {
     WaitingChip waiting;
-    const auto image = sim::MakeFirmwareImage(0x1000, 0x44);
+    const auto image = test_support::ProductImage(0x2FC6, 0xF06A, 0x1000, 0x44);
     waiting.rig.WriteFile("PaleReed_f067.hex", gui_test::HexFileOf({1, 2, 3}));
     waiting.rig.WriteFile("PaleReed_f06A.hex", gui_test::HexFileOf(image));
     ASSERT_GT(waiting.rig.TickUntilFound(), 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/program_values.h"
+#include "product/gated_link.h"
 #include "sim/sim_backend.h"
 #include "sim/virtual_clock.h"
 #include "usb/quorvex_usb.h"
@@ -18,15 +19,16 @@ struct SimulatedProgram {
 
     sim::VirtualClock clock;
     sim::SimBackend bus{clock};
-    usb::QuorvexUsb usbLink{bus, clock};
+    product::RunState runState;
+    product::GatedLink gated{bus, clock, runState};
+    usb::QuorvexUsb& usbLink = gated.link;
     usb::MemoryTrace trace;
-    pages::ProgramValues values{usbLink};
+    pages::ProgramValues values{usbLink, runState, gated.gate};
     image::FirmwareImage& firmwareImage = values.firmwareImage;
     flash::FlashState& flashState = values.flashState;
     pages::ShellState& shell = values.shell;
     pages::ProgramFileState& programFile = values.programFile;
     pages::DevicePageState& devicePages = values.devicePages;
-    product::RunState& runState = values.runState;
     pages::PageContext& context = values.context;
 };
 

@@ -11,7 +11,9 @@
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
+#include "product/product_table.h"
 #include "sim/firmware_layout.h"
+#include "support/product_image.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ struct Update {
         sim::ProductConfig config;
         config.flash = model;
         chip = rig->Plug(config);
-        image = sim::MakeFirmwareImage(length, 0x5A);
+        image = test_support::ProductImage(0x2FC6, 0xF066, length, 0x5A);
         rig->WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
         EXPECT_GT(rig->TickUntilFound(), 0);
         EXPECT_TRUE(rig->shell.fileReady);
@@ -181,23 +183,70 @@ TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
     EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));  // ISP mode is left all the same
 }
 
-TEST(StartUpdateReentry, AClickDuringTheRunOnlyResetsTheCaption) {
+// "Stop" during the run asks first; the run waits meanwhile. Stopped before
+// the erase, the product keeps its firmware and runs it again.
+TEST(StartUpdateStop, BeforeTheEraseTheProductKeepsItsFirmware) {
     Update run(sim::FlashModel::W25q80, 0x2000);
-    QString captionAfterInnerClick;
+    run.rig->trace.Clear();
     run.StartAndDuringRun([&] {
-        run.boxes.Answer(QMessageBox::Ok);
-        run.Start()->click();
-        captionAfterInnerClick = run.Start()->text();
-        // The caption reads "Start" again, but the run still holds the link:
-        // a further click must not start a second update inside the first.
+        run.boxes.Answer(QMessageBox::Yes);
         run.Start()->click();
     });
-    EXPECT_EQ(run.boxes.Titles().size(), 2);
-    EXPECT_EQ(captionAfterInnerClick, "Start");
-    EXPECT_EQ(std::count(run.rig->trace.Lines().begin(), run.rig->trace.Lines().end(),
-                         "43 84 3b92 4e71 0 - ok"),
-              1);
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Stop"}));
+    EXPECT_EQ(run.boxes.Defaults().value(1), QMessageBox::No) << "Enter continues";
+    EXPECT_EQ(run.Status()->text(),
+              "Abort Firmware update process\nStopped before the flash was erased: the device "
+              "keeps its firmware.");
+    EXPECT_FALSE(run.Traced("43 80 0000 0001 1 c7 ok")) << "no chip erase";
+    EXPECT_FALSE(run.chip->InIspMode());
+    EXPECT_FALSE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Start()->text(), "Start");
+    EXPECT_TRUE(run.Start()->isEnabled());
+    EXPECT_FALSE(run.rig->runState.LinkBusy());
+}
+
+// Stopped after the erase, the chip waits in ISP mode, and "Start" writes the
+// firmware again.
+TEST(StartUpdateStop, AfterTheEraseTheChipWaitsAndStartFinishesIt) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    bool asked = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (asked || run.Status()->text() != "Start Programming")
+            return;
+        asked = true;
+        run.boxes.Answer(QMessageBox::Yes);
+        run.Start()->click();
+    });
+    run.boxes.Answer(QMessageBox::Ok, [&] { poll.start(); });
+    run.Start()->click();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(run.Status()->text(),
+              "Abort Firmware update process\nThe flash was erased: the device waits in ISP mode "
+              "for its firmware. Keep it connected and press \"Start\" to write it again.");
+    EXPECT_TRUE(run.chip->InIspMode());
+    EXPECT_FALSE(run.FlashHoldsImage());
+
+    poll.stop();
+    run.boxes.Answer(QMessageBox::Ok);
+    run.Start()->click();
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
     EXPECT_TRUE(run.FlashHoldsImage());
+}
+
+// "Continue" lets the run go on; no abort is ever shown.
+TEST(StartUpdateStop, ContinueLetsTheRunGoOnWithoutAnAbort) {
+    Update run(sim::FlashModel::W25q80, 0x2000);
+    StatusLineWatcher watcher(run.Status());
+    run.StartAndDuringRun([&] {
+        run.boxes.Answer(QMessageBox::No);
+        run.Start()->click();
+    });
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Stop"}));
+    EXPECT_FALSE(watcher.Seen().join("|").contains("Abort"));
+    EXPECT_TRUE(run.FlashHoldsImage());
+    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
     EXPECT_EQ(run.Start()->text(), "Finish");
 }
 
@@ -210,29 +259,6 @@ TEST(StartUpdateCancel, TheLinkIsHeldBeforeTheWarningAppears) {
     ASSERT_EQ(run.boxes.Titles(), QStringList{"Warning"});
     EXPECT_TRUE(heldWhileAsked);
     EXPECT_FALSE(run.rig->runState.LinkBusy());
-}
-
-// A click during the run answered with Cancel says the update was aborted,
-// although the run goes on to its end and then says how it ended.
-TEST(StartUpdateReentry, CancelDuringTheRunShowsTheAbortAndTheRunGoesOn) {
-    Update run(sim::FlashModel::W25q80, 0x2000);
-    QString statusAfterCancel;
-    QString captionAfterCancel;
-    bool runningAfterCancel = false;
-    run.StartAndDuringRun([&] {
-        run.boxes.Answer(QMessageBox::Cancel);
-        run.Start()->click();
-        statusAfterCancel = run.Status()->text();
-        captionAfterCancel = run.Start()->text();
-        runningAfterCancel = run.rig->runState.Phase() == product::RunPhase::Running;
-    });
-    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
-    EXPECT_EQ(statusAfterCancel, "Abort Firmware update process");
-    EXPECT_EQ(captionAfterCancel, "Stop");
-    EXPECT_TRUE(runningAfterCancel);  // a Cancel asks no stop
-    EXPECT_TRUE(run.FlashHoldsImage());
-    EXPECT_EQ(run.Status()->text(), "Firmware update success!");
-    EXPECT_EQ(run.Start()->text(), "Finish");
 }
 
 TEST(StartUpdateGuard, ClosingDuringTheUpdateExplainsWhyTheWindowStays) {
@@ -299,12 +325,12 @@ TEST(StartUpdateGuard, AutoClickedDuringTheUpdateLeavesStartItsStopButton) {
     QString captionAfterStop;
     run.StartAndDuringRun([&] {
         run.rig->Find<QPushButton>("btnUSBISPAuto")->click();
-        run.boxes.Answer(QMessageBox::Ok);
-        run.Start()->click();  // "Stop"
+        run.boxes.Answer(QMessageBox::No);
+        run.Start()->click();  // "Stop", then "Continue"
         captionAfterStop = run.Start()->text();
     });
-    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Warning"}));
-    EXPECT_EQ(captionAfterStop, "Start");
+    EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Stop"}));
+    EXPECT_EQ(captionAfterStop, "Stop");
     EXPECT_EQ(run.rig->Find<QPushButton>("btnUSBISPAuto")->text(), "Auto");
     EXPECT_EQ(run.Start()->text(), "Finish");
 }
@@ -326,3 +352,51 @@ TEST(StartUpdateGuard, StartClickedDuringTheAutoRunAsksNothing) {
 }
 
 }  // namespace
+
+// Bytes the chip's boot code does not take: written and verified, but the
+// chip comes back waiting in ISP mode. The product beside it on the bus must
+// not pass for it, and the panel must not call the run a success.
+TEST(StartUpdateNotRestarted, IsNoSuccessAndSaysWhatToDo) {
+    FormRig rig;
+    sim::ProductConfig updated;
+    updated.location = "1-2";
+    rig.Plug(updated);
+    sim::ProductConfig beside;
+    beside.location = "1-3";
+    sim::PlugProduct(rig.bus, beside, rig.clock);
+    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(std::vector<std::uint8_t>(0x800, 0x5A)));
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    rig.Find<QPushButton>("btnSimpleAuto")->click();
+
+    EXPECT_EQ(rig.Find<QLabel>("lblISPProcStatus")->text(),
+              "The firmware is written and verified, but the device did not restart: unplug it "
+              "and plug it in again.");
+    EXPECT_EQ(rig.Find<QPushButton>("btnSimpleAuto")->text(), "Start");
+    EXPECT_FALSE(rig.shell.updateFinished);
+}
+
+// Another product's firmware under the product's file name: the warning names
+// both, and Enter cancels.
+TEST(StartUpdateFileCheck, AFileOfAnotherProductIsNamedAndCancelIsTheDefault) {
+    FormRig rig;
+    rig.Plug(sim::ProductConfig{});
+    const product::ProductRow& other = product::productTable[3];
+    rig.WriteFile("PaleReed_f066.hex",
+                  gui_test::HexFileOf(test_support::ProductImage(other.vid, other.pid)));
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Cancel);
+    rig.trace.Clear();
+    rig.Find<QPushButton>("btnSimpleAuto")->click();
+
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].endsWith(
+        "This file may not be meant for this device: 'PaleReed_f066.hex' is firmware for " +
+        QString::fromLatin1(other.displayName.data(), other.displayName.size()) +
+        ", but the device is Pale Reed F066."))
+        << boxes.Texts()[0].toStdString();
+    EXPECT_EQ(boxes.Defaults()[0], QMessageBox::Cancel);
+    EXPECT_TRUE(rig.trace.Lines().empty());
+}
