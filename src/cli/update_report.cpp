@@ -23,6 +23,8 @@ void Stopped(const product::UpdateOutcome& run, const product::ListedDevice& dev
              const std::string& file, Outcome& outcome) {
     outcome.exitCode = kExitInterrupted;
     outcome.cause = "interrupted";
+    if (run.result.failedStep)
+        outcome.step = flash::UpdateStepName(*run.result.failedStep);
     if (!run.eraseSent) {
         outcome.message =
             "Update stopped before the flash was erased; the device keeps its "
@@ -51,29 +53,27 @@ void StoppedBeforeErase(const flash::UpdateResult& result, Outcome& outcome) {
                            : ". The device keeps its firmware.";
 }
 
-void Failed(const product::UpdateOutcome& run, const ProgressView& progress,
-            const product::ListedDevice& device, const std::string& file, Outcome& outcome) {
+void Failed(const product::UpdateOutcome& run, const product::ListedDevice& device,
+            const std::string& file, Outcome& outcome) {
     if (run.result.failedStep && flash::StopsBeforeErase(*run.result.failedStep)) {
         StoppedBeforeErase(run.result, outcome);
         return;
     }
     outcome.exitCode = kExitFailed;
     std::string where = "Firmware update failed";
-    if (run.result.failedStep) {
-        const flash::UpdateStep step = *run.result.failedStep;
+    const flash::UpdateResult& result = run.result;
+    if (result.failedStep) {
+        const flash::UpdateStep step = *result.failedStep;
         outcome.step = flash::UpdateStepName(step);
-        outcome.cause =
-            progress.FailureText().empty() ? flash::StepStatusText(step) : progress.FailureText();
-        if (step != flash::UpdateStep::Erase)
-            outcome.address = progress.LastAddress();
+        outcome.cause = flash::FailureCause(result);
+        if (result.failure.address)
+            outcome.address = static_cast<std::uint32_t>(*result.failure.address);
         where += step == flash::UpdateStep::Erase ? " while " : " at the ";
         where += flash::UpdateStepName(step);
         where += step == flash::UpdateStep::Erase ? "" : " step";
         where += " (" + *outcome.cause + ")";
-        if (run.result.stoppedAnswering) {
-            outcome.cause = run.result.failure.cause;
-            where = run.result.failure.cause;
-        }
+        if (result.stoppedAnswering)
+            where = *outcome.cause;
     }
     outcome.message =
         where + ". The device may be left waiting in ISP mode. " + RecoveryHint(device, file);
@@ -86,14 +86,13 @@ Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& 
     Outcome outcome;
     outcome.durationMs = progress.ElapsedMs();
     outcome.requests = run.requests;
-    outcome.step = progress.Step();
     if (!run.started) {
         outcome.exitCode = kExitFailed;
         outcome.message = "the device link is busy";
     } else if (run.stopped) {
         Stopped(run, device, file, outcome);
     } else if (!run.result.succeeded) {
-        Failed(run, progress, device, file, outcome);
+        Failed(run, device, file, outcome);
     } else if (flash::NotRestarted(run.result)) {
         outcome.exitCode = kExitNotRestarted;
         outcome.message = flash::NotRestartedMessage(run.result) + " (" + device.displayName +

@@ -118,17 +118,13 @@ std::string UpdateFailureMessage(const UpdateResult& result) {
     return text + ". Keep the device connected and press \"Start\" again.";
 }
 
-std::string UpdateFailureSummary(const UpdateResult& result) {
-    if (!result.failedStep)
-        return result.succeeded ? "succeeded" : "failed";
-    if (result.stoppedAnswering)
+std::string FailureCause(const UpdateResult& result) {
+    if (result.stoppedAnswering && result.failedStep)
         return StoppedAnsweringText(*result.failedStep);
-    std::string text = std::string("failed at ") + UpdateStepName(*result.failedStep);
-    if (result.failure.address)
-        text += ", address 0x" + Hex6(static_cast<std::uint32_t>(*result.failure.address));
-    if (!result.failure.cause.empty())
-        text += ", cause " + result.failure.cause;
-    return text;
+    if (!result.failure.address)
+        return result.failure.cause;
+    return "address 0x" + Hex6(static_cast<std::uint32_t>(*result.failure.address)) + ": " +
+           result.failure.cause;
 }
 
 std::string UpdateSuccessNote(const UpdateResult& result) {

@@ -69,9 +69,10 @@ std::string StopText(UpdateStep step, const FailurePoint& failure);
 // telling the user what to do next.
 std::string UpdateFailureMessage(const UpdateResult& result);
 
-// One line for a command-line front end:
-// "failed at verification, address 0x000040, cause reads 0x00, expected 0x5C".
-std::string UpdateFailureSummary(const UpdateResult& result);
+// Why the run failed, with the address where a loop failed:
+// "address 0x000040: reads 0x00, expected 0x5C", "the chip erase was not sent
+// or did not finish", "The device stopped answering at the verify step".
+std::string FailureCause(const UpdateResult& result);
 
 // What to say beside the success when the protection write did not work
 // out, or "" when it did: "The firmware is written and verified, but the

@@ -42,7 +42,7 @@ usb::IoResult StopGate::IoControl(HandleId handle, std::uint32_t controlCode,
                                   std::span<const std::uint8_t> input,
                                   std::span<std::uint8_t> output) {
     if (Closed())
-        return usb::IoResult::Failure(0, "stopped: the run was asked to stop");
+        return usb::IoResult::Failure(usb::kRequestStopped, "stopped: the run was asked to stop");
     NoteErase(controlCode, input, output);
     ++passed_;
     return inner_.IoControl(handle, controlCode, input, output);

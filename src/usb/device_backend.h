@@ -27,6 +27,11 @@ const char* OpenStatusText(OpenStatus status);
 // success, how many bytes it returned, and, on failure, the operating-system
 // or libusb code with the call that gave it, so that the trace and the
 // messages can say what went wrong.
+// The error code of a request that a stop refused before it reached the
+// device (see the product layer's stop gate): the device was never asked, so
+// the link does not count it towards the device's silence.
+inline constexpr int kRequestStopped = -0x570;
+
 struct IoResult {
     bool ok = false;
     std::size_t bytesReturned = 0;

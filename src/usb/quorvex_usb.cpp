@@ -161,7 +161,7 @@ bool QuorvexUsb::VendorRequest(std::uint8_t requestType, std::uint8_t request, s
                             : io.errorText.empty()          ? "request failed"
                                                             : io.errorText;
     }
-    if (watching_) {
+    if (watching_ && io.errorCode != kRequestStopped) {
         failuresInARow_ = io.ok ? 0 : failuresInARow_ + 1;
         stoppedAnswering_ = failuresInARow_ >= kFailuresBeforeSilence;
     }

@@ -39,8 +39,9 @@ TEST(CliInProcess, AFailedUpdateIsExitOneWithItsStepAddressAndCause) {
     EXPECT_EQ(result->at("status"), "failed");
     EXPECT_EQ(result->at("step"), "blank check");
     EXPECT_EQ(result->at("address"), "0x000123");
-    EXPECT_EQ(result->at("cause"), "Blanking Fail at 0x000123");
-    EXPECT_NE(tool.err.find("failed at the blank check step (Blanking Fail at 0x000123). The "
+    EXPECT_EQ(result->at("cause"), "address 0x000123: reads 0xFE, expected 0xFF");
+    EXPECT_NE(tool.err.find("failed at the blank check step (address 0x000123: reads 0xFE, "
+                            "expected 0xFF). The "
                             "device may be left waiting in ISP mode. Keep it connected and run: "
                             "palereed-flash update '" +
                             file + "' --device 1-2"),

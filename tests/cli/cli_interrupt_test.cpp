@@ -29,6 +29,9 @@ TEST(CliInterrupt, TheFirstCtrlCWarnsTheSecondStopsWithExitSix) {
               std::string::npos)
         << result.err;
     EXPECT_EQ(result.out.find("Verifying Success"), std::string::npos);
+    // The requests the stop refused are no sign of a silent device.
+    EXPECT_EQ((result.out + result.err).find("stopped answering"), std::string::npos)
+        << result.out << result.err;
 }
 
 // Stops at a share of a clean run's requests, then runs the recovery.

@@ -59,7 +59,7 @@ TEST_P(SilentDevice, TheRunStopsAfterThreeFailedRequestsAndSaysWhere) {
     EXPECT_FALSE(result.succeeded);
     EXPECT_TRUE(result.stoppedAnswering);
     EXPECT_EQ(result.failedStep, point.step);
-    EXPECT_EQ(flash::UpdateFailureSummary(result), text);
+    EXPECT_EQ(flash::FailureCause(result), text);
     EXPECT_EQ(rig.recorder.Last("panel"), text);
     // At most the three failures reached the bus (fewer when the device could
     // not even be opened again); the loops and the closing steps then fell

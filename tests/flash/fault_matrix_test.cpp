@@ -119,7 +119,8 @@ protected:
         } else {
             ++tally.failedReported;
             EXPECT_TRUE(rig.state.sequenceFailed);
-            EXPECT_FALSE(flash::UpdateFailureSummary(result).empty());
+            EXPECT_TRUE(result.failedStep.has_value());
+            EXPECT_FALSE(flash::FailureCause(result).empty());
         }
         EXPECT_EQ(rig.backend.OpenHandleCount(), 0);
         if (Recover(rig))
@@ -142,7 +143,7 @@ protected:
         ProgressRecorder recorder;
         const flash::UpdateResult result =
             flash::RunSimpleUpdate(link, {rig.buffer, rig.imageLength}, state, recorder, recorder);
-        EXPECT_TRUE(result.succeeded) << "recovery: " << flash::UpdateFailureSummary(result);
+        EXPECT_TRUE(result.succeeded) << "recovery: " << flash::FailureCause(result);
         const ::testing::AssertionResult image = rig.FlashHoldsExactlyTheImage();
         EXPECT_TRUE(image) << "after the recovery";
         const sim::UsbIdentity back = rig.chip->Identity();

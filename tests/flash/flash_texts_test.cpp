@@ -55,15 +55,15 @@ TEST(UpdateResult, FailedStepsLeaveTheirTextsAndNameThemselves) {
               "Firmware update failed. Keep the device connected and press \"Start\" again.");
 }
 
-// What a command-line front end prints: the step, the address and the cause.
-TEST(UpdateResult, SummaryNamesStepAddressAndCause) {
-    EXPECT_EQ(flash::UpdateFailureSummary(
+// The cause a front end shows, with the address where a loop failed.
+TEST(UpdateResult, TheCauseCarriesTheAddressWhereALoopFailed) {
+    EXPECT_EQ(flash::FailureCause(
                   FailedAt(flash::UpdateStep::Verify, {0x40, "reads 0x00, expected 0x5C"})),
-              "failed at verification, address 0x000040, cause reads 0x00, expected 0x5C");
-    EXPECT_EQ(flash::UpdateFailureSummary(
-                  FailedAt(flash::UpdateStep::Identify,
-                           {std::nullopt, "flash not identified (chip ID FF FF FF)"})),
-              "failed at identification, cause flash not identified (chip ID FF FF FF)");
+              "address 0x000040: reads 0x00, expected 0x5C");
+    EXPECT_EQ(
+        flash::FailureCause(FailedAt(flash::UpdateStep::Identify,
+                                     {std::nullopt, "flash not identified (chip ID FF FF FF)"})),
+        "flash not identified (chip ID FF FF FF)");
 }
 
 TEST(UpdateResult, ARunStoppedBeforeTheEraseSaysNothingWasChanged) {

@@ -74,7 +74,7 @@ TEST_F(SimpleUpdate, SendsExactlyTheOneButtonSequence) {
 TEST_F(SimpleUpdate, SlowPageProgramsStillVerify) {
     rig.SetProgramTimeUs(3000);
     const flash::UpdateResult result = Run();
-    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+    EXPECT_TRUE(result.succeeded) << flash::FailureCause(result);
 }
 
 // A part left in word-programming mode answers FF FF FF until a write

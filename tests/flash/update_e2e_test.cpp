@@ -302,7 +302,7 @@ TEST(UpdateRefused, AnImageThatFillsTheFlashExactlyGoesThrough) {
     SimUpdateRig rig(FlashModel::Mx25l1021e);
     rig.LoadImage(0x20000);
     const flash::UpdateResult result = rig.RunStart();
-    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+    EXPECT_TRUE(result.succeeded) << flash::FailureCause(result);
     EXPECT_TRUE(rig.FlashHoldsExactlyTheImage());
 }
 
@@ -320,7 +320,7 @@ TEST(UpdateAfterAnInterruptedRun, AFlashLeftInWordModeIsUpdatedByTheNextStart) {
     rig.clock.AdvanceUs(1000);
     ASSERT_TRUE(rig.chip->Flash().InAaiMode());
     const flash::UpdateResult result = rig.RunStart();
-    EXPECT_TRUE(result.succeeded) << flash::UpdateFailureSummary(result);
+    EXPECT_TRUE(result.succeeded) << flash::FailureCause(result);
     EXPECT_TRUE(rig.FlashHoldsExactlyTheImage());
 }
 
