@@ -151,3 +151,33 @@ TEST(CliFileCheck, AFileLargerThanTheFlashIsRefusedWithNothingErased) {
 
 }  // namespace
 }  // namespace cli_test
+
+namespace cli_test {
+namespace {
+
+// The engine stops answering during the identification: nothing was erased,
+// so the message says the device keeps its firmware and advises no rerun
+// through ISP mode.
+TEST(CliStopBeforeErase, SaysTheDeviceKeepsItsFirmware) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x1000, 0x36);
+    InProcessTool tool;
+    const auto chip = tool.Plug(0, "1-2");
+    sim::FaultPlan plan;
+    plan.neverReadyAtRequest = 4;
+    tool.bus.SetFaultPlan(plan);
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--json"}), 1);
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result) << tool.out;
+    EXPECT_EQ(result->at("step"), "identification");
+    const std::string& message = result->at("message");
+    EXPECT_TRUE(message.starts_with("Stopped: flash not identified")) << message;
+    EXPECT_TRUE(
+        message.ends_with("; nothing was changed. Unplug the device, plug it in again and "
+                          "run the same command."))
+        << message;
+    EXPECT_EQ(message.find("ISP mode"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace cli_test
