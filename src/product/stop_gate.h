@@ -33,6 +33,7 @@ public:
     usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
                             std::span<const std::uint8_t> input,
                             std::span<std::uint8_t> output) override;
+    bool ReportsExactLength() const override { return inner_.ReportsExactLength(); }
 
 private:
     void NoteErase(std::uint32_t controlCode, std::span<const std::uint8_t> input,

@@ -75,6 +75,11 @@ public:
     virtual IoResult IoControl(HandleId handle, std::uint32_t controlCode,
                                std::span<const std::uint8_t> input,
                                std::span<std::uint8_t> output) = 0;
+
+    // Whether IoControl's byte count is the transfer's real length, so that a
+    // short IN answer can be failed. libusb's is; a Windows driver's is not to
+    // be trusted (an audio driver may not fill it in at all).
+    virtual bool ReportsExactLength() const { return true; }
 };
 
 // Move-only owner of one open backend handle; closes it on destruction.

@@ -49,6 +49,7 @@ public:
     usb::IoResult IoControl(HandleId handle, std::uint32_t controlCode,
                             std::span<const std::uint8_t> input,
                             std::span<std::uint8_t> output) override;
+    bool ReportsExactLength() const override { return false; }
 
     // IoControl with the full outcome.
     ControlOutcome Control(HandleId handle, std::uint32_t controlCode,

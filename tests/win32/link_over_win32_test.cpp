@@ -8,6 +8,7 @@
 #include "backend_rig.h"
 #include "sim/virtual_clock.h"
 #include "usb/quorvex_usb.h"
+#include "usb/request_trace.h"
 #include "usb/transport_blocks.h"
 
 namespace win32_test {
@@ -108,6 +109,29 @@ TEST_F(LinkOverWin32, AVendorPathRequestUsesTheCallersBufferForTheData) {
                      "overlapped=null"}));
     link.CloseDevice();
     EXPECT_EQ(windows.OpenFiles(), 0);
+}
+
+// A Windows driver's byte count is only its word (an audio driver may leave
+// it unset): a short count does not fail the request, and the trace says so.
+TEST_F(LinkOverWin32, AShortCountFromTheDriverIsTracedNotFailed) {
+    windows.AddInterface(usb::kAudioDriverInterfaceClass, ProductPath("1-1"));
+    LookFor(true, "vid_2fc6&pid_f066");
+    ASSERT_TRUE(link.FindDevice());
+    ASSERT_TRUE(link.OpenDevice());
+    windows.SetDriver([](FakeWindows::IoCall& call) {
+        call.output[0] = 0x5C;
+        call.returned = 0;
+        return true;
+    });
+    usb::MemoryTrace trace;
+    link.SetTrace(&trace);
+    std::uint8_t value = 0;
+    EXPECT_TRUE(link.VendorRequest(0xC3, 0x01, 0, 0x0020, &value, 1));
+    EXPECT_EQ(value, 0x5C);
+    EXPECT_EQ(trace.Lines(), (Lines{"note: the driver reported 0 of 1 bytes; the request stands",
+                                    "c3 01 0000 0020 1 5c ok"}));
+    link.SetTrace(nullptr);
+    link.CloseDevice();
 }
 
 }  // namespace
