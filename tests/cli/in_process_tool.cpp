@@ -44,4 +44,15 @@ int InProcessTool::Run(const std::vector<std::string>& args, const std::string& 
     return code;
 }
 
+int InProcessTool::RunOnItsOwn(const std::vector<std::string>& args) {
+    std::ostringstream outStream;
+    std::ostringstream errStream;
+    std::istringstream inStream;
+    cli::Environment environment{outStream, errStream, inStream, clock, false, false, nullptr, {}};
+    const int code = cli::Run(args, environment);
+    out = outStream.str();
+    err = errStream.str();
+    return code;
+}
+
 }  // namespace cli_test

@@ -48,6 +48,9 @@ public:
                                        sim::FlashModel model = sim::FlashModel::Sst25vf016b);
     int Run(const std::vector<std::string>& args, const std::string& input = "",
             bool inIsTerminal = false);
+    // As the executable runs: the backend (a simulated product, its state file
+    // and clock) comes from the options, not from `bus`.
+    int RunOnItsOwn(const std::vector<std::string>& args);
 
     sim::VirtualClock clock;
     sim::SimBackend bus{clock};

@@ -66,7 +66,7 @@ void ExpectEveryInterruptionRecovered(
     const std::vector<std::uint64_t> points = InterruptionPoints(map);
     ASSERT_EQ(points.size(), 30u);
     for (const std::uint64_t request : points)
-        EXPECT_TRUE(recovers(request)) << "power lost at request " << request;
+        EXPECT_TRUE(recovers(request)) << "cut at request " << request;
 }
 
 }  // namespace test_support
