@@ -20,9 +20,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Self-contained programs: the C++ runtime, libgcc and winpthreads linked in,
-# so an .exe runs on a bare Windows and under Wine without DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# How the programs get the C++ runtime (linked in, or the DLLs beside them)
+# depends on whether the build has a Qt for Windows: the top-level
+# CMakeLists.txt decides.
 
 # Debian's wine64 keeps its loader off the PATH, in /usr/lib/wine.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -12,7 +12,8 @@
 #   ci        the CI's other checks: Clang, its sanitizer and libFuzzer
 #             runtimes (Debian ships them in libclang-rt-14-dev, not in
 #             libfuzzer-14-dev), clang-tidy, clang-format, ccache
-#   windows   the mingw-w64 cross build and Wine to run it
+#   windows   the mingw-w64 cross build, Wine to run it, and the host tools
+#             (moc, rcc, uic) for the window's Windows build
 set -euo pipefail
 
 declare -A lists=(
@@ -21,7 +22,7 @@ declare -A lists=(
             xvfb xauth dbus-daemon python3-dbusmock"
     [package]="dpkg-dev desktop-file-utils appstream lintian man-db"
     [ci]="clang libclang-rt-14-dev clang-tidy clang-format ccache"
-    [windows]="g++-mingw-w64-x86-64-posix wine64 googletest"
+    [windows]="g++-mingw-w64-x86-64-posix wine64 googletest qt6-base-dev-tools"
 )
 
 purposes=("$@")

@@ -35,6 +35,19 @@ QStringList UpdateFileFolders(const QString& secondFolder) {
     return folders;
 }
 
+namespace {
+
+// A file name as the file system keeps it: UTF-16 on Windows, bytes in the
+// local encoding elsewhere. One of the two is this platform's.
+[[maybe_unused]] QString FromNative(const std::wstring& name) {
+    return QString::fromStdWString(name);
+}
+[[maybe_unused]] QString FromNative(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+}  // namespace
+
 std::vector<RecoveryFile> FindRecoveryFiles(const QStringList& folders) {
     std::vector<RecoveryFile> files;
     for (std::size_t row = 0; row < product::kProductCount; ++row) {
@@ -43,8 +56,7 @@ std::vector<RecoveryFile> FindRecoveryFiles(const QStringList& folders) {
                                                        product::productTable[row]);
             if (found) {
                 files.push_back(
-                    {QDir(folder).absoluteFilePath(QFile::decodeName(found->filename().c_str())),
-                     row});
+                    {QDir(folder).absoluteFilePath(FromNative(found->filename().native())), row});
                 break;
             }
         }

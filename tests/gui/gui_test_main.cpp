@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstdlib>
+#include <QtGlobal>
 
 // The GUI suites need a QApplication; without a display they run offscreen.
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -72,8 +72,9 @@ TEST(Recovery, AFailedRunKeepsItsTextAndTheWaitingChipIsOfferedTheSameFile) {
     run.Start()->click();
     ASSERT_EQ(run.boxes.Texts().size(), 2);
     EXPECT_TRUE(run.boxes.Texts()[1].endsWith(
-        "\n\nFile: " + QDir::toNativeSeparators(QDir(run.rig.WorkDir()).canonicalPath()) +
-        "/PaleReed_f066.hex\nProduct: Pale Reed F066"))
+        "\n\nFile: " +
+        QDir::toNativeSeparators(QDir(run.rig.WorkDir()).canonicalPath() + "/PaleReed_f066.hex") +
+        "\nProduct: Pale Reed F066"))
         << run.boxes.Texts()[1].toStdString();
     EXPECT_TRUE(run.FlashHoldsImage());
     EXPECT_EQ(run.Status()->text(), "Firmware update success!");

@@ -74,6 +74,26 @@ struct Update {
         Start()->click();
     }
     QLabel* Status() const { return rig->Find<QLabel>("lblISPProcStatus"); }
+    // Presses "Start", confirms, and clicks "Stop" once the status line shows
+    // `text`, answering the question with `answer`. True when it was clicked.
+    bool StartAndStopAt(const QString& text, QMessageBox::StandardButton answer) {
+        bool clicked = false;
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (clicked || Status()->text() != text)
+                return;
+            clicked = true;
+            boxes.Answer(answer);
+            Start()->click();
+        });
+        // Running already while the warning is open: a timer started only after
+        // it would first fire at the run's second pump on Windows.
+        poll.start();
+        boxes.Answer(QMessageBox::Ok);
+        Start()->click();
+        return clicked;
+    }
     bool FlashHoldsImage() const {
         const auto flash = chip->Flash().Contents();
         return std::equal(image.begin(), image.end(), flash.begin());
@@ -188,10 +208,7 @@ TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
 TEST(StartUpdateStop, BeforeTheEraseTheProductKeepsItsFirmware) {
     Update run(sim::FlashModel::W25q80, 0x2000);
     run.rig->trace.Clear();
-    run.StartAndDuringRun([&] {
-        run.boxes.Answer(QMessageBox::Yes);
-        run.Start()->click();
-    });
+    ASSERT_TRUE(run.StartAndStopAt("Enter ISP Mode", QMessageBox::Yes));
     EXPECT_EQ(run.boxes.Titles(), (QStringList{"Warning", "Stop"}));
     EXPECT_EQ(run.boxes.Defaults().value(1), QMessageBox::No) << "Enter continues";
     EXPECT_EQ(run.Status()->text(),
@@ -209,26 +226,13 @@ TEST(StartUpdateStop, BeforeTheEraseTheProductKeepsItsFirmware) {
 // firmware again.
 TEST(StartUpdateStop, AfterTheEraseTheChipWaitsAndStartFinishesIt) {
     Update run(sim::FlashModel::W25q80, 0x2000);
-    bool asked = false;
-    QTimer poll;
-    poll.setInterval(0);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (asked || run.Status()->text() != "Start Programming")
-            return;
-        asked = true;
-        run.boxes.Answer(QMessageBox::Yes);
-        run.Start()->click();
-    });
-    run.boxes.Answer(QMessageBox::Ok, [&] { poll.start(); });
-    run.Start()->click();
-    ASSERT_TRUE(asked);
+    ASSERT_TRUE(run.StartAndStopAt("Start Programming", QMessageBox::Yes));
     EXPECT_EQ(run.Status()->text(),
               "Abort Firmware update process\nThe flash was erased: the device waits in ISP mode "
               "for its firmware. Keep it connected and press \"Start\" to write it again.");
     EXPECT_TRUE(run.chip->InIspMode());
     EXPECT_FALSE(run.FlashHoldsImage());
 
-    poll.stop();
     run.boxes.Answer(QMessageBox::Ok);
     run.Start()->click();
     EXPECT_EQ(run.Status()->text(), "Firmware update success!");
