@@ -29,8 +29,8 @@ std::string KiB(std::uint64_t bytes) {
 
 }  // namespace
 
-bool IdentifyFlash(usb::QuorvexUsb& link, FlashState& state) {
-    const bool ok = chip::FlashReadId(link, state.chipId);
+bool IdentifyFlash(usb::QuorvexUsb& link, FlashState& state, std::string* why) {
+    const bool ok = chip::FlashReadId(link, state.chipId, why);
     state.profile = ProfileFor(state.chipId);
     return ok;
 }
@@ -40,12 +40,12 @@ std::optional<FailurePoint> PrepareFlash(usb::QuorvexUsb& link, FlashState& stat
     // FF FF FF, as if there were no flash at all.
     const bool idle = WaitForEarlierErase(link);
     chip::FlashWriteDisable(link);
+    std::string why;
     // A read that fails names the link or the engine, which then also
     // explains a status that never came clear.
-    if (!IdentifyFlash(link, state)) {
-        return FailurePoint{std::nullopt, "flash not identified (the identification read failed: " +
-                                              link.LastRequestError() + ")"};
-    }
+    if (!IdentifyFlash(link, state, &why))
+        return FailurePoint{std::nullopt,
+                            "flash not identified (the identification read failed: " + why + ")"};
     if (!idle) {
         return FailurePoint{std::nullopt, "the flash stayed busy for " +
                                               std::to_string(kSlowestChipEraseMs / kMsPerS) +

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chip/registers.h"
 #include "fake_flash_rig.h"
 #include "flash/flash_state.h"
 #include "progress_recorder.h"
@@ -111,6 +112,22 @@ TEST_F(SimpleUpdate, AFlashThatStaysBusyStopsTheRunBeforeAnythingIsErased) {
     EXPECT_EQ(recorder.Last("panel"),
               "Stopped: the flash stayed busy for 6 s, longer than a whole-chip erase takes; "
               "nothing was changed");
+}
+
+// The link keeps the error of the last request that failed, whichever it
+// was; an engine that never has the ID ready fails no request, and the cause
+// must say so rather than repeat an older error.
+TEST_F(SimpleUpdate, AFailedIdentificationGivesItsOwnCause) {
+    ASSERT_FALSE(chip::FlashReady(rig.Link()));  // sent before the device is open
+    ASSERT_EQ(rig.Link().LastRequestError(), "no open handle");
+    std::vector<std::uint8_t> ready = {0x01};  // the status read before the ID read
+    ready.insert(ready.end(), 100, 0x00);
+    rig.QueueReady(ready);
+    const flash::UpdateResult result = Run();
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Identify);
+    EXPECT_EQ(result.failure.cause,
+              "flash not identified (the identification read failed: the reply was not ready "
+              "after 100 checks)");
 }
 
 // The write-protect pin held: the status write does not take, and the erase
