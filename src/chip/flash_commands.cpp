@@ -1,6 +1,8 @@
 #include "chip/flash_commands.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "chip/registers.h"
 #include "chip/request_codes.h"
@@ -39,14 +41,41 @@ bool SendInstruction(usb::QuorvexUsb& link, std::uint16_t index, std::span<std::
                               static_cast<std::uint32_t>(bytes.size()));
 }
 
-bool PollReady(usb::QuorvexUsb& link, int polls, std::uint32_t pauseMs) {
+// True once the engine has the reply ready. Otherwise `why` says what the
+// last query met, taken there and then: its request's own error, or an
+// engine that kept answering "not ready" (which fails no request, so the
+// link's last error would then be some earlier request's).
+bool PollReady(usb::QuorvexUsb& link, int polls, std::uint32_t pauseMs, std::string& why) {
+    std::optional<bool> ready;
     for (int i = 0; i < polls; ++i) {
-        if (FlashReady(link))
+        ready = FlashReadyFlag(link);
+        if (ready.value_or(false))
             return true;
         if (pauseMs != 0)
             link.SleepMs(pauseMs);
     }
+    // No request went out after the last query, so a failed one's error is still its own.
+    why = ready ? "the reply was not ready after " + std::to_string(polls) + " checks"
+                : link.LastRequestError();
     return false;
+}
+
+bool PollReady(usb::QuorvexUsb& link, int polls, std::uint32_t pauseMs) {
+    std::string unused;
+    return PollReady(link, polls, pauseMs, unused);
+}
+
+// Empty when the ID arrived in `chipId`; otherwise why not.
+std::optional<std::string> ReadIdInto(usb::QuorvexUsb& link, ChipIdBytes& chipId) {
+    // As for the status: a lost instruction leaves an earlier reply behind.
+    if (!FlashCommand(link, kFlashReadId, kIdReplyCount))
+        return link.LastRequestError();
+    std::string notReady;
+    if (!PollReady(link, kIdReadyPolls, 0, notReady))
+        return notReady;
+    if (!FlashFetch(link, kIdReplyCount, chipId.data()))
+        return link.LastRequestError();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -113,13 +142,11 @@ std::uint8_t FlashReadStatus(usb::QuorvexUsb& link) {
     return status;
 }
 
-bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId) {
-    // As for the status: a lost instruction leaves an earlier reply behind.
-    if (!FlashCommand(link, kFlashReadId, kIdReplyCount))
-        return false;
-    if (!PollReady(link, kIdReadyPolls, 0))
-        return false;
-    return FlashFetch(link, kIdReplyCount, chipId.data());
+bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId, std::string* why) {
+    const std::optional<std::string> failure = ReadIdInto(link, chipId);
+    if (failure && why != nullptr)
+        *why = *failure;
+    return !failure;
 }
 
 bool FlashReadBlock(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,

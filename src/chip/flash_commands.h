@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace usb {
 class QuorvexUsb;
@@ -39,8 +40,9 @@ bool FlashWriteStatus(usb::QuorvexUsb& link, std::uint8_t value);
 std::uint8_t FlashReadStatus(usb::QuorvexUsb& link);
 
 // Fills `chipId` on success; on failure (the read instruction included) it
-// keeps its previous content.
-bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId);
+// keeps its previous content, and `why`, when given, says what failed as it
+// failed: the failing request's own error, or a reply that was never ready.
+bool FlashReadId(usb::QuorvexUsb& link, ChipIdBytes& chipId, std::string* why = nullptr);
 
 // Reads `length` (1..255) bytes at `address`.
 bool FlashReadBlock(usb::QuorvexUsb& link, std::uint32_t address, std::uint16_t length,

@@ -38,8 +38,14 @@ bool IspMode(usb::QuorvexUsb& link, bool enter) {
 }
 
 bool FlashReady(usb::QuorvexUsb& link) {
+    return FlashReadyFlag(link).value_or(false);
+}
+
+std::optional<bool> FlashReadyFlag(usb::QuorvexUsb& link) {
     std::uint8_t ready = 0;
-    return link.VendorRequest(kTypeIn, kRequestFlashReady, 0, 0, &ready, 1) && ready != 0;
+    if (!link.VendorRequest(kTypeIn, kRequestFlashReady, 0, 0, &ready, 1))
+        return std::nullopt;
+    return ready != 0;
 }
 
 bool I2cPrepare(usb::QuorvexUsb& link) {

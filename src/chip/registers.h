@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace usb {
 class QuorvexUsb;
@@ -23,6 +24,9 @@ bool IspMode(usb::QuorvexUsb& link, bool enter);
 // True when the pass-through engine has carried out the last instruction.
 // A failed query counts as not ready.
 bool FlashReady(usb::QuorvexUsb& link);
+// The same query for a caller that says why it gave up: the engine's flag,
+// or nothing when the query itself failed.
+std::optional<bool> FlashReadyFlag(usb::QuorvexUsb& link);
 
 // Selects bank 14 and sets up the I2C master for the I2C page.
 bool I2cPrepare(usb::QuorvexUsb& link);

@@ -6,6 +6,7 @@
 #include "flash/flash_capacity.h"
 #include "flash/flash_profile.h"
 #include "flash/flash_state.h"
+#include "flash/flash_status.h"
 #include "flash/flash_texts.h"
 #include "usb/quorvex_usb.h"
 
@@ -14,6 +15,7 @@ namespace flash {
 namespace {
 
 constexpr std::uint64_t kBytesPerKiB = 1024;
+constexpr std::uint32_t kMsPerS = 1000;
 
 bool AllBytesAre(const chip::ChipIdBytes& id, std::uint8_t value) {
     return id[0] == value && id[1] == value && id[2] == value;
@@ -27,17 +29,27 @@ std::string KiB(std::uint64_t bytes) {
 
 }  // namespace
 
-bool IdentifyFlash(usb::QuorvexUsb& link, FlashState& state) {
-    const bool ok = chip::FlashReadId(link, state.chipId);
+bool IdentifyFlash(usb::QuorvexUsb& link, FlashState& state, std::string* why) {
+    const bool ok = chip::FlashReadId(link, state.chipId, why);
     state.profile = ProfileFor(state.chipId);
     return ok;
 }
 
 std::optional<FailurePoint> PrepareFlash(usb::QuorvexUsb& link, FlashState& state) {
+    // A busy part would drop the write disable and answer the ID read with
+    // FF FF FF, as if there were no flash at all.
+    const bool idle = WaitForEarlierErase(link);
     chip::FlashWriteDisable(link);
-    if (!IdentifyFlash(link, state)) {
-        return FailurePoint{std::nullopt, "flash not identified (the identification read failed: " +
-                                              link.LastRequestError() + ")"};
+    std::string why;
+    // A read that fails names the link or the engine, which then also
+    // explains a status that never came clear.
+    if (!IdentifyFlash(link, state, &why))
+        return FailurePoint{std::nullopt,
+                            "flash not identified (the identification read failed: " + why + ")"};
+    if (!idle) {
+        return FailurePoint{std::nullopt, "the flash stayed busy for " +
+                                              std::to_string(kSlowestChipEraseMs / kMsPerS) +
+                                              " s, longer than a whole-chip erase takes"};
     }
     const chip::ChipIdBytes& id = state.chipId;
     if (AllBytesAre(id, 0xFF) || AllBytesAre(id, 0x00)) {

@@ -43,6 +43,12 @@ bool WaitWhileFlashBusy(usb::QuorvexUsb& link) {
     return ReadIdleStatus(link, kWhileBusyReads, kWhileBusyPauseMs).has_value();
 }
 
+bool WaitForEarlierErase(usb::QuorvexUsb& link) {
+    // One read more than the pauses, so that the last comes after the whole time.
+    constexpr int kReads = static_cast<int>(kSlowestChipEraseMs / kWhileBusyPauseMs) + 1;
+    return ReadIdleStatus(link, kReads, kWhileBusyPauseMs).has_value();
+}
+
 std::optional<FailurePoint> ClearStatusRegister(usb::QuorvexUsb& link) {
     chip::FlashReadStatus(link);  // the byte is not used; the read is part of the sequence
     // Both requests go out even when the first failed, as the sequence has them.

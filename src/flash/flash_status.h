@@ -25,6 +25,16 @@ bool WaitNotBusy(usb::QuorvexUsb& link);
 // Running out is silent for the runs; the result says whether it did.
 bool WaitWhileFlashBusy(usb::QuorvexUsb& link);
 
+// The longest whole-chip erase of the parts we know: the W25Q80's maximum.
+inline constexpr std::uint32_t kSlowestChipEraseMs = 6000;
+
+// Before the identification: a chip erase goes on inside the part after the
+// run that started it was cut off (unplugged, stopped, its replies lost),
+// and meanwhile the part ignores everything but status reads. Status reads
+// 10 ms apart for as long as kSlowestChipEraseMs; true at the first read
+// with the busy bit clear.
+bool WaitForEarlierErase(usb::QuorvexUsb& link);
+
 // The block-protect field of the status register (bits 2 to 5 on every part
 // we know; parts with fewer BP bits read the rest as 0).
 inline constexpr std::uint8_t kBlockProtectBits = 0x3C;

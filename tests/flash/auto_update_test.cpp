@@ -127,7 +127,7 @@ TEST_F(AutoUpdate, ChecksTheImageAsItStandsAfterTheReload) {
 }
 
 TEST_F(AutoUpdate, EraseTimeOutSkipsTheLoopsButProtectsAndLeaves) {
-    std::vector<std::uint8_t> statuses = {0x00, 0x00};
+    std::vector<std::uint8_t> statuses = {0x00, 0x00, 0x00};  // idle, and the status clearing
     statuses.insert(statuses.end(), 1000, 0x01);
     rig.QueueStatus(statuses);
     EXPECT_FALSE(Run());

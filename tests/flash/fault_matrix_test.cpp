@@ -16,7 +16,6 @@
 
 #include "flash/flash_state.h"
 #include "flash/simple_update.h"
-#include "progress_recorder.h"
 #include "sim/fault_names.h"
 #include "sim/flash_model.h"
 #include "sim/sim_chip.h"
@@ -33,12 +32,6 @@ constexpr std::uint64_t kLeastPositions = 24;
 // Far beyond a slow part's whole-chip erase and every poll bound of the tool:
 // a run that takes longer on the virtual clock waits on something that never ends.
 constexpr std::uint64_t kRunBoundUs = 300'000'000;
-
-std::string MatchStringFor(const sim::UsbIdentity& identity) {
-    char text[32];
-    std::snprintf(text, sizeof text, "vid_%04x&pid_%04x", identity.vid, identity.pid);
-    return text;
-}
 
 // The control call at which each step of a clean run begins (the first time
 // the panel shows its text), in order, and the number of calls of the run.
@@ -134,15 +127,7 @@ protected:
         rig.backend.ClearFaultPlan();
         rig.backend.Unplug(SimUpdateRig::kLocation);
         rig.backend.Plug(SimUpdateRig::kLocation, rig.chip);
-        const sim::UsbIdentity found = rig.chip->Identity();
-        usb::QuorvexUsb link{rig.backend, rig.clock};
-        link.SetAudioDriver(found.hasAudioInterface);
-        link.SetMatchString(MatchStringFor(found));
-        EXPECT_TRUE(link.FindDevice()) << MatchStringFor(found);
-        flash::FlashState state;
-        ProgressRecorder recorder;
-        const flash::UpdateResult result =
-            flash::RunSimpleUpdate(link, {rig.buffer, rig.imageLength}, state, recorder, recorder);
+        const flash::UpdateResult result = rig.RunStartAgain();
         EXPECT_TRUE(result.succeeded) << "recovery: " << flash::FailureCause(result);
         const ::testing::AssertionResult image = rig.FlashHoldsExactlyTheImage();
         EXPECT_TRUE(image) << "after the recovery";

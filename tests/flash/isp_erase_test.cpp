@@ -25,7 +25,7 @@ flash::FlashState RangeState(std::uint64_t start, std::uint64_t size) {
 
 TEST(WholeChipErase, SendsWriteEnableEraseAndPollsUntilNotBusy) {
     FakeFlashRig rig;
-    rig.QueueStatus({0x03});
+    rig.QueueStatus({0x00, 0x03});  // idle before the identification, then erasing
     flash::FlashState state;
     ProgressRecorder progress;
     EXPECT_TRUE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
@@ -45,7 +45,9 @@ TEST(WholeChipErase, SendsWriteEnableEraseAndPollsUntilNotBusy) {
 
 TEST(WholeChipErase, DotsGrowEveryTwentyPollsAndStartOverAfterNine) {
     FakeFlashRig rig;
-    rig.QueueStatus(std::vector<std::uint8_t>(219, 0x01));  // poll 219 is the first clear one
+    std::vector<std::uint8_t> statuses = {0x00};  // idle before the identification
+    statuses.insert(statuses.end(), 219, 0x01);   // poll 219 is the first clear one
+    rig.QueueStatus(statuses);
     flash::FlashState state;
     ProgressRecorder progress;
     flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress);
@@ -61,11 +63,12 @@ TEST(WholeChipErase, DotsGrowEveryTwentyPollsAndStartOverAfterNine) {
 
 TEST(WholeChipErase, StuckBusyFlashFailsAfter1000Polls) {
     FakeFlashRig rig;
+    rig.QueueStatus({0x00});  // idle before the identification
     rig.SetStatus(0x01);
     flash::FlashState state;
     ProgressRecorder progress;
     EXPECT_FALSE(flash::EraseFlash(rig.Link(), flash::EraseScope::WholeChip, state, progress));
-    EXPECT_EQ(rig.StatusReads(), 1000);
+    EXPECT_EQ(rig.StatusReads(), 1 + 1000);
     EXPECT_EQ(progress.Last("step"), "Erase Flash Fail");
     EXPECT_TRUE(state.sequenceFailed);
     EXPECT_EQ(rig.Lines().back(), "close");
@@ -90,9 +93,9 @@ TEST(SectorErase, AssignRange32Of32KbErasesEightSectorsEachAfterWriteEnable) {
 
 TEST(SectorErase, TimeOutOnAnEarlierSectorStillFailsTheRange) {
     FakeFlashRig rig;
-    std::vector<std::uint8_t> statuses = {0x00};  // sector 1 done
-    statuses.insert(statuses.end(), 1000, 0x01);  // sector 2 never done
-    rig.QueueStatus(statuses);                    // sectors 3 and 4 done
+    std::vector<std::uint8_t> statuses = {0x00, 0x00};  // idle; sector 1 done
+    statuses.insert(statuses.end(), 1000, 0x01);        // sector 2 never done
+    rig.QueueStatus(statuses);                          // sectors 3 and 4 done
     flash::FlashState state = RangeState(0, 4 * 4096);
     ProgressRecorder progress;
     EXPECT_FALSE(flash::EraseFlash(rig.Link(), flash::EraseScope::AccessRange, state, progress));

@@ -35,8 +35,9 @@ TEST_F(RangeButtons, ProgramReadsTheChipIdBeforeItsFirstPage) {
     EXPECT_EQ(state.profile, (flash::FlashProfile{32, false}));
     const Lines& lines = rig.Lines();
     EXPECT_EQ(lines[0], "open ok");
-    EXPECT_EQ(lines[1], "43 80 0000 0001 1 04 ok");  // the known state first
-    EXPECT_EQ(lines[2], "43 81 0003 0001 1 9f ok");
+    EXPECT_EQ(lines[1], "43 81 0001 0001 1 05 ok");  // the flash not busy first
+    EXPECT_EQ(lines[4], "43 80 0000 0001 1 04 ok");  // then the known state
+    EXPECT_EQ(lines[5], "43 81 0003 0001 1 9f ok");
     EXPECT_EQ(CountStartingWith(lines, "43 80 0000 0001 32 "), 8);
     EXPECT_EQ(lines.back(), "close");
     EXPECT_EQ(recorder.To("step"),

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 
 #include "flash/simple_update.h"
 #include "sim/firmware_layout.h"
 #include "sim/product_factory.h"
 
 namespace flash_test {
+
+std::string MatchStringFor(const sim::UsbIdentity& identity) {
+    char text[32];
+    std::snprintf(text, sizeof text, "vid_%04x&pid_%04x", identity.vid, identity.pid);
+    return text;
+}
 
 SimUpdateRig::SimUpdateRig(sim::FlashModel model, sim::FlashTiming timing) {
     sim::ProductConfig config;
@@ -31,6 +38,18 @@ void SimUpdateRig::LoadImage(std::uint32_t length, std::uint8_t seed) {
 flash::UpdateResult SimUpdateRig::RunStart() {
     state.sequenceFailed = false;
     return flash::RunSimpleUpdate(link, {buffer, imageLength}, state, recorder, recorder);
+}
+
+flash::UpdateResult SimUpdateRig::RunStartAgain() {
+    const sim::UsbIdentity found = chip->Identity();
+    usb::QuorvexUsb again{backend, clock};
+    again.SetAudioDriver(found.hasAudioInterface);
+    again.SetMatchString(MatchStringFor(found));
+    EXPECT_TRUE(again.FindDevice()) << MatchStringFor(found);
+    flash::FlashState freshState;
+    ProgressRecorder freshRecorder;
+    return flash::RunSimpleUpdate(again, {buffer, imageLength}, freshState, freshRecorder,
+                                  freshRecorder);
 }
 
 ::testing::AssertionResult SimUpdateRig::FlashHoldsExactlyTheImage() const {

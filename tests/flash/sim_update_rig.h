@@ -19,6 +19,9 @@
 
 namespace flash_test {
 
+// The interface path part that finds a device by this identity: "vid_2fc6&pid_f066".
+std::string MatchStringFor(const sim::UsbIdentity& identity);
+
 // A simulated product (row 0, old firmware, flash protected) found on the
 // audio-driver path, and the program-wide values a "Start" run needs: the
 // image buffer, the flash state and a recorder for every label.
@@ -32,6 +35,10 @@ public:
     // Loads a firmware image in the chip's boot layout into the buffer.
     void LoadImage(std::uint32_t length, std::uint8_t seed = 0x5C);
     flash::UpdateResult RunStart();
+    // "Start" once more as a new run of the tool would: a new link to
+    // whatever the chip shows itself as now (the product, or the bare chip in
+    // ISP mode), a fresh flash state, the same image.
+    flash::UpdateResult RunStartAgain();
 
     // The flash holds the image and is erased everywhere else.
     ::testing::AssertionResult FlashHoldsExactlyTheImage() const;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chip/registers.h"
 #include "fake_flash_rig.h"
 #include "flash/flash_state.h"
 #include "progress_recorder.h"
@@ -93,11 +94,47 @@ TEST_F(SimpleUpdate, AFlashNotIdentifiedStopsTheRunBeforeAnythingIsErased) {
     EXPECT_EQ(rig.Lines().back(), "close");
 }
 
+// A part still busy (with an erase an interrupted run left running, say)
+// ignores everything but status reads. The run waits for it as long as the
+// slowest whole-chip erase takes and, when it stays busy, stops there.
+TEST_F(SimpleUpdate, AFlashThatStaysBusyStopsTheRunBeforeAnythingIsErased) {
+    rig.SetStatus(0x03);
+    rig.Memory()[0] = 0x12;
+    const flash::UpdateResult result = Run();
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Identify);
+    EXPECT_EQ(result.failure.cause,
+              "the flash stayed busy for 6 s, longer than a whole-chip erase takes");
+    EXPECT_EQ(rig.StatusReads(), 601);
+    EXPECT_EQ(rig.SleptMs(), 601u * 10);
+    EXPECT_EQ(rig.Instructions(), (std::vector<std::vector<std::uint8_t>>{{0x04}}));
+    EXPECT_EQ(rig.Memory()[0], 0x12);
+    EXPECT_EQ(CountStartingWith(rig.Lines(), "43 85"), 1) << "the chip goes back to its firmware";
+    EXPECT_EQ(recorder.Last("panel"),
+              "Stopped: the flash stayed busy for 6 s, longer than a whole-chip erase takes; "
+              "nothing was changed");
+}
+
+// The link keeps the error of the last request that failed, whichever it
+// was; an engine that never has the ID ready fails no request, and the cause
+// must say so rather than repeat an older error.
+TEST_F(SimpleUpdate, AFailedIdentificationGivesItsOwnCause) {
+    ASSERT_FALSE(chip::FlashReady(rig.Link()));  // sent before the device is open
+    ASSERT_EQ(rig.Link().LastRequestError(), "no open handle");
+    std::vector<std::uint8_t> ready = {0x01};  // the status read before the ID read
+    ready.insert(ready.end(), 100, 0x00);
+    rig.QueueReady(ready);
+    const flash::UpdateResult result = Run();
+    EXPECT_EQ(result.failedStep, flash::UpdateStep::Identify);
+    EXPECT_EQ(result.failure.cause,
+              "flash not identified (the identification read failed: the reply was not ready "
+              "after 100 checks)");
+}
+
 // The write-protect pin held: the status write does not take, and the erase
 // would be refused by the part.
 TEST_F(SimpleUpdate, AProtectionThatStaysStopsTheRunBeforeTheErase) {
     rig.SetStatus(0x9C);
-    rig.QueueStatus({0x9C, 0x9C});  // before and after the write of 0x00
+    rig.QueueStatus({0x9C, 0x9C, 0x9C});  // idle; before and after the write of 0x00
     const flash::UpdateResult result = Run();
     EXPECT_EQ(result.failedStep, flash::UpdateStep::ClearStatus);
     EXPECT_EQ(result.failure.cause, "the flash is write-protected");
@@ -138,8 +175,8 @@ TEST_F(SimpleUpdate, ShareOfTheWholeUpdateRisesToOne) {
 }
 
 TEST_F(SimpleUpdate, EraseDotsGoToThePanelLineOnly) {
-    std::vector<std::uint8_t> statuses = {0x00, 0x00};  // the status clearing
-    statuses.insert(statuses.end(), 20, 0x01);          // erase polls 0 to 19 busy
+    std::vector<std::uint8_t> statuses = {0x00, 0x00, 0x00};  // idle, and the status clearing
+    statuses.insert(statuses.end(), 20, 0x01);                // erase polls 0 to 19 busy
     rig.QueueStatus(statuses);
     EXPECT_TRUE(Run().succeeded);
     std::vector<std::string> dots;

@@ -27,8 +27,10 @@ std::string SleepLine(std::uint32_t ms) {
 }
 
 Lines PrepareLines(const std::string& id) {
-    return {InstructionLine({0x04}), "43 81 0003 0001 1 9f ok", "c3 83 0000 0000 1 01 ok",
-            "c3 82 0000 0000 3 " + id + " ok"};
+    Lines lines = StatusReadLines(0x00);
+    Append(lines, {InstructionLine({0x04}), "43 81 0003 0001 1 9f ok", "c3 83 0000 0000 1 01 ok",
+                   "c3 82 0000 0000 3 " + id + " ok"});
+    return lines;
 }
 
 Lines IspEnterLines() {

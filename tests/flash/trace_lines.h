@@ -24,8 +24,9 @@ Lines StatusReadLines(std::uint8_t status);
 Lines BlockReadLines(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
 std::string SleepLine(std::uint32_t ms);
 Lines IspEnterLines();
-// The write disable and the chip-ID read every sequence starts with, the
-// engine answering at once with `id` (lower-case hex, e.g. "ef4014").
+// The status read, the write disable and the chip-ID read every sequence
+// starts with, the flash idle and the engine answering at once with `id`
+// (lower-case hex, e.g. "ef4014").
 Lines PrepareLines(const std::string& id = "ef4014");
 Lines IspLeaveLines();
 

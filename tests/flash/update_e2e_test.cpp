@@ -128,6 +128,7 @@ TEST_P(UpdateSucceeds, RequestsFollowTheOneButtonOrder) {
     EXPECT_EQ(RunShape(rig.trace.Lines(), programming),
               (std::vector<std::string>{"open ok",
                                         "isp enter",
+                                        "poll",
                                         "write disable",
                                         "read id",
                                         "poll",

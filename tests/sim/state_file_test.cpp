@@ -128,6 +128,34 @@ TEST_F(StateFileTest, NonVolatileStatusBitsSurviveAPowerCycle) {
     EXPECT_EQ(second.chip->Identity(), sim::ProductIdentity(0)) << "its firmware is intact";
 }
 
+// An update cut off in its chip erase: the part goes on erasing, so the next
+// run meets it busy for the rest of the erase, not idle.
+TEST_F(StateFileTest, AChipEraseStillRunningGoesOnInTheNextRun) {
+    constexpr std::uint32_t kCutAfterMs = 500;
+    constexpr std::uint64_t kSlackUs = 10'000;
+    const std::uint64_t restUs =
+        sim::DatasheetFor(sim::FlashModel::W25q80).chipEraseUs - kCutAfterMs * 1000;
+    std::string error;
+    {
+        SimRig first(sim_test::W25Product());
+        ASSERT_TRUE(first.Connect());
+        ASSERT_TRUE(first.EnterIsp());
+        ASSERT_TRUE(first.WriteEnable());
+        ASSERT_TRUE(first.Instruction({chip::kFlashWriteStatus, 0x00}));
+        ASSERT_TRUE(first.WaitNotBusy());
+        ASSERT_TRUE(first.WriteEnable());
+        ASSERT_TRUE(first.Instruction({chip::kFlashChipErase}));
+        first.clock.SleepMs(kCutAfterMs);
+        ASSERT_TRUE(sim::SaveProductState(*first.chip, Path(), error)) << error;
+    }
+    sim::ProductConfig config = sim_test::W25Product();
+    config.stateFile = Path();
+    SimRig second(config);
+    const std::uint64_t loaded = second.clock.NowUs();
+    EXPECT_TRUE(second.chip->Flash().IsBusy(loaded + restUs - kSlackUs));
+    EXPECT_FALSE(second.chip->Flash().IsBusy(loaded + restUs + kSlackUs));
+}
+
 TEST_F(StateFileTest, FileIsAVersionedHeaderThenTheRawFlashThenTheRegisters) {
     std::string error;
     SimRig rig(sim_test::W25Product());
