@@ -26,7 +26,8 @@ std::string HelpText() {
                "  --yes, -y            update: do not ask for confirmation\n"
                "  --length N           read: bytes to read (default 262144; 0x prefix for hex)\n"
                "  --json               one JSON object per line on stdout, ending with a result\n"
-               "  --trace FILE         write every device request to FILE\n") +
+               "  --trace FILE         write every device request to FILE; a FILE that cannot\n"
+               "                       be written is refused before anything is sent\n") +
            product::BackendOptionsHelp() +
            "  --help, -h           show this help and exit\n"
            "  --version, -V        show the version and exit\n"
