@@ -41,9 +41,10 @@ std::string HelpText() {
            "  3  no device, an unknown --device, or several devices without --device\n"
            "  4  the file was refused (missing, unreadable or not a valid image)\n"
            "  5  permission denied: the message says what gives access\n"
-           "  6  interrupted (Ctrl-C) or not confirmed\n"
+           "  6  interrupted (Ctrl-C, SIGTERM, SIGHUP) or not confirmed\n"
            "\n"
            "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
+           "SIGTERM, or SIGHUP from a closed terminal, stops at the next request at once.\n"
            "A device stopped after the erase waits in ISP mode for a new update.\n";
 }
 
