@@ -1,7 +1,6 @@
 #include "app/launch_options.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <array>
@@ -9,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "usb/request_trace.h"
 #include "version/version.h"
 
 namespace app {
@@ -84,14 +84,37 @@ bool TakeDeviceOptions(const QStringList& arguments, product::BackendOptions& ba
     return true;
 }
 
-// Opening for append creates the file but keeps an existing one intact until
-// the run really starts; it fails for a missing folder, a folder in the way or
-// a read-only place, which is what a user needs to hear about now.
+// "--trace --engineering" is a forgotten file name; Qt's parser would take
+// the next argument whatever it is and create a trace under the option's
+// name. Read before the other options are taken apart, so that
+// "--trace --simulate" is told the same.
+bool TraceNamesAFile(const QStringList& arguments, QString& error) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        const bool empty = argument == QLatin1String("--trace=");
+        const bool missing =
+            argument == QLatin1String("--trace") &&
+            (i + 1 == arguments.size() ||
+             (arguments[i + 1].size() > 1 && arguments[i + 1].startsWith(QLatin1Char('-'))));
+        if (empty || missing) {
+            error = QStringLiteral("--trace needs a file name");
+            return false;
+        }
+    }
+    return true;
+}
+
+// The trace the session opens later, opened and written once now: a missing
+// folder, a folder in the way, a read-only file or a device that takes no
+// data (/dev/full) is what a user needs to hear about before the window.
 bool CheckTraceFile(const QString& path, QString& error) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const usb::FileTrace trace(path.toStdString(), TraceFirstLine());
+    if (trace.Error().empty())
         return true;
-    error = QStringLiteral("cannot write the trace file '%1': %2").arg(path, file.errorString());
+    error = QStringLiteral("cannot write the trace file '%1': %2")
+                .arg(path, QString::fromLocal8Bit(trace.Error().c_str()));
     return false;
 }
 
@@ -128,7 +151,8 @@ LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
     }
     LaunchRequest request;
     QStringList rest;
-    if (!TakeDeviceOptions(arguments, request.options.backend, rest, request.error) ||
+    if (!TraceNamesAFile(arguments, request.error) ||
+        !TakeDeviceOptions(arguments, request.options.backend, rest, request.error) ||
         !parser.parse(rest)) {
         request.action = LaunchRequest::Action::Refuse;
         if (request.error.isEmpty())
@@ -161,6 +185,10 @@ QString LaunchUsage() {
         "\nExit status: 0 when the window was closed (or after --help, --version),\n"
         "1 when the tool could not start, 2 for a bad option or value.\n");
     return text;
+}
+
+std::string TraceFirstLine() {
+    return std::string(kProgram) + " " + version::kVersion;
 }
 
 QString LaunchVersion() {

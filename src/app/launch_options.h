@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+
 #include "product/backend_options.h"
 
 namespace app {
@@ -26,8 +28,12 @@ struct LaunchRequest {
 
 // Reads the command line (arguments[0] is the program). A trace file that
 // cannot be written is refused here, so a run never starts without the trace
-// that was asked for.
+// that was asked for; for that the file is created and its first line
+// written.
 LaunchRequest ParseLaunchOptions(const QStringList& arguments);
+
+// The first line of a --trace file: the program and its version.
+std::string TraceFirstLine();
 
 // The text of --help and of --version.
 QString LaunchUsage();

@@ -9,9 +9,13 @@ namespace app {
 
 ToolSession::ToolSession(const LaunchOptions& options) {
     if (!options.traceFile.isEmpty()) {
-        trace_ = std::make_unique<usb::FileTrace>(options.traceFile.toStdString());
-        if (!trace_->IsOpen())
-            throw std::runtime_error("The trace file could not be opened.");
+        trace_ =
+            std::make_unique<usb::FileTrace>(options.traceFile.toStdString(), TraceFirstLine());
+        // The options were checked by opening the same file; it can still
+        // have gone since, and then it is the options' fault all the same.
+        if (!trace_->Error().empty())
+            throw LaunchUsageError("cannot write the trace file '" +
+                                   options.traceFile.toStdString() + "': " + trace_->Error());
     }
     start_ = product::MakeBackend(options.backend, steadyClock_, trace_.get());
     if (!start_.backend) {

@@ -77,6 +77,20 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
     return true;
 }
 
+bool LooksLikeOption(std::string_view arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// "--trace --simulate" is a forgotten file name, not a trace file to create
+// under the name of an option (which would then be missing as well).
+bool TraceNamesAFile(std::string_view name, const std::optional<std::string>& value,
+                     std::string& error) {
+    if (name != "--trace" || (value && !value->empty()))
+        return true;
+    error = "--trace needs a file name";
+    return false;
+}
+
 // One argument that starts with '-': the tool's own option or a backend
 // option, with its value attached ("--x=v") or, where allowed, following.
 bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options,
@@ -89,8 +103,11 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions
         value = arg.substr(equals + 1);
     const bool valueFollows = OwnOption(name) == Own::Value ||
                               product::BackendOptionValue(name) == product::OptionValue::Required;
-    if (!value && valueFollows && i + 1 < args.size())
+    if (!value && valueFollows && i + 1 < args.size() &&
+        !(name == "--trace" && LooksLikeOption(args[i + 1])))
         value = args[++i];
+    if (!TraceNamesAFile(name, value, error))
+        return false;
     if (const auto own = OwnOption(name)) {
         if (*own == Own::Value && !value) {
             error = name + " needs a value";
@@ -158,7 +175,7 @@ std::optional<CliOptions> ParseCli(const std::vector<std::string>& args, std::st
         const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+        } else if (!optionsEnded && LooksLikeOption(arg)) {
             if (!TakeOption(args, i, options, error))
                 return std::nullopt;
         } else {

@@ -10,7 +10,7 @@ enum ExitCode : int {
     kExitNoDevice = 3,      // no device, an unknown --device, or several without --device
     kExitFileRefused = 4,   // the file is missing, unreadable or not a loadable image
     kExitPermission = 5,    // a device the user may not open (no access rule installed)
-    kExitInterrupted = 6,   // Ctrl-C, or the update was not confirmed
+    kExitInterrupted = 6,   // Ctrl-C, SIGTERM or SIGHUP, or the update was not confirmed
     kExitNotRestarted = 7,  // written and verified, but the product did not come back
 };
 

@@ -28,7 +28,8 @@ std::string HelpText() {
                "                       another product, or it has none\n"
                "  --length N           read: bytes to read (default 262144; 0x prefix for hex)\n"
                "  --json               one JSON object per line on stdout, ending with a result\n"
-               "  --trace FILE         write every device request to FILE\n") +
+               "  --trace FILE         write every device request to FILE; a FILE that cannot\n"
+               "                       be written is refused before anything is sent\n") +
            product::BackendOptionsHelp() +
            "  --help, -h           show this help and exit\n"
            "  --version, -V        show the version and exit\n"
@@ -42,11 +43,12 @@ std::string HelpText() {
            "  3  no device, an unknown --device, or several devices without --device\n"
            "  4  the file was refused (missing, unreadable or not a valid image)\n"
            "  5  permission denied: the message says what gives access\n"
-           "  6  interrupted (Ctrl-C) or not confirmed\n"
+           "  6  interrupted (Ctrl-C, SIGTERM, SIGHUP) or not confirmed\n"
            "  7  written and verified, but the product did not restart: unplug it and plug\n"
            "     it in again\n"
            "\n"
            "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
+           "SIGTERM, or SIGHUP from a closed terminal, stops at the next request at once.\n"
            "A device stopped after the erase waits in ISP mode for a new update.\n";
 }
 

@@ -4,12 +4,14 @@
 
 namespace cli {
 
-// The system's side of Ctrl-C, one source file per system (CMake picks
-// interrupt_handler_posix.cpp or interrupt_handler_win32.cpp): a SIGINT
-// handler on POSIX, a console control handler on Windows. Both call
-// RaiseInterrupt (interrupts.h).
+// The system's side of Ctrl-C and of the requests to end the process, one
+// source file per system (CMake picks interrupt_handler_posix.cpp or
+// interrupt_handler_win32.cpp): signal handlers for SIGINT, SIGTERM and
+// SIGHUP on POSIX, a console control handler on Windows. They call
+// RaiseInterrupt or RaiseEndRequest (interrupts.h).
 
-// Makes Ctrl-C call RaiseInterrupt until RestoreInterruptHandler.
+// Makes Ctrl-C and the requests to end the process call those functions
+// instead of killing the process, until RestoreInterruptHandler.
 void InstallInterruptHandler();
 void RestoreInterruptHandler();
 

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
 
 #include "cli/interrupt_handler.h"
@@ -8,25 +9,41 @@
 namespace cli {
 namespace {
 
-struct sigaction previousAction {};
+// SIGPIPE is ignored rather than handled: see InstallInterruptHandler.
+constexpr std::array<int, 4> kSignals = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+std::array<struct sigaction, kSignals.size()> previousActions{};
 
-void OnSigint(int) {
-    RaiseInterrupt();
+void OnSignal(int number) {
+    if (number == SIGINT)
+        RaiseInterrupt();
+    else
+        RaiseEndRequest(number == SIGHUP ? EndRequest::HangUp : EndRequest::Terminate);
 }
 
 }  // namespace
 
 void InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnSigint;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a Ctrl-C at the confirmation question ends the wait.
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, &previousAction);
+    for (std::size_t i = 0; i < kSignals.size(); ++i) {
+        sigaction(kSignals[i], nullptr, &previousActions[i]);
+        // A signal ignored by whoever started the tool stays ignored: nohup's
+        // SIGHUP must not stop the update it was meant to protect.
+        if (kSignals[i] != SIGINT && previousActions[i].sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        // With the terminal closed, whatever read our output through a pipe
+        // (tee, less) is gone too: the next progress line must fail as a
+        // write, not kill the process before the run has stopped.
+        action.sa_handler = kSignals[i] == SIGPIPE ? SIG_IGN : OnSignal;
+        sigemptyset(&action.sa_mask);
+        // No SA_RESTART: a Ctrl-C at the confirmation question ends the wait.
+        action.sa_flags = 0;
+        sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 void RestoreInterruptHandler() {
-    sigaction(SIGINT, &previousAction, nullptr);
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        sigaction(kSignals[i], &previousActions[i], nullptr);
 }
 
 void SayFromInterrupt(const char* text, std::size_t length) {

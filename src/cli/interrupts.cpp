@@ -15,6 +15,8 @@ constexpr const char kWarning[] =
     "\nStopping the update now may leave the device waiting in ISP mode for its firmware.\n"
     "Press Ctrl-C again to stop.\n";
 constexpr const char kStopping[] = "\nStopping at the next request.\n";
+constexpr const char kEnding[] = "\nAsked to end: stopping at the next request.\n";
+constexpr const char kHungUp[] = "\nThe terminal was closed: stopping at the next request.\n";
 
 }  // namespace
 
@@ -29,6 +31,22 @@ void RaiseInterrupt() {
         SayFromInterrupt(kStopping, sizeof kStopping - 1);
         state->AskStop();
     }
+}
+
+void RaiseEndRequest(EndRequest request) {
+    ++interrupts;
+    product::RunState* state = guardedState.load();
+    if (state == nullptr)
+        return;
+    const bool stopsARun = state->Running() && !state->StopAsked();
+    state->AskStopForGood();
+    if (!stopsARun)
+        return;
+    // Said on standard error, which may be a log even when the terminal is gone.
+    if (request == EndRequest::HangUp)
+        SayFromInterrupt(kHungUp, sizeof kHungUp - 1);
+    else
+        SayFromInterrupt(kEnding, sizeof kEnding - 1);
 }
 
 InterruptGuard::InterruptGuard(product::RunState& state) {

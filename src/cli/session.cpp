@@ -6,6 +6,7 @@
 #include "product/backend_factory.h"
 #include "product/detection.h"
 #include "product/device_listing.h"
+#include "version/version.h"
 
 namespace cli {
 namespace {
@@ -36,9 +37,11 @@ Session::~Session() {
 
 std::optional<Outcome> Session::Start() {
     if (options_.traceFile) {
-        trace_ = std::make_unique<usb::FileTrace>(*options_.traceFile);
-        if (!trace_->IsOpen())
-            return Refusal(kExitUsage, "cannot write the trace file '" + *options_.traceFile + "'");
+        trace_ = std::make_unique<usb::FileTrace>(
+            *options_.traceFile, std::string("palereed-flash ") + PALEREED_VERSION);
+        if (!trace_->Error().empty())
+            return Refusal(kExitUsage, "cannot write the trace file '" + *options_.traceFile +
+                                           "': " + trace_->Error());
     }
     usb::DeviceBackend* backend = env_.backend;
     if (backend == nullptr) {

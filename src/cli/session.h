@@ -30,7 +30,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Opens the trace and the backend; on failure the outcome says why.
+    // Opens the trace and the backend; on failure the outcome says why. A
+    // trace that cannot be written is refused here, before any request.
     std::optional<Outcome> Start();
     // After the command: keeps what must outlive the run (the simulated
     // product's state file); the outcome when that failed.

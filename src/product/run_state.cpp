@@ -13,8 +13,14 @@ RunState::LinkHold::~LinkHold() {
 }
 
 RunState::Run::Run(RunState& state) : state_(state), hold_(state) {
-    if (hold_.Acquired())
-        state_.phase_ = RunPhase::Running;
+    if (!hold_.Acquired())
+        return;
+    state_.phase_ = RunPhase::Running;
+    // Checked after the phase is set, while AskStopForGood sets its flag
+    // before it asks: a request to end the process that races the start is
+    // seen by one of the two.
+    if (state_.stopForGood_)
+        state_.AskStop();
 }
 
 RunState::Run::~Run() {
@@ -32,6 +38,11 @@ void RunState::Run::Finish(bool succeeded) {
 bool RunState::Running() const {
     const RunPhase phase = phase_.load();
     return phase == RunPhase::Running || phase == RunPhase::StopAsked;
+}
+
+void RunState::AskStopForGood() {
+    stopForGood_ = true;
+    AskStop();
 }
 
 void RunState::AskStop() {

@@ -52,12 +52,18 @@ public:
     // Asks a running run to stop at its next request; does nothing otherwise.
     // Safe from a signal handler: the phase is a lock-free atomic.
     void AskStop();
+    // The process is being ended: asks the running run to stop, and every run
+    // started from now on stops before its first request. Safe from a signal
+    // handler, and from another thread (a Windows console handler).
+    void AskStopForGood();
     bool StopAsked() const { return phase_.load() == RunPhase::StopAsked; }
 
 private:
     bool linkHeld_ = false;
     std::atomic<RunPhase> phase_{RunPhase::Idle};
+    std::atomic<bool> stopForGood_{false};
     static_assert(std::atomic<RunPhase>::is_always_lock_free);
+    static_assert(std::atomic<bool>::is_always_lock_free);
 };
 
 }  // namespace product

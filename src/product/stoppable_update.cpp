@@ -20,6 +20,13 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     if (!run.Started())
         return outcome;
     outcome.started = true;
+    if (state.StopAsked()) {
+        // Asked before the first request (the process is being ended between
+        // two devices): the device is left as it was, untouched.
+        outcome.stopped = true;
+        link.CloseDevice();
+        return outcome;
+    }
     gate.ResetRun();
     const std::uint64_t before = gate.RequestsPassed();
     flashState.sequenceFailed = false;

@@ -33,7 +33,8 @@ struct UpdateOutcome {
 // checks. `link` must be built on `gate` (and a GatedClock on it), so that a
 // stop asked through `state` takes effect at the next request. After a stop
 // the chip is sent out of ISP mode only when nothing was erased yet; with an
-// erased flash it stays waiting in ISP mode for a new update.
+// erased flash it stays waiting in ISP mode for a new update. A run that
+// starts already stopped (RunState::AskStopForGood) sends nothing at all.
 UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState& state,
                                  const flash::ImageView& image, flash::FlashState& flashState,
                                  flash::StepReporter& panel, flash::FlashProgress& progress);

@@ -1,6 +1,8 @@
 #include "request_trace.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace usb {
 
@@ -30,11 +32,28 @@ std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, st
     return line;
 }
 
-FileTrace::FileTrace(const std::string& path) : out_(path, std::ios::out | std::ios::trunc) {}
+FileTrace::FileTrace(const std::string& path, std::string_view firstLine)
+    : file_(std::fopen(path.c_str(), "w")) {
+    if (file_ && Write(firstLine))
+        return;
+    // errno is the open's or the write's; a C library that keeps it to
+    // itself still gets a sentence.
+    const int code = errno;
+    error_ = code != 0 ? std::strerror(code) : "the file takes no data";
+    file_.reset();
+}
 
 void FileTrace::Line(std::string_view line) {
-    out_ << line << '\n';
-    out_.flush();
+    // A write that fails in the middle of a run must not end the run: the
+    // device matters more than its trace.
+    if (file_)
+        Write(line);
+}
+
+bool FileTrace::Write(std::string_view line) {
+    errno = 0;
+    return std::fwrite(line.data(), 1, line.size(), file_.get()) == line.size() &&
+           std::fputc('\n', file_.get()) != EOF && std::fflush(file_.get()) == 0;
 }
 
 }  // namespace usb

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,15 +27,27 @@ std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, st
                               std::string_view cause = {});
 
 // Writes the trace to a text file, one line each, flushed as it goes so that
-// a trace survives a crash of the device under test.
+// a trace survives a crash of the device under test. The first line (the
+// program and its version) is written and flushed at once: a target that
+// opens but takes no data (/dev/full, a full disk) is found out before the
+// run sends anything, not after it.
 class FileTrace final : public RequestTrace {
 public:
-    explicit FileTrace(const std::string& path);
-    bool IsOpen() const { return out_.is_open(); }
+    FileTrace(const std::string& path, std::string_view firstLine);
+    // Empty when the first line reached the file; else the system's reason
+    // ("No space left on device"), and nothing more is written.
+    const std::string& Error() const { return error_; }
     void Line(std::string_view line) override;
 
 private:
-    std::ofstream out_;
+    struct Closer {
+        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+    };
+
+    bool Write(std::string_view line);
+
+    std::unique_ptr<std::FILE, Closer> file_;
+    std::string error_;
 };
 
 // Keeps the trace in memory (tests, benchmarks).

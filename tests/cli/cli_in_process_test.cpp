@@ -81,6 +81,45 @@ TEST(CliInProcess, ADeviceTheUserMayNotOpenIsExitFiveNamingTheUdevRule) {
     EXPECT_TRUE(tool.bus.Log().empty());
 }
 
+// A trace that cannot be kept is a usage error before the first request,
+// not a run that goes ahead without the trace that was asked for.
+struct TraceRefusal {
+    const char* name;
+    std::vector<std::string> trace;
+    const char* line;
+};
+
+void PrintTo(const TraceRefusal& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
+
+class CliTraceRefused : public ::testing::TestWithParam<TraceRefusal> {};
+
+TEST_P(CliTraceRefused, IsExitTwoWithTheReasonBeforeAnyRequest) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x1000, 0x36);
+    InProcessTool tool;
+    tool.Plug(0, "1-2");
+    std::vector<std::string> args = {"update", file, "--yes"};
+    args.insert(args.end(), GetParam().trace.begin(), GetParam().trace.end());
+    EXPECT_EQ(tool.Run(args), 2);
+    EXPECT_EQ(Lines(tool.err), std::vector<std::string>{GetParam().line});
+    EXPECT_EQ(tool.interrupting.Calls(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, CliTraceRefused,
+    ::testing::Values(
+        // Opens, but every write fails: only a written line finds it out.
+        TraceRefusal{"ADeviceThatTakesNoData",
+                     {"--trace", "/dev/full"},
+                     "palereed-flash: cannot write the trace file '/dev/full': No space left on "
+                     "device"},
+        TraceRefusal{"AnOptionForAFileName",
+                     {"--trace", "--simulate"},
+                     "palereed-flash: --trace needs a file name (see --help)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace cli_test
 

@@ -1,8 +1,9 @@
-// Ctrl-C during an update, and the recovery run after it.
+// Ctrl-C, SIGTERM and SIGHUP during an update, and the recovery run after it.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 #include "in_process_tool.h"
 #include "json_fields.h"
@@ -33,6 +34,54 @@ TEST(CliInterrupt, TheFirstCtrlCWarnsTheSecondStopsWithExitSix) {
     EXPECT_EQ((result.out + result.err).find("stopped answering"), std::string::npos)
         << result.out << result.err;
 }
+
+// A supervisor stopping the run (SIGTERM) or a closed terminal (SIGHUP): one
+// signal stops as the second Ctrl-C does, and the run still ends in its own
+// way: result line, exit code and the simulated product kept in its file.
+struct EndSignal {
+    const char* name;
+    int number;
+};
+
+void PrintTo(const EndSignal& signal, std::ostream* out) {
+    *out << signal.name;
+}
+
+class CliEndSignal : public ::testing::TestWithParam<EndSignal> {};
+
+TEST_P(CliEndSignal, StopsAtTheNextRequestSaysTheResultAndKeepsTheState) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x8000, 9);
+    const std::string state = files.dir.PathOf("product.state");
+    ToolRun run{{"update", file, "--simulate", "--yes", "--json", "--sim-state", state}};
+    run.interruptWhenShown = {"Start Programming"};
+    run.interruptSignal = GetParam().number;
+    const ToolResult result = RunTool(run);
+
+    ASSERT_EQ(result.exitCode, 6) << result.out << result.err;
+    EXPECT_NE(result.err.find("stopping at the next request."), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("Press Ctrl-C again"), std::string::npos) << result.err;
+    const auto last = ParseFlatJson(Lines(result.out).back());
+    ASSERT_TRUE(last) << result.out;
+    EXPECT_EQ(last->at("event"), "result");
+    EXPECT_EQ(last->at("status"), "interrupted");
+    EXPECT_EQ(last->at("cause"), "interrupted");
+    EXPECT_NE(last->at("message").find("waits in ISP mode for its firmware. Keep it connected "
+                                       "and run: palereed-flash update '" +
+                                       file + "' --device 1-2"),
+              std::string::npos)
+        << last->at("message");
+    // Stopped after the erase, as the second Ctrl-C leaves it: unplugged and
+    // plugged back, the product kept in the file waits as the bare chip.
+    const ToolResult waiting = RunTool({{"list", "--sim-state", state, "--sim-power-cycle"}});
+    EXPECT_EQ(waiting.exitCode, 0) << waiting.err;
+    EXPECT_NE(waiting.out.find("waiting for firmware"), std::string::npos) << waiting.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliEndSignal,
+                         ::testing::Values(EndSignal{"Sigterm", SIGTERM},
+                                           EndSignal{"Sighup", SIGHUP}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Stops at a share of a clean run's requests, then runs the recovery.
 struct StopShare {

@@ -41,6 +41,11 @@ int OpenTerminal(std::string& slavePath) {
     ::dup2(in, STDIN_FILENO);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    // As a terminal session would deliver them, even when the tests were
+    // started with them ignored (nohup): an ignored signal stays ignored
+    // across exec, and the tool keeps it ignored.
+    ::signal(SIGHUP, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
     if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0)
         ::_exit(127);
     std::vector<char*> argv;
@@ -58,7 +63,8 @@ class Collector {
 public:
     Collector(pid_t child, const ToolRun& run) : child_(child), run_(run) {}
 
-    // Reads both streams until both end, pressing Ctrl-C as the texts appear.
+    // Reads both streams until both end, pressing Ctrl-C (or sending the
+    // signal asked for) as the texts appear.
     void Drain(int outFd, int errFd, ToolResult& result) {
         const auto deadline = std::chrono::steady_clock::now() + kTimeout;
         pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
@@ -93,7 +99,7 @@ private:
         if (result.out.find(text) == std::string::npos &&
             result.err.find(text) == std::string::npos)
             return;
-        ::kill(child_, SIGINT);
+        ::kill(child_, run_.interruptSignal);
         ++next_;
     }
 

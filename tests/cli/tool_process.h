@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ struct ToolRun {
     // Ctrl-C presses: each is sent once its text has appeared on stdout or
     // stderr, in order.
     std::vector<std::string> interruptWhenShown;
+    // What each press sends: SIGINT (Ctrl-C), or SIGTERM, SIGHUP.
+    int interruptSignal = SIGINT;
 };
 
 struct ToolResult {

@@ -113,7 +113,16 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--sim-clock", "virtual"},
                 "need a simulated product"},
         Refusal{"StrayArgument", {"--simulate", "3", "4"}, "no update file '4'"},
-        Refusal{"TraceWithoutFile", {"--trace"}, "Missing value after '--trace'"},
+        Refusal{"TraceWithoutFile", {"--trace"}, "--trace needs a file name"},
+        Refusal{"TraceFollowedByASimulatorOption",
+                {"--trace", "--simulate"},
+                "--trace needs a file name"},
+        Refusal{
+            "TraceFollowedByAnOption", {"--trace", "--engineering"}, "--trace needs a file name"},
+        // Opens, but every write fails: only a written line finds it out.
+        Refusal{"TraceOntoADeviceThatTakesNoData",
+                {"--simulate", "--trace", "/dev/full"},
+                "cannot write the trace file '/dev/full': No space left on device"},
         Refusal{"TraceInMissingFolder",
                 {"--simulate", "--trace", "/nonexistent-folder/run.trace"},
                 "cannot write the trace file '/nonexistent-folder/run.trace'"},

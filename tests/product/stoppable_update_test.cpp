@@ -93,6 +93,25 @@ TEST_F(StoppableUpdate, RunsTheWholeUpdateWhenNoStopIsAsked) {
     EXPECT_GT(outcome.requests, 100u);
 }
 
+// The process is being ended between two devices of a batch: the next run
+// starts stopped and leaves its device as it was, not even sent out of ISP
+// mode (a product running its firmware would restart).
+TEST_F(StoppableUpdate, AStopForGoodEndsTheNextRunBeforeItsFirstRequest) {
+    ASSERT_TRUE(product::AimAt(link, product::ListDevices(gate).front()));
+    state.AskStopForGood();
+    rig.backend.SetLogging(true);
+
+    const product::UpdateOutcome outcome = Run("");
+
+    EXPECT_TRUE(outcome.started);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.eraseSent);
+    EXPECT_EQ(outcome.requests, 0u);
+    EXPECT_TRUE(rig.backend.Log().empty());
+    EXPECT_EQ(state.Phase(), product::RunPhase::Failed);
+    EXPECT_FALSE(link.HasOpenHandle());
+}
+
 TEST_P(StoppableUpdate, StopsAtTheNextRequestAndLeavesIspOnlyBeforeTheErase) {
     const std::vector<std::uint8_t> oldFirmware(chip->Flash().Contents().begin(),
                                                 chip->Flash().Contents().begin() + 0x1000);

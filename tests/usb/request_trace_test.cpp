@@ -78,17 +78,17 @@ TEST_F(LinkTrace, StaysQuietWithoutASink) {
     EXPECT_TRUE(trace.Lines().empty());
 }
 
-TEST(FileTrace, WritesOneLineEach) {
+TEST(FileTrace, WritesItsFirstLineThenOneLineEach) {
     const std::string path = ::testing::TempDir() + "usb_trace_test.txt";
     {
-        usb::FileTrace file(path);
-        ASSERT_TRUE(file.IsOpen());
+        usb::FileTrace file(path, "palereed-flash 1.0.0");
+        ASSERT_EQ(file.Error(), "");
         file.Line("open ok");
         file.Line("43 90 0000 0000 1 0d ok");
     }
     std::ifstream in(path);
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(all, "open ok\n43 90 0000 0000 1 0d ok\n");
+    EXPECT_EQ(all, "palereed-flash 1.0.0\nopen ok\n43 90 0000 0000 1 0d ok\n");
     std::remove(path.c_str());
 }
 
