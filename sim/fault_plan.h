@@ -15,9 +15,11 @@ enum class DeviceFault {
 };
 
 // Faults to inject, set on the bus with SimBackend::SetFaultPlan. Request
-// numbers count every control call on an open handle (probes included) from
-// the moment the plan is set: 1 is the next call. Every fault ends in failed
-// requests or wrong data, never in a call that blocks.
+// numbers count the requests handed to the bus from the moment the plan is
+// set (1 is the next), as the tool's trace lists them and its request count
+// counts them: one that the bus refuses (its device gone) takes a number too,
+// a probe (support query, device descriptor read) does not. Every fault ends
+// in failed requests or wrong data, never in a call that blocks.
 struct FaultPlan {
     // That one request fails as a stall; the device never sees it.
     std::optional<std::uint64_t> failRequest;
@@ -31,9 +33,10 @@ struct FaultPlan {
     // non-volatile status bits) and enumerates by its boot rule.
     std::optional<std::uint64_t> powerLossAtRequest;
 
-    // From this request on (before it reaches the device) the flash reports
-    // busy for ever, the engine never reports ready, or every flash read
-    // delivers its first byte XOR 0x01.
+    // From this request on (before it reaches the device; or from the first
+    // later one that reaches a device) the flash reports busy for ever, the
+    // engine never reports ready, or every flash read delivers its first
+    // byte XOR 0x01.
     std::optional<std::uint64_t> stuckBusyAtRequest;
     std::optional<std::uint64_t> neverReadyAtRequest;
     std::optional<std::uint64_t> corruptReadsFromRequest;

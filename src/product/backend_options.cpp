@@ -163,9 +163,10 @@ const char* BackendOptionsHelp() {
            "                       (VID 2fc6, the default, or 0ea0)\n"
            "  --sim-timing T       busy times of the simulated flash: typical (default) or max\n"
            "  --sim-clock C        real (default) or virtual: no real waiting, for scripts\n"
-           "  --sim-fault KIND@N   inject a fault at device request N (counted from 1):\n"
-           "                       unplug, fail, short, stuck-busy, never-ready, corrupt,\n"
-           "                       power-loss; several separated by commas\n"
+           "  --sim-fault KIND@N   inject a fault at device request N, counted from 1 as the\n"
+           "                       trace lists requests: unplug, fail, short, stuck-busy,\n"
+           "                       never-ready, corrupt, power-loss; several separated by\n"
+           "                       commas\n"
            "  --sim-state FILE     keep the simulated product in FILE: loaded at start if it\n"
            "                       exists, saved at exit\n"
            "  --sim-power-cycle    load from the state file only what survives a power cycle\n";

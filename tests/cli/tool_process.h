@@ -33,4 +33,8 @@ ToolResult RunTool(const ToolRun& run);
 // Lines of a text, without their line ends (a terminal's "\r\n" included).
 std::vector<std::string> Lines(const std::string& text);
 
+// The request lines of a --trace file, in order ("43 80 0000 0001 1 c7 ok"),
+// without its opens, closes, probes, pauses and notes.
+std::vector<std::string> TracedRequests(const std::string& path);
+
 }  // namespace cli_test
