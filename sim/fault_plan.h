@@ -25,12 +25,14 @@ struct FaultPlan {
     std::optional<std::uint64_t> failRequest;
 
     // The device that this request is addressed to is unplugged before the
-    // request reaches it; the request and everything after it on its handles fail.
+    // request reaches it; the request and everything after it on its handles
+    // fail. A bus-powered product loses its power with the cable.
     std::optional<std::uint64_t> unplugAtRequest;
 
     // The product this request is addressed to loses power before it answers:
     // the request fails, the chip restarts with what its flash holds (array and
-    // non-volatile status bits) and enumerates by its boot rule.
+    // non-volatile status bits; an erase or program then running stops where
+    // it had got to) and enumerates by its boot rule.
     std::optional<std::uint64_t> powerLossAtRequest;
 
     // From this request on (before it reaches the device; or from the first

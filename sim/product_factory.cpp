@@ -43,6 +43,7 @@ std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock
     chip.initialFlashStatus = ProtectedStatus(datasheet);
     chip.timing = config.timing;
     chip.writeProtectHeld = config.writeProtectHeld;
+    chip.busPowered = config.busPowered;
     if (!config.blankFlash) {
         const std::uint32_t length = std::min(config.firmwareLength, datasheet.sizeBytes);
         chip.initialFlash = MakeFirmwareImage(length, static_cast<std::uint8_t>(config.row));

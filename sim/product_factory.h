@@ -37,6 +37,9 @@ struct ProductConfig {
     FlashTiming timing = FlashTiming::Typical;
     // The board holds the flash's write-protect pin low.
     bool writeProtectHeld = false;
+    // Powered by the USB cable, as the products are: an unplug is a power
+    // loss (see ChipConfig::busPowered).
+    bool busPowered = true;
 
     // When set and the file exists, the product is the one kept there (see
     // state_file.h) instead of a factory-fresh one. Loading is all that

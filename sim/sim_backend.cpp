@@ -39,6 +39,8 @@ void SimBackend::PowerCycle(const std::string& location) {
         return;
     const std::shared_ptr<SimDevice> device = slot->device;
     Unplug(location);
+    // A device with a supply of its own keeps running without its cable.
+    device->OnPowerLost();
     Plug(location, device);
 }
 

@@ -53,7 +53,7 @@ public:
     void Plug(const std::string& location, const std::shared_ptr<SimDevice>& device);
     // Powers the device down; open handles to it fail from now on. No-op when empty.
     void Unplug(const std::string& location);
-    // Unplug and plug back the same device (also what a power loss does).
+    // Unplug, power off and plug back the same device: what a power loss does.
     void PowerCycle(const std::string& location);
     SimDevice* DeviceAt(const std::string& location) const;
     std::vector<std::string> Locations() const;

@@ -272,8 +272,12 @@ ProductState CaptureState(const SimChip& chip) {
     state.ispVid = config.ispVid;
     const auto contents = chip.Flash().Contents();
     state.flashContents.assign(contents.begin(), contents.end());
-    state.volatileState = chip.SaveVolatile();
-    state.flashStatus = state.volatileState->flash.status;
+    const ChipVolatileState now = chip.SaveVolatile();
+    state.flashStatus = now.flash.status;
+    // A chip without power has nothing volatile to keep: the next run powers
+    // it up, and it boots from its flash as on hardware.
+    if (chip.Powered())
+        state.volatileState = now;
     state.params = chip.Params();
     return state;
 }

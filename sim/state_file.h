@@ -30,7 +30,10 @@ namespace sim {
 //   param-string2 ...               system setting
 //   param-string3 ...
 //   param-system a1000000
-//   volatile yes                  "no": the lines down to "end" are absent
+//   volatile yes                  "no" (the chip has no power, as a bus-powered
+//                                   product after an unplug): the lines down
+//                                   to "end" are absent, and the next run
+//                                   plugs it in and so boots it from its flash
 //   firmware-running no           booted from a complete firmware
 //   isp-mode yes
 //   bank 0d                       selected register bank (hex)
@@ -54,6 +57,7 @@ struct ProductState {
 
 inline constexpr int kStateFileVersion = 1;
 
+// Everything of the chip; the volatile part only while it has power.
 ProductState CaptureState(const SimChip& chip);
 
 // Writes through a temporary file that then replaces `path`, so a failed

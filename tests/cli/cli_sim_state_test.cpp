@@ -4,15 +4,85 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <ostream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tool_process.h"
 #include "update_files.h"
 
 namespace cli_test {
 namespace {
+
+// Runs of the real executable on one simulated product kept in a state file,
+// on the virtual clock, with the requests of a clean update at hand to aim
+// faults at.
+class KeptProduct : public ::testing::Test {
+protected:
+    ToolResult Run(std::vector<std::string> args) const {
+        args.insert(args.end(), {"--sim-state", state, "--sim-clock=virtual"});
+        return RunTool({args});
+    }
+    // The request lines of a clean update of a fresh product.
+    std::vector<std::string> CleanUpdateRequests() const {
+        const std::string trace = files.dir.PathOf("clean.trace");
+        const ToolResult clean = RunTool(
+            {{"update", file, "--yes", "--simulate", "--sim-clock=virtual", "--trace", trace}});
+        EXPECT_EQ(clean.exitCode, 0) << clean.err;
+        return TracedRequests(trace);
+    }
+    ToolResult UpdateUnpluggedAt(std::size_t request) const {
+        return Run({"update", file, "--yes", "--simulate",
+                    "--sim-fault=unplug@" + std::to_string(request)});
+    }
+
+    UpdateFiles files;
+    std::string file = files.Write("fw.hex", 0x1000, 0x21);
+    std::string state = files.dir.PathOf("product.state");
+};
+
+// The cable goes right after the chip erase started: the product, powered by
+// the bus, loses its power with the flash's head erased, so the next command
+// meets the bare chip, whose flash answers.
+TEST_F(KeptProduct, UnpluggedInIspModeItComesBackAsTheBareChip) {
+    const std::vector<std::string> clean = CleanUpdateRequests();
+    const auto erase = std::find_if(clean.begin(), clean.end(), [](const std::string& line) {
+        return line.starts_with("43 80 0000 0001 1 c7 ");
+    });
+    ASSERT_NE(erase, clean.end());
+    EXPECT_EQ(UpdateUnpluggedAt(static_cast<std::size_t>(erase - clean.begin()) + 2).exitCode, 1);
+
+    const ToolResult list = Run({"list"});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("2fc6:6000  ISP, waiting for firmware"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("normal"), std::string::npos) << list.out;
+    const ToolResult info = Run({"info"});
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("JEDEC ID BF 25 41"), std::string::npos) << info.out;
+}
+
+// The cable goes just before the ISP leave, with the new image complete and
+// protected in the flash: plugged back, the product boots it.
+TEST_F(KeptProduct, UnpluggedWithTheImageCompleteItComesBackAsTheProduct) {
+    const std::vector<std::string> clean = CleanUpdateRequests();
+    const auto leave = std::find_if(clean.rbegin(), clean.rend(), [](const std::string& line) {
+        return line.starts_with("43 85 ");
+    });
+    ASSERT_NE(leave, clean.rend());
+    UpdateUnpluggedAt(static_cast<std::size_t>(clean.rend() - leave));
+
+    const ToolResult list = Run({"list"});
+    EXPECT_NE(list.out.find("2fc6:f066  normal"), std::string::npos) << list.out;
+    const ToolResult info = Run({"info"});
+    EXPECT_EQ(info.exitCode, 0) << info.out << info.err;
+    EXPECT_EQ(Run({"verify", file}).exitCode, 0);
+}
 
 TEST(CliSimState, AnUpdateCutByPowerLossIsRecoveredByTheNextRun) {
     UpdateFiles files;
