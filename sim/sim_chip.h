@@ -43,6 +43,9 @@ struct ChipConfig {
     // loss, and the next plug boots the chip from its flash. A board with a
     // supply of its own keeps running, in whatever mode, while unplugged.
     bool busPowered = true;
+    // The chip came from the factory with a blank flash, waiting in ISP mode
+    // (kept in state files, so that later runs know how the product began).
+    bool startedInIsp = false;
 };
 
 // What the chip loses when its power goes, as a state file keeps it between

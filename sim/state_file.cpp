@@ -63,8 +63,10 @@ void WriteHeader(std::ostream& out, const ProductState& state) {
         << "flash " << DatasheetFor(state.flash).name << '\n'
         << "flash-size " << state.flashContents.size() << '\n'
         << "product " << Hex16(state.product.vid) << ':' << Hex16(state.product.pid) << '\n'
-        << "isp-vid " << Hex16(state.ispVid) << '\n'
-        << "flash-status " << Hex(&state.flashStatus, 1) << '\n'
+        << "isp-vid " << Hex16(state.ispVid) << '\n';
+    if (state.startedInIsp)
+        out << "started-in-isp " << (*state.startedInIsp ? "yes" : "no") << '\n';
+    out << "flash-status " << Hex(&state.flashStatus, 1) << '\n'
         << "param-vid " << Hex(reinterpret_cast<const std::uint8_t*>(params.Vid().data()), 4)
         << '\n'
         << "param-pid " << Hex(reinterpret_cast<const std::uint8_t*>(params.Pid().data()), 4)
@@ -116,6 +118,7 @@ class HeaderReader {
 public:
     HeaderReader(const Header& header, std::string& why) : header_(header), why_(why) {}
 
+    bool Has(const std::string& key) const { return header_.count(key) != 0; }
     const std::string* Text(const std::string& key) {
         const auto it = header_.find(key);
         if (it != header_.end())
@@ -166,6 +169,12 @@ bool ReadIdentity(HeaderReader& reader, ProductState& state) {
     if (!reader.Unsigned("isp-vid", 16, 0xFFFF, ispVid))
         return false;
     state.ispVid = static_cast<std::uint16_t>(ispVid);
+    if (!reader.Has("started-in-isp"))
+        return true;  // written by an earlier build
+    bool started = false;
+    if (!reader.YesNo("started-in-isp", started))
+        return false;
+    state.startedInIsp = started;
     return true;
 }
 
@@ -270,6 +279,7 @@ ProductState CaptureState(const SimChip& chip) {
     state.flash = config.flash;
     state.product = config.product;
     state.ispVid = config.ispVid;
+    state.startedInIsp = config.startedInIsp;
     const auto contents = chip.Flash().Contents();
     state.flashContents.assign(contents.begin(), contents.end());
     const ChipVolatileState now = chip.SaveVolatile();

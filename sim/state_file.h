@@ -21,8 +21,12 @@ namespace sim {
 //   PALEREED-SIM-STATE 1
 //   flash W25Q80                  part name (SST25VF016B, MX25L1021E, W25Q80)
 //   flash-size 1048576            bytes of flash contents that follow the header
-//   product 2fc6:f066             VID:PID of the product in normal operation
+//   product 2fc6:f066             VID:PID of the product in normal operation,
+//                                   which names its product table row
 //   isp-vid 2fc6                  VID of the bare chip in ISP mode
+//   started-in-isp no             whether the chip came blank, waiting in ISP
+//                                   mode (files of earlier builds lack the
+//                                   line: not recorded)
 //   flash-status fc               status register without busy (hex)
 //   param-vid 32666336            parameter store, each field in hex:
 //   param-pid 66303636              4 VID and 4 PID characters, the three
@@ -49,6 +53,7 @@ struct ProductState {
     FlashModel flash = FlashModel::W25q80;
     UsbIdentity product;
     std::uint16_t ispVid = 0;
+    std::optional<bool> startedInIsp;  // nullopt: not recorded
     std::vector<std::uint8_t> flashContents;
     std::uint8_t flashStatus = 0;
     ParamStore params;

@@ -84,6 +84,30 @@ TEST_F(KeptProduct, UnpluggedWithTheImageCompleteItComesBackAsTheProduct) {
     EXPECT_EQ(Run({"verify", file}).exitCode, 0);
 }
 
+// The file names its product: later commands need no product options, and
+// one that describes another product is refused with both named.
+TEST_F(KeptProduct, TheFileKeepsItsFlashAndRow) {
+    ASSERT_EQ(Run({"list", "--simulate=3", "--sim-flash", "w25"}).exitCode, 0);
+    const ToolResult list = Run({"list"});
+    EXPECT_NE(list.out.find("2fc6:f069"), std::string::npos) << list.out << list.err;
+    const ToolResult info = Run({"info"});
+    EXPECT_NE(info.out.find("JEDEC ID EF 40 14"), std::string::npos) << info.out << info.err;
+
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> refused = {
+        {{"--sim-flash", "mx32"}, {"--sim-flash mx32", "W25Q80"}},
+        {{"--simulate=1"}, {"--simulate=1", "2fc6:f069 of row 3"}},
+    };
+    for (const auto& [options, named] : refused) {
+        std::vector<std::string> args = {"list"};
+        args.insert(args.end(), options.begin(), options.end());
+        const ToolResult result = Run(args);
+        EXPECT_EQ(result.exitCode, 2) << options.front();
+        EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+        for (const std::string& text : named)
+            EXPECT_NE(result.err.find(text), std::string::npos) << result.err;
+    }
+}
+
 TEST(CliSimState, AnUpdateCutByPowerLossIsRecoveredByTheNextRun) {
     UpdateFiles files;
     const std::string file = files.Write("fw.hex", 0x1000, 0x21);
