@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -293,6 +294,14 @@ ProductState CaptureState(const SimChip& chip) {
 }
 
 bool WriteStateFile(const std::string& path, const ProductState& state, std::string& error) {
+    // The rename would put the file in place of a device or a folder.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        error = "The simulator state could not be written to \"" + path +
+                "\": it is not a regular file.";
+        return false;
+    }
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -319,7 +328,36 @@ bool WriteStateFile(const std::string& path, const ProductState& state, std::str
     return true;
 }
 
+std::string StateFileUnwritable(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "it is not a regular file";
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (!fs::is_directory(folder, ec))
+        return "its folder does not exist";
+    // The save writes a temporary file beside it and renames that over it, so
+    // the folder must take a new file; a full disk shows on the first byte.
+    const std::string temporary = path + ".tmp";
+    bool written = false;
+    {
+        std::ofstream probe(temporary, std::ios::binary | std::ios::trunc);
+        written = probe && probe.put('\n') && probe.flush();
+    }
+    std::remove(temporary.c_str());
+    return written ? std::string() : "nothing can be written in its folder";
+}
+
 std::optional<ProductState> ReadStateFile(const std::string& path, std::string& error) {
+    // A device such as /dev/zero would be read for ever.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) && std::filesystem::exists(path, ec)) {
+        error = Refusal(path, "it is not a regular file");
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = Refusal(path, "it cannot be opened");

@@ -69,6 +69,11 @@ ProductState CaptureState(const SimChip& chip);
 // write never leaves half a file. False with a sentence in `error`.
 bool WriteStateFile(const std::string& path, const ProductState& state, std::string& error);
 
+// Why a state could not be written to `path`, found out before the run so
+// that it is not lost after it ("its folder does not exist", ...); empty
+// when it can. Leaves nothing behind, and never reads the file.
+std::string StateFileUnwritable(const std::string& path);
+
 // nullopt with a sentence in `error` when the file cannot be read or is not
 // a complete state file of a version this build knows.
 std::optional<ProductState> ReadStateFile(const std::string& path, std::string& error);

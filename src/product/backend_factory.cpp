@@ -88,11 +88,15 @@ std::string TakeKeptProduct(const BackendOptions& options, const sim::ProductSta
     return {};
 }
 
-// Found out before anything is sent, so that no product is plugged that the
-// file does not describe.
+// Found out before anything is sent, so that no run ends in a state that
+// cannot be kept, and no product is plugged that the file does not describe.
 // Returns the refusal, or "" with `product` filled in from an existing file.
 std::string PrepareStateFile(const BackendOptions& options, SimulatedProduct& product) {
     const std::string& path = *options.simState;
+    if (const std::string why = sim::StateFileUnwritable(path); !why.empty()) {
+        return "the simulator state file '" + path + "' cannot be written (" + why +
+               "); nothing was sent to a device";
+    }
     if (!std::filesystem::exists(path))
         return {};
     std::string error;

@@ -108,6 +108,41 @@ TEST_F(KeptProduct, TheFileKeepsItsFlashAndRow) {
     }
 }
 
+struct UnwritableState {
+    const char* name;
+    const char* path;  // empty: the scratch folder itself
+    const char* why;
+};
+
+void PrintTo(const UnwritableState& place, std::ostream* out) {
+    *out << place.name;
+}
+
+class UnwritableStateFile : public ::testing::TestWithParam<UnwritableState> {};
+
+// Found out at the start, not once the run has changed the product: the
+// command ends as a usage error before the first request.
+TEST_P(UnwritableStateFile, IsRefusedBeforeAnythingIsSent) {
+    UpdateFiles files;
+    const std::string trace = files.dir.PathOf("run.trace");
+    const std::string state = *GetParam().path ? GetParam().path : files.dir.PathOf("");
+    const ToolResult result =
+        RunTool({{"info", "--simulate", "--sim-state", state, "--trace", trace}});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+    EXPECT_NE(result.err.find(GetParam().why), std::string::npos) << result.err;
+    std::ifstream traced(trace);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(traced), {}), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, UnwritableStateFile,
+    ::testing::Values(UnwritableState{"MissingFolder", "/no/such/folder/product.state",
+                                      "its folder does not exist"},
+                      UnwritableState{"FullDevice", "/dev/full", "it is not a regular file"},
+                      UnwritableState{"Folder", "", "it is not a regular file"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CliSimState, AnUpdateCutByPowerLossIsRecoveredByTheNextRun) {
     UpdateFiles files;
     const std::string file = files.Write("fw.hex", 0x1000, 0x21);
