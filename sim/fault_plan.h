@@ -15,25 +15,30 @@ enum class DeviceFault {
 };
 
 // Faults to inject, set on the bus with SimBackend::SetFaultPlan. Request
-// numbers count every control call on an open handle (probes included) from
-// the moment the plan is set: 1 is the next call. Every fault ends in failed
-// requests or wrong data, never in a call that blocks.
+// numbers count the requests handed to the bus from the moment the plan is
+// set (1 is the next), as the tool's trace lists them and its request count
+// counts them: one that the bus refuses (its device gone) takes a number too,
+// a probe (support query, device descriptor read) does not. Every fault ends
+// in failed requests or wrong data, never in a call that blocks.
 struct FaultPlan {
     // That one request fails as a stall; the device never sees it.
     std::optional<std::uint64_t> failRequest;
 
     // The device that this request is addressed to is unplugged before the
-    // request reaches it; the request and everything after it on its handles fail.
+    // request reaches it; the request and everything after it on its handles
+    // fail. A bus-powered product loses its power with the cable.
     std::optional<std::uint64_t> unplugAtRequest;
 
     // The product this request is addressed to loses power before it answers:
     // the request fails, the chip restarts with what its flash holds (array and
-    // non-volatile status bits) and enumerates by its boot rule.
+    // non-volatile status bits; an erase or program then running stops where
+    // it had got to) and enumerates by its boot rule.
     std::optional<std::uint64_t> powerLossAtRequest;
 
-    // From this request on (before it reaches the device) the flash reports
-    // busy for ever, the engine never reports ready, or every flash read
-    // delivers its first byte XOR 0x01.
+    // From this request on (before it reaches the device; or from the first
+    // later one that reaches a device) the flash reports busy for ever, the
+    // engine never reports ready, or every flash read delivers its first
+    // byte XOR 0x01.
     std::optional<std::uint64_t> stuckBusyAtRequest;
     std::optional<std::uint64_t> neverReadyAtRequest;
     std::optional<std::uint64_t> corruptReadsFromRequest;

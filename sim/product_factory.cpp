@@ -34,6 +34,15 @@ UsbIdentity ProductIdentity(int row) {
     return UsbIdentity{product.vid, product.pid, true};
 }
 
+std::optional<int> ProductRowOf(const UsbIdentity& identity) {
+    for (int row = 0; row < kProductRows; ++row) {
+        const UsbIdentity candidate = ProductIdentity(row);
+        if (candidate.vid == identity.vid && candidate.pid == identity.pid)
+            return row;
+    }
+    return std::nullopt;
+}
+
 std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock) {
     const FlashDatasheet& datasheet = DatasheetFor(config.flash);
     ChipConfig chip;
@@ -43,6 +52,8 @@ std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock
     chip.initialFlashStatus = ProtectedStatus(datasheet);
     chip.timing = config.timing;
     chip.writeProtectHeld = config.writeProtectHeld;
+    chip.busPowered = config.busPowered;
+    chip.startedInIsp = config.blankFlash;
     if (!config.blankFlash) {
         const std::uint32_t length = std::min(config.firmwareLength, datasheet.sizeBytes);
         chip.initialFlash = MakeFirmwareImage(length, static_cast<std::uint8_t>(config.row));
@@ -56,14 +67,20 @@ std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock
 
 std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& config,
                                      usb::Clock& clock) {
-    std::shared_ptr<SimChip> chip = MakeProductChip(config, clock);
     std::optional<ProductState> kept;
+    std::string error;
     if (!config.stateFile.empty() && std::filesystem::exists(config.stateFile)) {
-        std::string error;
         kept = ReadStateFile(config.stateFile, error);
-        if (!kept || !ApplyLastingState(*chip, *kept, error))
+        if (!kept)
             throw StateFileError(error);
     }
+    // How the product began is the file's to say, so that its next save says it again.
+    ProductConfig made = config;
+    if (kept && kept->startedInIsp)
+        made.blankFlash = *kept->startedInIsp;
+    std::shared_ptr<SimChip> chip = MakeProductChip(made, clock);
+    if (kept && !ApplyLastingState(*chip, *kept, error))
+        throw StateFileError(error);
     backend.Plug(config.location, chip);
     if (kept && kept->volatileState && !config.powerCycle)
         chip->RestoreVolatile(*kept->volatileState);

@@ -37,6 +37,9 @@ struct ProductConfig {
     FlashTiming timing = FlashTiming::Typical;
     // The board holds the flash's write-protect pin low.
     bool writeProtectHeld = false;
+    // Powered by the USB cable, as the products are: an unplug is a power
+    // loss (see ChipConfig::busPowered).
+    bool busPowered = true;
 
     // When set and the file exists, the product is the one kept there (see
     // state_file.h) instead of a factory-fresh one. Loading is all that
@@ -61,13 +64,16 @@ public:
 // Identity of product row `row` (0-9) in normal operation, from the product
 // table that the tool itself searches with.
 UsbIdentity ProductIdentity(int row);
+// The table row of a product identity; nullopt for one not in the table.
+std::optional<int> ProductRowOf(const UsbIdentity& identity);
 
 // The chip of a product as it leaves the factory: old firmware in its flash,
 // flash protection set, parameters naming the product.
 std::shared_ptr<SimChip> MakeProductChip(const ProductConfig& config, usb::Clock& clock);
 
 // Makes the chip, takes over config.stateFile when it exists (throws
-// StateFileError when it does not load), plugs the chip in at
+// StateFileError when it does not load; what the file records of how the
+// product began stands over config.blankFlash), plugs the chip in at
 // config.location and sets config.faults on the bus.
 std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& config,
                                      usb::Clock& clock);

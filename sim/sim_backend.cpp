@@ -39,6 +39,8 @@ void SimBackend::PowerCycle(const std::string& location) {
         return;
     const std::shared_ptr<SimDevice> device = slot->device;
     Unplug(location);
+    // A device with a supply of its own keeps running without its cable.
+    device->OnPowerLost();
     Plug(location, device);
 }
 
@@ -61,6 +63,7 @@ void SimBackend::SetFaultPlan(const FaultPlan& plan) {
     faults_ = plan;
     faultRequests_ = 0;
     shortRepliesGiven_ = 0;
+    injected_ = {};
     for (const Slot& slot : slots_)
         slot.device->ApplyFaultPlan(plan);
 }
@@ -139,11 +142,15 @@ usb::IoResult SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
     ++counters_.controlCalls;
     const Handle* open = FindHandle(handle);
     const Slot* slot = open != nullptr ? LiveSlotFor(*open) : nullptr;
-    const std::optional<usb::DecodedCall> call =
-        slot != nullptr ? usb::DecodeControlCall(controlCode, input, output) : std::nullopt;
+    const std::optional<usb::DecodedCall> call = usb::DecodeControlCall(controlCode, input, output);
+    // Numbered as the tool's trace lists its requests: every request handed to
+    // the driver takes the next number, also one that never reaches a device
+    // (gone, or no driver for it), so that fault numbers, the trace and the
+    // request count agree. Probes are no requests and take none.
+    const std::uint64_t number = call && usb::IsProbe(*call) ? 0 : ++faultRequests_;
     // Without an Audio-class interface no audio driver is there to take a
     // kernel-streaming request.
-    if (!call ||
+    if (slot == nullptr || !call ||
         (controlCode == usb::kIoctlKsProperty && !slot->device->Identity().hasAudioInterface)) {
         // Refused by the operating system or the driver: nothing reaches the bus.
         ++counters_.failed;
@@ -155,12 +162,12 @@ usb::IoResult SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
     const std::string location = logging_ ? slot->location : std::string();
     SimDevice& device = *slot->device;
     std::optional<std::size_t> received;
-    if (PassesRequestFaults(*slot)) {
+    if (number == 0 || PassesRequestFaults(*slot, number)) {
         received = call->kind == usb::DecodedCall::Kind::SupportQuery
                        ? std::optional<std::size_t>(0)
-                       : Transfer(device, *call);
+                       : Transfer(device, *call, number);
     }
-    Record(location, *call, received.has_value());
+    Record(location, *call, received.has_value(), number);
     if (!received)
         return usb::IoResult::Failure(0, "simulated device: request stalled");
     return usb::IoResult::Success(*received);
@@ -185,8 +192,7 @@ void SimBackend::ChargeLatency() {
     }
 }
 
-bool SimBackend::PassesRequestFaults(const Slot& slot) {
-    const std::uint64_t n = ++faultRequests_;
+bool SimBackend::PassesRequestFaults(const Slot& slot, std::uint64_t n) {
     InjectDueDeviceFaults(*slot.device, n);
     if (faults_.failRequest == n)
         return false;
@@ -203,12 +209,19 @@ bool SimBackend::PassesRequestFaults(const Slot& slot) {
     return true;
 }
 
+// A fault that holds from its request on starts with the first request from
+// then on that reaches a device: its own number may fall on one that did not.
 void SimBackend::InjectDueDeviceFaults(SimDevice& device, std::uint64_t request) {
-    if (faults_.stuckBusyAtRequest == request)
+    const auto due = [&](const std::optional<std::uint64_t>& at, bool& injected) {
+        const bool now = !injected && at && *at <= request;
+        injected = injected || now;
+        return now;
+    };
+    if (due(faults_.stuckBusyAtRequest, injected_.stuckBusy))
         device.InjectFault(DeviceFault::FlashStuckBusy);
-    if (faults_.neverReadyAtRequest == request)
+    if (due(faults_.neverReadyAtRequest, injected_.neverReady))
         device.InjectFault(DeviceFault::PassThroughNeverReady);
-    if (faults_.corruptReadsFromRequest == request)
+    if (due(faults_.corruptReadsFromRequest, injected_.corruptReads))
         device.InjectFault(DeviceFault::CorruptReads);
 }
 
@@ -217,10 +230,11 @@ std::size_t SimBackend::ShortReplyLength(std::size_t asked) const {
     return cut.half ? asked / 2 : std::min<std::size_t>(cut.maxBytes, asked);
 }
 
-std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call) {
+std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::DecodedCall& call,
+                                                std::uint64_t number) {
     const auto& shortReplies = faults_.shortReplies;
-    const bool cut = call.setup.IsIn() && shortReplies &&
-                     faultRequests_ >= shortReplies->fromRequest &&
+    const bool cut = call.setup.IsIn() && shortReplies && number != 0 &&
+                     number >= shortReplies->fromRequest &&
                      shortRepliesGiven_ < shortReplies->count;
     const std::size_t full = call.setup.IsIn() ? call.inBuffer.size() : call.outData.size();
     if (!cut) {
@@ -239,7 +253,8 @@ std::optional<std::size_t> SimBackend::Transfer(SimDevice& device, const usb::De
     return n;
 }
 
-void SimBackend::Record(const std::string& location, const usb::DecodedCall& call, bool ok) {
+void SimBackend::Record(const std::string& location, const usb::DecodedCall& call, bool ok,
+                        std::uint64_t number) {
     if (!ok)
         ++counters_.failed;
     if (call.kind == usb::DecodedCall::Kind::SupportQuery) {
@@ -258,8 +273,7 @@ void SimBackend::Record(const std::string& location, const usb::DecodedCall& cal
         return;
     const auto data =
         call.setup.IsIn() ? std::span<const std::uint8_t>(call.inBuffer) : call.outData;
-    log_.push_back(
-        LoggedRequest{location, call.setup, {data.begin(), data.end()}, ok, faultRequests_});
+    log_.push_back(LoggedRequest{location, call.setup, {data.begin(), data.end()}, ok, number});
 }
 
 }  // namespace sim

@@ -40,7 +40,8 @@ public:
         std::vector<std::uint8_t> data;
         bool ok = false;
         // Its number as a fault plan counts it (from 1 since the plan was
-        // set), so that a test can aim a fault at a request it has seen.
+        // set), so that a test can aim a fault at a request it has seen;
+        // 0 for a probe, which is no request.
         std::uint64_t planNumber = 0;
     };
 
@@ -52,7 +53,7 @@ public:
     void Plug(const std::string& location, const std::shared_ptr<SimDevice>& device);
     // Powers the device down; open handles to it fail from now on. No-op when empty.
     void Unplug(const std::string& location);
-    // Unplug and plug back the same device (also what a power loss does).
+    // Unplug, power off and plug back the same device: what a power loss does.
     void PowerCycle(const std::string& location);
     SimDevice* DeviceAt(const std::string& location) const;
     std::vector<std::string> Locations() const;
@@ -61,7 +62,8 @@ public:
     std::uint32_t LatencyUs() const { return latencyUs_; }
 
     // Replaces the plan (request numbers restart at 1) and hands the device
-    // part to every plugged device and to devices plugged later.
+    // part to every plugged device and to devices plugged later. Requests
+    // are numbered as fault_plan.h says, the same as the tool's trace lists them.
     void SetFaultPlan(const FaultPlan& plan);
     void ClearFaultPlan() { SetFaultPlan(FaultPlan{}); }
 
@@ -105,14 +107,16 @@ private:
     const Slot* LiveSlotFor(const Handle& handle) const;
     Handle* FindHandle(HandleId id);
     void ChargeLatency();
-    // False when the plan fails this request (and may have unplugged `slot`).
-    bool PassesRequestFaults(const Slot& slot);
+    // False when the plan fails request `n` (and may have unplugged `slot`).
+    bool PassesRequestFaults(const Slot& slot, std::uint64_t n);
     void InjectDueDeviceFaults(SimDevice& device, std::uint64_t request);
     std::size_t ShortReplyLength(std::size_t asked) const;
     // The bytes the host received (all of an IN answer unless the plan cuts
-    // it), or nothing when the device stalled.
-    std::optional<std::size_t> Transfer(SimDevice& device, const usb::DecodedCall& call);
-    void Record(const std::string& location, const usb::DecodedCall& call, bool ok);
+    // request `number` short), or nothing when the device stalled.
+    std::optional<std::size_t> Transfer(SimDevice& device, const usb::DecodedCall& call,
+                                        std::uint64_t number);
+    void Record(const std::string& location, const usb::DecodedCall& call, bool ok,
+                std::uint64_t number);
 
     usb::Clock& clock_;
     VirtualClock* virtualClock_ = nullptr;
@@ -125,6 +129,11 @@ private:
     FaultPlan faults_;
     std::uint64_t faultRequests_ = 0;
     std::uint64_t shortRepliesGiven_ = 0;
+    struct Injected {
+        bool stuckBusy = false;
+        bool neverReady = false;
+        bool corruptReads = false;
+    } injected_;
 
     RequestCounters counters_;
     bool logging_ = false;

@@ -200,17 +200,49 @@ UsbIdentity SimChip::BootIdentity() const {
 }
 
 void SimChip::OnPlugged() {
+    if (powered_) {
+        // Running on its own supply all along: the host meets it afresh, as it is.
+        Reenumerate(Identity());
+        return;
+    }
+    powered_ = true;
     flash_.PowerUp();
     Boot();
 }
 
-void SimChip::Boot() {
+void SimChip::OnUnplugged() {
+    if (config_.busPowered)
+        LosePower();
+}
+
+void SimChip::OnPowerLost() {
+    LosePower();
+}
+
+// What is lost with the power: the mode, the registers, the flash's latch and
+// any operation it had running (SpiFlash::PowerLoss says what the array
+// keeps of that). The flash array and its non-volatile bits stay.
+void SimChip::LosePower() {
+    if (!powered_)
+        return;
+    powered_ = false;
+    flash_.PowerLoss(clock_.NowUs());
+    ClearVolatile();
+    ispMode_ = false;
+    bootedFirmware_ = false;
+}
+
+void SimChip::ClearVolatile() {
     for (auto& bank : banks_)
         bank.fill(0);
     bank_ = 0;
     engine_.Reset();
     i2c_.Reset();
     mailbox_.Reset();
+}
+
+void SimChip::Boot() {
+    ClearVolatile();
     bootedFirmware_ = HoldsCompleteFirmware(flash_.Contents());
     // Without a complete firmware the boot code stays in ISP mode, waiting for one.
     ispMode_ = !bootedFirmware_;

@@ -39,6 +39,13 @@ struct ChipConfig {
     // The board holds the flash's write-protect pin low. The products leave
     // it free, so the status register's lock bit has no effect there.
     bool writeProtectHeld = false;
+    // The board takes its power from the USB cable: unplugging it is a power
+    // loss, and the next plug boots the chip from its flash. A board with a
+    // supply of its own keeps running, in whatever mode, while unplugged.
+    bool busPowered = true;
+    // The chip came from the factory with a blank flash, waiting in ISP mode
+    // (kept in state files, so that later runs know how the product began).
+    bool startedInIsp = false;
 };
 
 // What the chip loses when its power goes, as a state file keeps it between
@@ -72,7 +79,8 @@ struct DeviceStatus {
 // in its flash it enumerates as the product, otherwise as the bare chip in
 // ISP mode. The pass-through works only in ISP mode, entered with its key,
 // and only once bank 13 holds the ISP control values (0x07 = 0x10,
-// 0x01 = 0x03); only the leave key ends ISP mode.
+// 0x01 = 0x03); only the leave key ends ISP mode. Power goes with the cable,
+// unless the board has a supply of its own.
 class SimChip final : public SimDevice {
 public:
     static constexpr std::uint16_t kRegisterCount = 256;
@@ -84,10 +92,14 @@ public:
     bool HandleControl(const usb::ControlSetup& setup, std::span<const std::uint8_t> outData,
                        std::span<std::uint8_t> inBuffer) override;
     void OnPlugged() override;
+    void OnUnplugged() override;
+    void OnPowerLost() override;
     void ApplyFaultPlan(const FaultPlan& plan) override;
     void InjectFault(DeviceFault fault) override;
 
     bool InIspMode() const { return ispMode_; }
+    // Has power: plugged in, or self-powered and not cut off since.
+    bool Powered() const { return powered_; }
     // ISP mode entered and the bank-13 control values in place.
     bool PassThroughOpen() const;
     ChipConfig Config() const { return config_; }
@@ -129,6 +141,8 @@ private:
     bool WriteRegister(std::uint16_t reg, std::uint8_t value);
     bool ReadRegister(std::uint16_t reg, std::uint8_t& value);
     void Boot();
+    void LosePower();
+    void ClearVolatile();
 
     ChipConfig config_;
     usb::Clock& clock_;
@@ -142,6 +156,7 @@ private:
     std::uint8_t bank_ = 0;
     bool ispMode_ = false;
     bool bootedFirmware_ = false;
+    bool powered_ = false;
     std::uint64_t boots_ = 0;
 };
 

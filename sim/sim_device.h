@@ -44,9 +44,12 @@ public:
                                std::span<const std::uint8_t> outData,
                                std::span<std::uint8_t> inBuffer);
 
-    // Power arrives with the plug and leaves with the unplug.
+    // The cable: a bus-powered device gets its power with the plug and loses
+    // it with the unplug; one with a supply of its own keeps running.
     virtual void OnPlugged() {}
     virtual void OnUnplugged() {}
+    // The power went, whatever feeds the device (the bus has unplugged it first).
+    virtual void OnPowerLost() {}
 
     // The device-side part of a fault plan (the bus keeps the request-level part).
     virtual void ApplyFaultPlan(const FaultPlan& /*plan*/) {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace sim {
 namespace {
@@ -117,6 +118,7 @@ void SpiFlash::Settle(std::uint64_t nowUs) {
     if (!busyPending_ || stuckBusy_ || nowUs < busyUntilUs_)
         return;
     busyPending_ = false;
+    undo_.reset();
     // The latch is spent by the operation, except between the words of an AAI sequence.
     if (!aaiActive_)
         status_ &= static_cast<std::uint8_t>(~kStatusWriteEnabled);
@@ -198,6 +200,7 @@ bool SpiFlash::WriteStatus(std::span<const std::uint8_t> bytes, std::uint64_t no
         return false;
     if (!StartBusy(datasheet_.writeStatusUs, datasheet_.writeStatusMaxUs, nowUs))
         return true;
+    KeepForUndo(0, 0, nowUs);
     const std::uint8_t mask = datasheet_.writableStatusMask;
     status_ = static_cast<std::uint8_t>((status_ & ~mask) | (bytes[1] & mask));
     return true;
@@ -208,6 +211,7 @@ bool SpiFlash::EraseChip(std::uint64_t nowUs) {
         return false;
     if (!StartBusy(datasheet_.chipEraseUs, datasheet_.chipEraseMaxUs, nowUs))
         return true;
+    KeepForUndo(0, datasheet_.sizeBytes, nowUs);
     std::fill(memory_.begin(), memory_.end(), 0xFF);
     return true;
 }
@@ -220,6 +224,7 @@ bool SpiFlash::EraseSector(std::span<const std::uint8_t> bytes, std::uint64_t no
         return false;
     if (!StartBusy(datasheet_.sectorEraseUs, datasheet_.sectorEraseMaxUs, nowUs))
         return true;
+    KeepForUndo(start, kSectorSize, nowUs);
     std::fill_n(memory_.begin() + start, kSectorSize, 0xFF);
     return true;
 }
@@ -234,6 +239,7 @@ bool SpiFlash::PageProgram(std::span<const std::uint8_t> bytes, std::uint64_t no
         return false;
     if (!StartBusy(datasheet_.programUs, datasheet_.programMaxUs, nowUs))
         return true;
+    KeepForUndo(base, page, nowUs);
     // Data goes through the page latch: past the end of the page it wraps to
     // the page's start, and a later byte replaces an earlier one at the same
     // place. A byte-program part (page size 1) takes only the first byte.
@@ -273,12 +279,14 @@ bool SpiFlash::ProgramWord(std::uint8_t low, std::uint8_t high, std::uint64_t no
         return false;
     if (!StartBusy(datasheet_.programUs, datasheet_.programMaxUs, nowUs))
         return true;
+    KeepForUndo(address, 2, nowUs);
     memory_[address] &= low;
     memory_[address + 1] &= high;
     return true;
 }
 
 bool SpiFlash::StartBusy(std::uint32_t typicalUs, std::uint32_t maximumUs, std::uint64_t nowUs) {
+    undo_.reset();
     busyPending_ = true;
     busyUntilUs_ = nowUs + BusyUs(timing_, typicalUs, maximumUs);
     if (stuckBusyAfter_) {
@@ -290,6 +298,43 @@ bool SpiFlash::StartBusy(std::uint32_t typicalUs, std::uint32_t maximumUs, std::
         --*stuckBusyAfter_;
     }
     return true;
+}
+
+void SpiFlash::KeepForUndo(std::uint32_t start, std::uint32_t length, std::uint64_t nowUs) {
+    if (busyUntilUs_ <= nowUs)
+        return;  // done at once: nothing to interrupt
+    const auto from = memory_.begin() + start;
+    undo_ = Undo{nowUs, start, std::vector<std::uint8_t>(from, from + length), status_};
+}
+
+// The datasheets promise nothing about an erase or program cut short by the
+// power, except that the cells it was working on hold no defined data and
+// that the part comes up idle. The model here is the one a recovery has to
+// cope with anyway: the part works through its area from the lowest address
+// at an even pace, so what it reached by the time the power went is erased
+// (or programmed) and the rest still holds what it held before. An
+// interrupted chip erase thus leaves the low part of the array erased and
+// the high part as it was. A status write commits its bits only at its end,
+// so one cut short leaves the old bits. Nothing resumes at power-up: the part
+// is not busy, the write-enable latch is clear, an AAI sequence is over.
+void SpiFlash::PowerLoss(std::uint64_t nowUs) {
+    Settle(nowUs);
+    if (undo_ && IsBusy(nowUs) && !stuckBusy_) {
+        const std::uint64_t took = busyUntilUs_ - undo_->startedUs;
+        const std::uint64_t done =
+            undo_->bytes.size() * std::min(nowUs - undo_->startedUs, took) / took;
+        std::copy(undo_->bytes.begin() + static_cast<std::ptrdiff_t>(done), undo_->bytes.end(),
+                  memory_.begin() + undo_->address + static_cast<std::ptrdiff_t>(done));
+        if (undo_->bytes.empty()) {
+            const std::uint8_t mask = datasheet_.writableStatusMask;
+            status_ = static_cast<std::uint8_t>((status_ & ~mask) | (undo_->status & mask));
+        }
+    }
+    undo_.reset();
+    busyPending_ = false;
+    busyUntilUs_ = 0;
+    aaiActive_ = false;
+    status_ &= static_cast<std::uint8_t>(~kStatusWriteEnabled);
 }
 
 void SpiFlash::PowerUp() {

@@ -44,6 +44,9 @@ public:
 
     // Power applied: volatile state back to its datasheet defaults.
     void PowerUp();
+    // Power gone at `nowUs`: an erase or program still running stops where
+    // it has got to (see PowerLoss in spi_flash.cpp), and nothing stays busy.
+    void PowerLoss(std::uint64_t nowUs);
 
     const FlashDatasheet& Datasheet() const { return datasheet_; }
     FlashTiming Timing() const { return timing_; }
@@ -90,6 +93,9 @@ private:
     bool ProgramWord(std::uint8_t low, std::uint8_t high, std::uint64_t nowUs);
     bool RangeProtected(std::uint32_t start, std::uint32_t length) const;
     bool StartBusy(std::uint32_t typicalUs, std::uint32_t maximumUs, std::uint64_t nowUs);
+    // Keeps what the busy operation just started is about to change, for
+    // PowerLoss to put back what it would not have reached yet.
+    void KeepForUndo(std::uint32_t start, std::uint32_t length, std::uint64_t nowUs);
 
     const FlashDatasheet& datasheet_;
     FlashTiming timing_;
@@ -100,6 +106,16 @@ private:
     bool aaiActive_ = false;
     std::uint32_t aaiAddress_ = 0;
     bool writeProtectHeld_ = false;
+
+    // An operation takes effect when it starts (no one can read the array
+    // while the part is busy); this is what it replaced.
+    struct Undo {
+        std::uint64_t startedUs = 0;
+        std::uint32_t address = 0;
+        std::vector<std::uint8_t> bytes;  // the array before; empty for a status write
+        std::uint8_t status = 0;          // the status register before
+    };
+    std::optional<Undo> undo_;
 
     bool stuckBusy_ = false;
     std::optional<std::uint32_t> stuckBusyAfter_;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -63,8 +64,10 @@ void WriteHeader(std::ostream& out, const ProductState& state) {
         << "flash " << DatasheetFor(state.flash).name << '\n'
         << "flash-size " << state.flashContents.size() << '\n'
         << "product " << Hex16(state.product.vid) << ':' << Hex16(state.product.pid) << '\n'
-        << "isp-vid " << Hex16(state.ispVid) << '\n'
-        << "flash-status " << Hex(&state.flashStatus, 1) << '\n'
+        << "isp-vid " << Hex16(state.ispVid) << '\n';
+    if (state.startedInIsp)
+        out << "started-in-isp " << (*state.startedInIsp ? "yes" : "no") << '\n';
+    out << "flash-status " << Hex(&state.flashStatus, 1) << '\n'
         << "param-vid " << Hex(reinterpret_cast<const std::uint8_t*>(params.Vid().data()), 4)
         << '\n'
         << "param-pid " << Hex(reinterpret_cast<const std::uint8_t*>(params.Pid().data()), 4)
@@ -116,6 +119,7 @@ class HeaderReader {
 public:
     HeaderReader(const Header& header, std::string& why) : header_(header), why_(why) {}
 
+    bool Has(const std::string& key) const { return header_.count(key) != 0; }
     const std::string* Text(const std::string& key) {
         const auto it = header_.find(key);
         if (it != header_.end())
@@ -166,6 +170,12 @@ bool ReadIdentity(HeaderReader& reader, ProductState& state) {
     if (!reader.Unsigned("isp-vid", 16, 0xFFFF, ispVid))
         return false;
     state.ispVid = static_cast<std::uint16_t>(ispVid);
+    if (!reader.Has("started-in-isp"))
+        return true;  // written by an earlier build
+    bool started = false;
+    if (!reader.YesNo("started-in-isp", started))
+        return false;
+    state.startedInIsp = started;
     return true;
 }
 
@@ -270,15 +280,28 @@ ProductState CaptureState(const SimChip& chip) {
     state.flash = config.flash;
     state.product = config.product;
     state.ispVid = config.ispVid;
+    state.startedInIsp = config.startedInIsp;
     const auto contents = chip.Flash().Contents();
     state.flashContents.assign(contents.begin(), contents.end());
-    state.volatileState = chip.SaveVolatile();
-    state.flashStatus = state.volatileState->flash.status;
+    const ChipVolatileState now = chip.SaveVolatile();
+    state.flashStatus = now.flash.status;
+    // A chip without power has nothing volatile to keep: the next run powers
+    // it up, and it boots from its flash as on hardware.
+    if (chip.Powered())
+        state.volatileState = now;
     state.params = chip.Params();
     return state;
 }
 
 bool WriteStateFile(const std::string& path, const ProductState& state, std::string& error) {
+    // The rename would put the file in place of a device or a folder.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        error = "The simulator state could not be written to \"" + path +
+                "\": it is not a regular file.";
+        return false;
+    }
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -305,7 +328,36 @@ bool WriteStateFile(const std::string& path, const ProductState& state, std::str
     return true;
 }
 
+std::string StateFileUnwritable(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "it is not a regular file";
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (!fs::is_directory(folder, ec))
+        return "its folder does not exist";
+    // The save writes a temporary file beside it and renames that over it, so
+    // the folder must take a new file; a full disk shows on the first byte.
+    const std::string temporary = path + ".tmp";
+    bool written = false;
+    {
+        std::ofstream probe(temporary, std::ios::binary | std::ios::trunc);
+        written = probe && probe.put('\n') && probe.flush();
+    }
+    std::remove(temporary.c_str());
+    return written ? std::string() : "nothing can be written in its folder";
+}
+
 std::optional<ProductState> ReadStateFile(const std::string& path, std::string& error) {
+    // A device such as /dev/zero would be read for ever.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) && std::filesystem::exists(path, ec)) {
+        error = Refusal(path, "it is not a regular file");
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = Refusal(path, "it cannot be opened");

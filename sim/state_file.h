@@ -21,8 +21,12 @@ namespace sim {
 //   PALEREED-SIM-STATE 1
 //   flash W25Q80                  part name (SST25VF016B, MX25L1021E, W25Q80)
 //   flash-size 1048576            bytes of flash contents that follow the header
-//   product 2fc6:f066             VID:PID of the product in normal operation
+//   product 2fc6:f066             VID:PID of the product in normal operation,
+//                                   which names its product table row
 //   isp-vid 2fc6                  VID of the bare chip in ISP mode
+//   started-in-isp no             whether the chip came blank, waiting in ISP
+//                                   mode (files of earlier builds lack the
+//                                   line: not recorded)
 //   flash-status fc               status register without busy (hex)
 //   param-vid 32666336            parameter store, each field in hex:
 //   param-pid 66303636              4 VID and 4 PID characters, the three
@@ -30,7 +34,10 @@ namespace sim {
 //   param-string2 ...               system setting
 //   param-string3 ...
 //   param-system a1000000
-//   volatile yes                  "no": the lines down to "end" are absent
+//   volatile yes                  "no" (the chip has no power, as a bus-powered
+//                                   product after an unplug): the lines down
+//                                   to "end" are absent, and the next run
+//                                   plugs it in and so boots it from its flash
 //   firmware-running no           booted from a complete firmware
 //   isp-mode yes
 //   bank 0d                       selected register bank (hex)
@@ -46,6 +53,7 @@ struct ProductState {
     FlashModel flash = FlashModel::W25q80;
     UsbIdentity product;
     std::uint16_t ispVid = 0;
+    std::optional<bool> startedInIsp;  // nullopt: not recorded
     std::vector<std::uint8_t> flashContents;
     std::uint8_t flashStatus = 0;
     ParamStore params;
@@ -54,11 +62,17 @@ struct ProductState {
 
 inline constexpr int kStateFileVersion = 1;
 
+// Everything of the chip; the volatile part only while it has power.
 ProductState CaptureState(const SimChip& chip);
 
 // Writes through a temporary file that then replaces `path`, so a failed
 // write never leaves half a file. False with a sentence in `error`.
 bool WriteStateFile(const std::string& path, const ProductState& state, std::string& error);
+
+// Why a state could not be written to `path`, found out before the run so
+// that it is not lost after it ("its folder does not exist", ...); empty
+// when it can. Leaves nothing behind, and never reads the file.
+std::string StateFileUnwritable(const std::string& path);
 
 // nullopt with a sentence in `error` when the file cannot be read or is not
 // a complete state file of a version this build knows.

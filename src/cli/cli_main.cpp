@@ -88,6 +88,9 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
             else
                 environment.err << "palereed-flash: " << notKept->message << "\n";
         }
+        // Every request of the command, as the trace lists them and a
+        // simulated fault plan numbers them.
+        outcome->requests = session.Gate().RequestsPassed();
     }
     if (outcome->durationMs == 0)
         outcome->durationMs = (environment.clock.NowUs() - startUs) / 1000;

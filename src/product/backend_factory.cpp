@@ -1,9 +1,13 @@
 #include "product/backend_factory.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "product/real_backend.h"
 #include "sim/fault_names.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"
+#include "sim/state_file.h"
 #include "sim/virtual_clock.h"
 
 namespace product {
@@ -21,11 +25,85 @@ sim::FlashModel ModelOf(SimulatedFlash flash) {
     return sim::FlashModel::Sst25vf016b;
 }
 
+std::string NotLoaded(const std::string& path, const std::string& why) {
+    return "the simulator state file '" + path + "' does not load (" + why +
+           "); it was left as it is";
+}
+
 BackendStart Refused(std::string error) {
     BackendStart start;
     start.error = std::move(error);
     start.optionRefused = true;
     return start;
+}
+
+std::optional<SimulatedFlash> FlashOptionOf(sim::FlashModel model) {
+    for (SimulatedFlash flash :
+         {SimulatedFlash::Sst25vf016b, SimulatedFlash::Mx32, SimulatedFlash::W25}) {
+        if (ModelOf(flash) == model)
+            return flash;
+    }
+    return std::nullopt;
+}
+
+std::string Hex4(std::uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", value);
+    return text;
+}
+
+// The product kept in the state file is the one to plug: what the options
+// leave open comes from it, and an option that says otherwise is refused
+// (with both named) rather than meeting a product it did not describe.
+std::string TakeKeptProduct(const BackendOptions& options, const sim::ProductState& kept,
+                            SimulatedProduct& product) {
+    const std::string file = "the simulator state file '" + *options.simState + "'";
+    const std::optional<SimulatedFlash> flash = FlashOptionOf(kept.flash);
+    const char* keptFlash = sim::DatasheetFor(kept.flash).name;
+    if (options.flash && flash != options.flash) {
+        return "--sim-flash " + std::string(SimulatedFlashName(*options.flash)) + " contradicts " +
+               file + ", which holds a product with a " + keptFlash + " flash";
+    }
+    const std::optional<int> row = sim::ProductRowOf(kept.product);
+    const std::string keptProduct = Hex4(kept.product.vid) + ":" + Hex4(kept.product.pid);
+    if (options.rowNamed && row != product.row) {
+        return "--simulate=" + std::to_string(product.row) + " contradicts " + file +
+               ", which holds the product " + keptProduct +
+               (row ? " of row " + std::to_string(*row) : std::string());
+    }
+    if (options.ispVid && kept.startedInIsp.has_value() && !*kept.startedInIsp) {
+        return "--sim-isp contradicts " + file + ", which holds the product " + keptProduct +
+               " as it started, with firmware in its flash";
+    }
+    if (options.ispVidNamed && kept.ispVid != product.ispVid) {
+        return "--sim-isp=" + Hex4(product.ispVid) + " contradicts " + file +
+               ", whose bare chip has the VID " + Hex4(kept.ispVid);
+    }
+    if (flash)
+        product.flash = *flash;
+    if (row)
+        product.row = *row;
+    product.ispVid = kept.ispVid;
+    product.waitingInIsp = kept.startedInIsp.value_or(product.waitingInIsp);
+    return {};
+}
+
+// Found out before anything is sent, so that no run ends in a state that
+// cannot be kept, and no product is plugged that the file does not describe.
+// Returns the refusal, or "" with `product` filled in from an existing file.
+std::string PrepareStateFile(const BackendOptions& options, SimulatedProduct& product) {
+    const std::string& path = *options.simState;
+    if (const std::string why = sim::StateFileUnwritable(path); !why.empty()) {
+        return "the simulator state file '" + path + "' cannot be written (" + why +
+               "); nothing was sent to a device";
+    }
+    if (!std::filesystem::exists(path))
+        return {};
+    std::string error;
+    const std::optional<sim::ProductState> recorded = sim::ReadStateFile(path, error);
+    if (!recorded)
+        return NotLoaded(path, error);
+    return TakeKeptProduct(options, *recorded, product);
 }
 
 sim::ProductConfig ConfigFor(const BackendOptions& options, const SimulatedProduct& product) {
@@ -52,12 +130,16 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
     usb::Clock& clock = start.clock ? *start.clock : callerClock;
     auto bus = std::make_unique<sim::SimBackend>(clock);
     std::shared_ptr<sim::SimChip> kept;
-    for (const SimulatedProduct& product : options.Products()) {
+    std::vector<SimulatedProduct> products = options.Products();
+    if (options.simState) {
+        if (std::string refusal = PrepareStateFile(options, products.front()); !refusal.empty())
+            return Refused(std::move(refusal));
+    }
+    for (const SimulatedProduct& product : products) {
         try {
             kept = sim::PlugProduct(*bus, ConfigFor(options, product), clock);
         } catch (const sim::StateFileError& error) {
-            return Refused("the simulator state file '" + *options.simState + "' does not load (" +
-                           error.what() + "); it was left as it is");
+            return Refused(NotLoaded(*options.simState, error.what()));
         }
     }
     if (options.simFault) {

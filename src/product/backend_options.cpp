@@ -37,6 +37,7 @@ OptionTake TakeRow(std::optional<std::string_view> value, BackendOptions& option
             return Refuse(error, "--simulate takes a product row from 0 to 9, not '" +
                                      std::string(*value) + "'");
         }
+        options.rowNamed = true;
     }
     options.simulateRows.push_back(row);
     return OptionTake::Taken;
@@ -62,6 +63,7 @@ OptionTake TakeIsp(std::optional<std::string_view> value, BackendOptions& option
     if (vid != "2fc6" && vid != "0ea0")
         return Refuse(error, "--sim-isp takes 2fc6 or 0ea0, not '" + std::string(*value) + "'");
     options.ispVid = vid == "0ea0" ? kIspVidAlternate : kIspVidQuorvex;
+    options.ispVidNamed = value.has_value();
     return OptionTake::Taken;
 }
 
@@ -154,6 +156,14 @@ OptionTake TakeBackendOption(std::string_view name, std::optional<std::string_vi
     return OptionTake::Taken;
 }
 
+std::string_view SimulatedFlashName(SimulatedFlash flash) {
+    for (const FlashName& entry : kFlashNames) {
+        if (entry.flash == flash)
+            return entry.name;
+    }
+    return {};
+}
+
 const char* BackendOptionsHelp() {
     return "  --simulate[=ROW]     plug in a simulated product of table row ROW (0-9, default 0);\n"
            "                       repeat it to plug in several\n"
@@ -163,11 +173,12 @@ const char* BackendOptionsHelp() {
            "                       (VID 2fc6, the default, or 0ea0)\n"
            "  --sim-timing T       busy times of the simulated flash: typical (default) or max\n"
            "  --sim-clock C        real (default) or virtual: no real waiting, for scripts\n"
-           "  --sim-fault KIND@N   inject a fault at device request N (counted from 1):\n"
-           "                       unplug, fail, short, stuck-busy, never-ready, corrupt,\n"
-           "                       power-loss; several separated by commas\n"
+           "  --sim-fault KIND@N   inject a fault at device request N, counted from 1 as the\n"
+           "                       trace lists requests: unplug, fail, short, stuck-busy,\n"
+           "                       never-ready, corrupt, power-loss; several separated by\n"
+           "                       commas\n"
            "  --sim-state FILE     keep the simulated product in FILE: loaded at start if it\n"
-           "                       exists, saved at exit\n"
+           "                       exists (with its flash and product row), saved at exit\n"
            "  --sim-power-cycle    load from the state file only what survives a power cycle\n";
 }
 

@@ -26,8 +26,10 @@ struct SimulatedProduct {
 // Both front ends fill it from their command line with TakeBackendOption.
 struct BackendOptions {
     std::vector<int> simulateRows;  // one entry per --simulate[=ROW]
+    bool rowNamed = false;          // some --simulate named its ROW
     std::optional<SimulatedFlash> flash;
     std::optional<std::uint16_t> ispVid;  // --sim-isp[=VID]
+    bool ispVidNamed = false;             // --sim-isp named its VID
     bool slowParts = false;               // --sim-timing=max: datasheet maximum busy times
     bool virtualClock = false;            // --sim-clock=virtual: no real waiting
     std::optional<std::string> simFault;  // --sim-fault, checked when taken
@@ -42,7 +44,8 @@ struct BackendOptions {
     // --sim-power-cycle without --sim-state); empty when they do.
     std::string Mismatch() const;
     // The products to plug, at locations 1-2, 1-3, ... in option order;
-    // --sim-flash and --sim-isp apply to each.
+    // --sim-flash and --sim-isp apply to each. An existing state file then
+    // fills in what the options leave open (see MakeBackend).
     std::vector<SimulatedProduct> Products() const;
 };
 
@@ -57,6 +60,9 @@ enum class OptionTake { NotMine, Taken, Refused };
 // into `options`. Refused fills `error` with one line for the user.
 OptionTake TakeBackendOption(std::string_view name, std::optional<std::string_view> value,
                              BackendOptions& options, std::string& error);
+
+// The name --sim-flash takes for a flash ("mx32").
+std::string_view SimulatedFlashName(SimulatedFlash flash);
 
 // The help lines of the backend options.
 const char* BackendOptionsHelp();

@@ -43,25 +43,26 @@ usb::IoResult StopGate::IoControl(HandleId handle, std::uint32_t controlCode,
                                   std::span<std::uint8_t> output) {
     if (Closed())
         return usb::IoResult::Failure(usb::kRequestStopped, "stopped: the run was asked to stop");
-    NoteErase(controlCode, input, output);
-    ++passed_;
+    const auto call = usb::DecodeControlCall(controlCode, input, output);
+    if (call)
+        NoteErase(*call);
+    if (!call || !usb::IsProbe(*call))
+        ++passed_;
     return inner_.IoControl(handle, controlCode, input, output);
 }
 
-void StopGate::NoteErase(std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                         std::span<std::uint8_t> output) {
-    const auto call = usb::DecodeControlCall(controlCode, input, output);
-    if (!call || call->kind != usb::DecodedCall::Kind::ControlTransfer)
+void StopGate::NoteErase(const usb::DecodedCall& call) {
+    if (call.kind != usb::DecodedCall::Kind::ControlTransfer)
         return;
-    if (call->setup.request != chip::kRequestFlashInstruction || call->outData.empty())
+    if (call.setup.request != chip::kRequestFlashInstruction || call.outData.empty())
         return;
     // The data of a page program follows its header in a request of its own;
     // its first byte is data, not an instruction.
     const bool data = continuing_;
-    continuing_ = call->setup.index == chip::kInstructionContinues;
+    continuing_ = call.setup.index == chip::kInstructionContinues;
     if (data)
         return;
-    if (std::ranges::find(kEraseInstructions, call->outData[0]) != kEraseInstructions.end())
+    if (std::ranges::find(kEraseInstructions, call.outData[0]) != kEraseInstructions.end())
         eraseSent_ = true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "usb/device_backend.h"
+#include "usb/transport_blocks.h"
 
 namespace product {
 
@@ -22,7 +23,8 @@ public:
     void Reopen() { reopened_ = true; }
     bool Closed() const;
     bool EraseSent() const { return eraseSent_; }
-    // Control calls that reached the device since the gate was made.
+    // Device requests let through since the gate was made, probes aside:
+    // the requests the trace lists and a simulated fault plan numbers.
     std::uint64_t RequestsPassed() const { return passed_; }
     void ResetRun();
 
@@ -36,8 +38,7 @@ public:
     bool ReportsExactLength() const override { return inner_.ReportsExactLength(); }
 
 private:
-    void NoteErase(std::uint32_t controlCode, std::span<const std::uint8_t> input,
-                   std::span<std::uint8_t> output);
+    void NoteErase(const usb::DecodedCall& call);
 
     usb::DeviceBackend& inner_;
     const RunState& state_;

@@ -8,6 +8,9 @@
 namespace usb {
 namespace {
 
+constexpr std::uint8_t kStandardDeviceIn = 0x80;
+constexpr std::uint8_t kGetDescriptor = 6;
+
 void PutLe16(std::uint8_t* at, std::uint16_t v) {
     at[0] = static_cast<std::uint8_t>(v);
     at[1] = static_cast<std::uint8_t>(v >> 8);
@@ -143,8 +146,6 @@ KsHeader EncodeSupportQuery() {
 }
 
 VendorBlock EncodeDescriptorProbe() {
-    constexpr std::uint8_t kStandardDeviceIn = 0x80;
-    constexpr std::uint8_t kGetDescriptor = 6;
     constexpr std::uint16_t kDeviceDescriptor = 0x0100;
     VendorBlock block = EncodeVendorBlock(kStandardDeviceIn, kGetDescriptor, kDeviceDescriptor, 1);
     PutLe16(&block[vendor_block::kLength], kDeviceDescriptorSize);
@@ -163,6 +164,11 @@ std::optional<DecodedCall> DecodeControlCall(std::uint32_t controlCode,
         default:
             return std::nullopt;
     }
+}
+
+bool IsProbe(const DecodedCall& call) {
+    return call.kind == DecodedCall::Kind::SupportQuery ||
+           (call.setup.requestType == kStandardDeviceIn && call.setup.request == kGetDescriptor);
 }
 
 }  // namespace usb

@@ -125,4 +125,9 @@ std::optional<DecodedCall> DecodeControlCall(std::uint32_t controlCode,
                                              std::span<const std::uint8_t> input,
                                              std::span<std::uint8_t> output);
 
+// Whether a call is one of the link's probes (the support query, the device
+// descriptor read) rather than a request of the tool's work. The trace shows
+// probes as such, so request counts and a fault plan's numbers leave them out.
+bool IsProbe(const DecodedCall& call);
+
 }  // namespace usb

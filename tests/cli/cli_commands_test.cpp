@@ -191,16 +191,16 @@ TEST(CliCommands, InfoShowsFlashParametersAndStatus) {
     EXPECT_EQ(info->count("vid"), 0u);
 }
 
-// A stalled request in the VID read (request 8 of the run: the probe, then the
-// mailbox request up to its first data byte) leaves the VID unknown, not
-// empty, and the run says so.
+// A stalled request in the VID read (request 7 of the run: the mailbox
+// request up to its first data byte) leaves the VID unknown, not empty, and
+// the run says so.
 TEST(CliCommands, InfoTellsAParameterTheDeviceDidNotAnswer) {
-    const ToolResult text = RunTool({{"info", "--simulate", "--sim-fault", "fail@8"}});
+    const ToolResult text = RunTool({{"info", "--simulate", "--sim-fault", "fail@7"}});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_NE(text.out.find("VID, PID:       no answer, \"f066\""), std::string::npos) << text.out;
     EXPECT_NE(text.err.find("did not answer"), std::string::npos) << text.err;
 
-    const ToolResult json = RunTool({{"info", "--simulate", "--sim-fault", "fail@8", "--json"}});
+    const ToolResult json = RunTool({{"info", "--simulate", "--sim-fault", "fail@7", "--json"}});
     const auto info = ParseFlatJson(Lines(json.out).front());
     ASSERT_TRUE(info);
     EXPECT_EQ(info->at("vid"), "null");

@@ -17,7 +17,6 @@
 #include "support/product_image.h"
 #include "support/update_run_map.h"
 #include "update_files.h"
-#include "usb/transport_blocks.h"
 
 namespace cli_test {
 namespace {
@@ -33,20 +32,11 @@ protected:
     test_support::UpdateRunMap MapCleanRun() {
         InProcessTool tool;
         tool.Plug(0, "1-2", GetParam());
-        test_support::UpdateRunMap map;
-        std::uint64_t n = 0;
-        // The fault plan counts the calls that reach a device, not those the
-        // bus refuses for a device that has gone or a driver that is not there.
-        tool.interrupting.onCall = [&](std::uint32_t code, std::span<const std::uint8_t> input,
-                                       std::span<std::uint8_t> output,
-                                       const usb::IoResult& result) {
-            if (result.errorText.starts_with("simulated bus") ||
-                result.errorText.starts_with("simulated driver"))
-                return;
-            if (const auto call = usb::DecodeControlCall(code, input, output))
-                map.Note(++n, call->setup.request, call->outData);
-        };
+        tool.bus.SetLogging(true);
         EXPECT_EQ(tool.Run(Update()), 0) << tool.err;
+        test_support::UpdateRunMap map;
+        for (const auto& request : tool.bus.Log())
+            map.Note(request.planNumber, request.setup.request, request.data);
         return map;
     }
 

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <regex>
 #include <stdexcept>
 
 namespace cli_test {
@@ -159,6 +161,20 @@ std::vector<std::string> Lines(const std::string& text) {
         start = end + 1;
     }
     return lines;
+}
+
+std::vector<std::string> TracedRequests(const std::string& path) {
+    static const std::regex kRequest("[0-9a-f]{2} [0-9a-f]{2} [0-9a-f]{4} [0-9a-f]{4} [0-9]+ .*");
+    std::ifstream in(path);
+    std::vector<std::string> requests;
+    for (std::string line; std::getline(in, line);) {
+        const bool neverSent = line.ends_with(" fail (the device stopped answering)") ||
+                               line.ends_with(" fail (no open handle)") ||
+                               line.ends_with(" fail (stopped: the run was asked to stop)");
+        if (std::regex_match(line, kRequest) && !neverSent)
+            requests.push_back(line);
+    }
+    return requests;
 }
 
 }  // namespace cli_test

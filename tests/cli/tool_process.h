@@ -36,4 +36,10 @@ ToolResult RunTool(const ToolRun& run);
 // Lines of a text, without their line ends (a terminal's "\r\n" included).
 std::vector<std::string> Lines(const std::string& text);
 
+// The request lines of a --trace file, in order ("43 80 0000 0001 1 c7 ok"),
+// without its opens, closes, probes, pauses and notes, and without the lines
+// of requests the link never sent (to a device that stopped answering, with no
+// open handle, after a stop).
+std::vector<std::string> TracedRequests(const std::string& path);
+
 }  // namespace cli_test

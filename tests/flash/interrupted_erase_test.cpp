@@ -1,6 +1,7 @@
 // An update cut off during its chip erase leaves the erase running inside the
-// part, and the next run of the tool meets the chip as the simulator's state
-// file keeps it: still in ISP mode, the flash busy for the rest of the erase.
+// part (a short reply, or a cable pulled from a product with its own supply),
+// and the next run of the tool meets the chip as the simulator's state file
+// keeps it: still in ISP mode, the flash busy for the rest of the erase.
 // Wherever in the erase step the first run was cut (at the erase instruction
 // or at any request of any status poll after it), the plain rerun must wait
 // for the erase to end and bring the product back with the image in its flash.
@@ -31,10 +32,15 @@ class InterruptedErase : public ::testing::TestWithParam<std::tuple<FlashModel, 
 protected:
     FlashModel Model() const { return std::get<0>(GetParam()); }
     FaultKind Kind() const { return std::get<1>(GetParam()); }
+    // Unplugged, a bus-powered product loses power and its erase stops; one
+    // with its own supply goes on erasing.
+    SimUpdateRig MakeRig() const {
+        return SimUpdateRig(Model(), sim::FlashTiming::Typical, Kind() != FaultKind::Unplug);
+    }
 
     // A clean run, request by request as a fault plan set at its start numbers them.
     test_support::UpdateRunMap MapCleanRun() const {
-        SimUpdateRig rig(Model());
+        SimUpdateRig rig = MakeRig();
         rig.LoadImage(kCutImageLength);
         rig.backend.ClearFaultPlan();
         rig.backend.SetLogging(true);
@@ -46,7 +52,7 @@ protected:
     }
 
     ::testing::AssertionResult ComesBackAfterACutAt(std::uint64_t request) {
-        SimUpdateRig rig(Model());
+        SimUpdateRig rig = MakeRig();
         rig.LoadImage(kCutImageLength);
         rig.link.SetTrace(nullptr);  // hundreds of runs; none of them is read line by line
         sim::FaultPlan plan;

@@ -16,10 +16,11 @@ std::string MatchStringFor(const sim::UsbIdentity& identity) {
     return text;
 }
 
-SimUpdateRig::SimUpdateRig(sim::FlashModel model, sim::FlashTiming timing) {
+SimUpdateRig::SimUpdateRig(sim::FlashModel model, sim::FlashTiming timing, bool busPowered) {
     sim::ProductConfig config;
     config.flash = model;
     config.timing = timing;
+    config.busPowered = busPowered;
     config.location = kLocation;
     chip = sim::PlugProduct(backend, config, clock);
     link.SetAudioDriver(true);

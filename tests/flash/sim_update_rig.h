@@ -29,8 +29,11 @@ class SimUpdateRig {
 public:
     static constexpr const char* kLocation = "1-2";
 
+    // `busPowered` false: a product with its own supply, which keeps running
+    // (an erase with it) while its cable is out.
     explicit SimUpdateRig(sim::FlashModel model,
-                          sim::FlashTiming timing = sim::FlashTiming::Typical);
+                          sim::FlashTiming timing = sim::FlashTiming::Typical,
+                          bool busPowered = true);
 
     // Loads a firmware image in the chip's boot layout into the buffer.
     void LoadImage(std::uint32_t length, std::uint8_t seed = 0x5C);

@@ -208,6 +208,14 @@ TEST(LaunchOptions, ASimulatedSessionRunsOnItsClockAndKeepsItsState) {
     EXPECT_TRUE(QFile::exists(state));
 }
 
+TEST(LaunchOptions, AStateFileThatCannotBeWrittenIsAUsageErrorAtStartUp) {
+    const ToolRun run =
+        RunTool({"--simulate", "--sim-state", "/no/such/folder/product.state"}, "offscreen");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("cannot be written (its folder does not exist)"))
+        << run.err.toStdString();
+}
+
 TEST(LaunchOptions, AStateFileThatDoesNotLoadIsAUsageErrorAndIsLeftAlone) {
     QTemporaryDir folder;
     const QString state = folder.filePath("product.state");

@@ -125,6 +125,7 @@ TEST_F(FaultTest, PowerLossRestartsTheChipWithWhatItsFlashHolds) {
     ASSERT_TRUE(rig.WaitNotBusy());
     ASSERT_TRUE(rig.WriteEnable());
     ASSERT_TRUE(rig.Instruction(Addressed(chip::kFlashPageProgram, 0x2000, {0x00})));
+    ASSERT_TRUE(rig.WaitNotBusy());
     ASSERT_TRUE(rig.WriteEnable());
     sim::FaultPlan plan;
     plan.powerLossAtRequest = 2;

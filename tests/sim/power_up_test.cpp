@@ -123,6 +123,24 @@ TEST(PowerUp, RestartClearsRegistersAndIspMode) {
     EXPECT_FALSE(rig.chip->InIspMode());
 }
 
+// A board with a supply of its own keeps running while its cable is out:
+// plugged back, it is met in the mode it was left in; only a power loss
+// restarts it.
+TEST(PowerUp, ASelfPoweredProductKeepsItsModeWhileUnplugged) {
+    sim::ProductConfig config = Product(false);
+    config.busPowered = false;
+    SimRig rig(config);
+    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.EnterIsp());
+    rig.bus.Unplug("1-2");
+    rig.bus.Plug("1-2", rig.chip);
+    EXPECT_TRUE(rig.chip->PassThroughOpen());
+    EXPECT_EQ(rig.chip->Boots(), 1u);
+    rig.bus.PowerCycle("1-2");
+    EXPECT_FALSE(rig.chip->InIspMode());
+    EXPECT_EQ(rig.chip->Boots(), 2u);
+}
+
 TEST(PowerUp, ProductLeavesTheFactoryWithItsFlashProtected) {
     SimRig rig(Product(false));
     const sim::SpiFlash& flash = rig.chip->Flash();

@@ -198,6 +198,25 @@ TEST_F(FlashTest, NonVolatileProtectionSurvivesPowerUp) {
     EXPECT_EQ(Status(), 0x1C);
 }
 
+// An erase cut by the power stops where it has got to: a quarter of the way
+// through its time the first quarter of the array is erased, the rest holds
+// what it held, and the part comes up idle with its latch clear.
+TEST_F(FlashTest, PowerLossStopsAChipEraseWhereItHasGot) {
+    Unprotect();
+    const std::uint32_t size = flash.Datasheet().sizeBytes;
+    flash.Load(0, std::vector<std::uint8_t>(size, 0x00));
+    Run({0x06});
+    Run({0xC7});
+    now += flash.Datasheet().chipEraseUs / 4;
+    flash.PowerLoss(now);
+    flash.PowerUp();
+    EXPECT_EQ(ByteAt(0), 0xFF);
+    EXPECT_EQ(ByteAt(size / 4 - 1), 0xFF);
+    EXPECT_EQ(ByteAt(size / 4), 0x00);
+    EXPECT_EQ(ByteAt(size - 1), 0x00);
+    EXPECT_EQ(Status(), 0x00);
+}
+
 class SstFlashTest : public FlashTest {
 protected:
     SstFlashTest() : FlashTest(FlashModel::Sst25vf016b) {}

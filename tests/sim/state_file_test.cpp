@@ -113,6 +113,46 @@ TEST_F(StateFileTest, PowerCycleKeepsOnlyWhatSurvivesThePowerGoing) {
     EXPECT_EQ(second.chip->Params().String(3), "kept between runs");
 }
 
+// A product unplugged in ISP mode had its power from the cable: the file
+// keeps it without power, and the next run plugs it in, so it boots from its
+// flash: the bare chip when the flash lost its firmware, else the product.
+class UnpluggedInIspMode : public StateFileTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnpluggedInIspMode, TheNextRunMeetsWhatItsFlashBoots) {
+    const bool erased = GetParam();
+    std::string error;
+    {
+        SimRig first(sim_test::W25Product());
+        ASSERT_TRUE(first.Connect());
+        ASSERT_TRUE(first.EnterIsp());
+        if (erased) {
+            ASSERT_TRUE(first.WriteEnable());
+            ASSERT_TRUE(first.Instruction({chip::kFlashWriteStatus, 0x00}));
+            ASSERT_TRUE(first.WaitNotBusy());
+            ASSERT_TRUE(first.WriteEnable());
+            ASSERT_TRUE(first.Instruction(Addressed(chip::kFlashSectorErase, 0x0000)));
+            first.clock.SleepMs(10);  // the cable goes while the sector is being erased
+        }
+        first.bus.Unplug("1-2");
+        ASSERT_TRUE(sim::SaveProductState(*first.chip, Path(), error)) << error;
+    }
+    EXPECT_NE(ReadAll(Path()).find("\nvolatile no\nend\n"), std::string::npos);
+    sim::ProductConfig config = sim_test::W25Product();
+    config.stateFile = Path();
+    SimRig second(config);
+    const sim::UsbIdentity booted = erased
+                                        ? sim::UsbIdentity{sim::kIspVidQuorvex, sim::kIspPid, false}
+                                        : sim::ProductIdentity(0);
+    EXPECT_EQ(second.chip->Identity(), booted);
+    EXPECT_EQ(second.chip->InIspMode(), erased);
+    EXPECT_FALSE(second.chip->PassThroughOpen()) << "the ISP control values went with the power";
+    EXPECT_FALSE(second.chip->Flash().IsBusy(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Flash, UnpluggedInIspMode, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "HeadErased" : "ImageComplete");
+});
+
 TEST_F(StateFileTest, NonVolatileStatusBitsSurviveAPowerCycle) {
     std::string error;
     {

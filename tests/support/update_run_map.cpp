@@ -23,6 +23,8 @@ void Spread(std::set<std::uint64_t>& points, std::uint64_t from, std::uint64_t t
 
 void UpdateRunMap::Note(std::uint64_t number, std::uint8_t request,
                         std::span<const std::uint8_t> outData) {
+    if (number == 0)
+        return;  // a probe, which takes no number
     last = number;
     if (erase == 0 && IsInstruction(request, outData, kWriteInstruction, 0xC7))
         erase = number;

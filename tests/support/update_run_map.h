@@ -19,7 +19,8 @@ struct UpdateRunMap {
     std::uint64_t protect = 0;  // the protection write
     std::uint64_t last = 0;     // the last request (the ISP leave)
 
-    // Request `number`, with its vendor request code and OUT data.
+    // Request `number`, with its vendor request code and OUT data; number 0
+    // (a probe, as the bus logs it) is passed over.
     void Note(std::uint64_t number, std::uint8_t request, std::span<const std::uint8_t> outData);
     // Whether every part was seen, in the order of a run.
     bool Complete() const;
