@@ -119,7 +119,7 @@ class HeaderReader {
 public:
     HeaderReader(const Header& header, std::string& why) : header_(header), why_(why) {}
 
-    bool Has(const std::string& key) const { return header_.count(key) != 0; }
+    bool Has(const std::string& key) const { return header_.contains(key); }
     const std::string* Text(const std::string& key) {
         const auto it = header_.find(key);
         if (it != header_.end())
