@@ -33,22 +33,20 @@ std::shared_ptr<sim::SimChip> InProcessTool::Plug(int row, const std::string& lo
 
 int InProcessTool::Run(const std::vector<std::string>& args, const std::string& input,
                        bool inIsTerminal) {
-    std::ostringstream outStream;
-    std::ostringstream errStream;
-    std::istringstream inStream(input);
-    cli::Environment environment{outStream, errStream,    inStream,      clock,
-                                 false,     inIsTerminal, &interrupting, {}};
-    const int code = cli::Run(args, environment);
-    out = outStream.str();
-    err = errStream.str();
-    return code;
+    return RunWith(args, input, inIsTerminal, &interrupting);
 }
 
 int InProcessTool::RunOnItsOwn(const std::vector<std::string>& args) {
+    return RunWith(args, "", false, nullptr);
+}
+
+int InProcessTool::RunWith(const std::vector<std::string>& args, const std::string& input,
+                           bool inIsTerminal, usb::DeviceBackend* backend) {
     std::ostringstream outStream;
     std::ostringstream errStream;
-    std::istringstream inStream;
-    cli::Environment environment{outStream, errStream, inStream, clock, false, false, nullptr, {}};
+    std::istringstream inStream(input);
+    cli::Environment environment{outStream, errStream,    inStream, clock,
+                                 false,     inIsTerminal, backend,  {}};
     const int code = cli::Run(args, environment);
     out = outStream.str();
     err = errStream.str();

@@ -54,9 +54,14 @@ public:
 
     sim::VirtualClock clock;
     sim::SimBackend bus{clock};
+
     InterruptingBus interrupting{bus};
     std::string out;
     std::string err;
+
+private:
+    int RunWith(const std::vector<std::string>& args, const std::string& input, bool inIsTerminal,
+                usb::DeviceBackend* backend);
 };
 
 }  // namespace cli_test
