@@ -40,6 +40,10 @@ SleepInhibitor& SleepInhibitor::operator=(SleepInhibitor&& other) noexcept {
     return *this;
 }
 
+bool SleepInhibitor::IsHeld() const noexcept {
+    return fd_ >= 0;
+}
+
 void SleepInhibitor::Release() noexcept {
     if (fd_ >= 0)
         ::close(std::exchange(fd_, -1));
