@@ -14,13 +14,13 @@ constexpr std::uint8_t kNotReadFiller = 0x5A;
 
 using Block = std::array<std::uint8_t, kReadBlockSize>;
 
-void FillNotRead(ReadBackBuffer& buffer, std::uint64_t first, std::uint64_t last) {
+void FillNotRead(std::span<std::uint8_t> buffer, std::uint64_t first, std::uint64_t last) {
     const std::uint64_t end = std::min<std::uint64_t>(last + 1, buffer.size());
     if (first < end)
         std::fill(buffer.begin() + first, buffer.begin() + end, kNotReadFiller);
 }
 
-void Keep(ReadBackBuffer& buffer, std::uint64_t a, const Block& block) {
+void Keep(std::span<std::uint8_t> buffer, std::uint64_t a, const Block& block) {
     if (a >= buffer.size())
         return;
     const std::size_t count = std::min<std::uint64_t>(kReadBlockSize, buffer.size() - a);
@@ -35,7 +35,7 @@ std::uint32_t FirstDifference(const Block& kept, const Block& again) {
 
 }  // namespace
 
-bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint64_t first,
+bool ReadBackRange(usb::QuorvexUsb& link, std::span<std::uint8_t> buffer, std::uint64_t first,
                    std::uint64_t last, FlashProgress& progress) {
     FillNotRead(buffer, first, last);
     const BlockAttempt attempt = [&](std::uint64_t a,
