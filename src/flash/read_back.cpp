@@ -17,14 +17,14 @@ using Block = std::array<std::uint8_t, kReadBlockSize>;
 void FillNotRead(std::span<std::uint8_t> buffer, std::uint64_t first, std::uint64_t last) {
     const std::uint64_t end = std::min<std::uint64_t>(last + 1, buffer.size());
     if (first < end)
-        std::fill(buffer.begin() + first, buffer.begin() + end, kNotReadFiller);
+        std::fill(buffer.data() + first, buffer.data() + end, kNotReadFiller);
 }
 
 void Keep(std::span<std::uint8_t> buffer, std::uint64_t a, const Block& block) {
     if (a >= buffer.size())
         return;
     const std::size_t count = std::min<std::uint64_t>(kReadBlockSize, buffer.size() - a);
-    std::copy_n(block.begin(), count, buffer.begin() + a);
+    std::copy_n(block.begin(), count, buffer.data() + a);
 }
 
 // Offset of the first byte where the second read differs, or kReadBlockSize.

@@ -51,11 +51,19 @@ std::set<std::string> Offered(const std::vector<std::string>& words) {
 TEST(Completion, OffersEveryOptionTheHelpNames) {
     const ToolResult help = RunTool({{"--help"}});
     ASSERT_EQ(help.exitCode, 0);
+    // The option column of the help: "  --yes, -y           update: do not ask".
     std::set<std::string> named;
-    const std::regex option(R"((^|[ ,\[])(--?[a-zA-Z][a-z-]*=?))");
-    for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), option);
-         it != std::sregex_iterator(); ++it)
-        named.insert((*it)[2]);
+    const std::regex column(R"(^  (-[^ ].*?)(  |$))");
+    const std::regex option(R"(--?[a-zA-Z][a-z-]*)");
+    for (const std::string& line : Lines(help.out)) {
+        std::smatch options;
+        if (!std::regex_search(line, options, column))
+            continue;
+        const std::string text = options[1];
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
+             it != std::sregex_iterator(); ++it)
+            named.insert(it->str());
+    }
     ASSERT_GT(named.size(), 15u);
     const std::set<std::string> offered = Offered({"-"});
     for (const std::string& name : named)
