@@ -47,7 +47,8 @@ expected=(
     usr/share/metainfo/com.palereed.UpdateTool.metainfo.xml
 )
 if $with_cli; then
-    expected+=(usr/bin/palereed-flash usr/share/man/man1/palereed-flash.1.gz)
+    expected+=(usr/bin/palereed-flash usr/share/man/man1/palereed-flash.1.gz
+        usr/share/bash-completion/completions/palereed-flash)
 fi
 echo "== file list"
 diff <(printf '%s\n' "${expected[@]}" | sort) \

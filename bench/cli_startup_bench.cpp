@@ -80,7 +80,7 @@ UpdateCost UpdateThroughCli(const std::string& file) {
     sim::PlugProduct(bus, sim::ProductConfig{}, clock);
     std::ostringstream out, err;
     std::istringstream in;
-    cli::Environment environment{out, err, in, clock, false, false, &bus, {}};
+    cli::Environment environment{out, err, in, clock, false, false, &bus, {}, {}};
     const double cpuBefore = CpuSeconds();
     const int code = cli::Run({"update", file, "--yes"}, environment);
     UpdateCost cost{(CpuSeconds() - cpuBefore) * 1000.0, static_cast<double>(clock.NowUs()) / 1e6};

@@ -76,6 +76,17 @@ void TForm1::ReadProgramFile1() {
                           QString::fromStdString(result.message));
             break;
         case image::LoadStatus::NotOpened:
+            // There, but no file to read (a folder, a FIFO, no permission):
+            // said with its reason, as the command line says it, not as missing.
+            if (QFileInfo::exists(context_.programFile.programFilePath)) {
+                SetIndicatorColour(QColor(255, 0, 0));
+                SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+                                  QStringLiteral("    cannot be read: ") +
+                                  QString::fromStdString(result.reason),
+                              QString::fromStdString(result.message));
+                break;
+            }
+            [[fallthrough]];
         case image::LoadStatus::NotRecognised:
             // A refused file that has since gone leaves no red mark behind.
             SetIndicatorColour(palette().color(QPalette::Button));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -30,7 +31,7 @@ std::optional<Own> OwnOption(std::string_view name) {
         return Own::Value;
     if (name == "--all" || name == "--json" || name == "--yes" || name == "-y" ||
         name == "--force" || name == "--help" || name == "-h" || name == "--version" ||
-        name == "-V")
+        name == "-V" || name == "--quiet" || name == "-q" || name == "--verbose" || name == "-v")
         return Own::Flag;
     return std::nullopt;
 }
@@ -56,9 +57,10 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
         options.traceFile = value;
     } else if (name == "--length") {
         options.length = ParseLength(value);
-        if (!options.length || *options.length == 0 || *options.length > product::kMaxReadLength) {
+        if (!options.length || *options.length == 0 ||
+            *options.length > product::kMaxFlashReadLength) {
             error = "--length takes a byte count from 1 to " +
-                    std::to_string(product::kMaxReadLength) + ", not '" + value + "'";
+                    std::to_string(product::kMaxFlashReadLength) + ", not '" + value + "'";
             return false;
         }
     } else if (name == "--all") {
@@ -69,6 +71,10 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
         options.yes = true;
     } else if (name == "--force") {
         options.force = true;
+    } else if (name == "--quiet" || name == "-q") {
+        options.quiet = true;
+    } else if (name == "--verbose" || name == "-v") {
+        options.verbose = true;
     } else if (name == "--help" || name == "-h") {
         options.help = true;
     } else {
@@ -79,6 +85,18 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
 
 bool LooksLikeOption(std::string_view arg) {
     return arg.size() > 1 && arg[0] == '-';
+}
+
+// "--simulate 3" is row 3 and "--sim-isp 0ea0" that identity, as the window
+// reads them: a following argument of the value's shape is the optional value.
+bool FollowsAsOptionalValue(std::string_view name, std::string_view next) {
+    const auto all = [&](auto digit) {
+        return !next.empty() && std::all_of(next.begin(), next.end(), digit);
+    };
+    if (name == "--simulate")
+        return all([](char c) { return c >= '0' && c <= '9'; });
+    return name == "--sim-isp" && next.size() == 4 &&
+           all([](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // "--trace --simulate" is a forgotten file name, not a trace file to create
@@ -105,6 +123,8 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions
                               product::BackendOptionValue(name) == product::OptionValue::Required;
     if (!value && valueFollows && i + 1 < args.size() &&
         !(name == "--trace" && LooksLikeOption(args[i + 1])))
+        value = args[++i];
+    if (!value && i + 1 < args.size() && FollowsAsOptionalValue(name, args[i + 1]))
         value = args[++i];
     if (!TraceNamesAFile(name, value, error))
         return false;
@@ -162,6 +182,8 @@ bool CheckCombinations(const CliOptions& options, std::string& error) {
         error = "--all and --device exclude each other";
     else if (options.length && options.command != Command::Read)
         error = "--length works only with read";
+    else if (options.quiet && options.verbose)
+        error = "--quiet and --verbose exclude each other";
     return error.empty();
 }
 

@@ -1,8 +1,11 @@
 // verify and read: flash content without writing it.
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/firmware_input.h"
@@ -32,6 +35,34 @@ Outcome ReadFailed(const ProgressView& progress) {
     if (!outcome.cause->empty())
         outcome.message += " (" + *outcome.cause + ")";
     return outcome;
+}
+
+Outcome CannotWrite(const std::filesystem::path& out, const std::string& reason) {
+    return Outcome{kExitFileRefused, "cannot write '" + out.string() + "': " + reason};
+}
+
+// The output of read must be a regular file that may be written, or a new
+// name in a folder that takes one (the partial file beside it finds that out).
+// Anything else (a folder, a device) would be replaced by the rename.
+std::optional<Outcome> CheckOutput(const std::filesystem::path& out) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(out, error);
+    if (status.type() == fs::file_type::not_found)
+        return std::nullopt;
+    if (error)
+        return CannotWrite(out, error.message());
+    if (fs::is_directory(status))
+        return CannotWrite(out, std::make_error_code(std::errc::is_a_directory).message());
+    if (!fs::is_regular_file(status))
+        return CannotWrite(out, "not a regular file");
+    errno = 0;
+    // Opened for update, not truncated: a refused read leaves the file as it was.
+    if (std::FILE* existing = std::fopen(out.string().c_str(), "r+b")) {
+        std::fclose(existing);
+        return std::nullopt;
+    }
+    return CannotWrite(out, std::generic_category().message(errno));
 }
 
 }  // namespace
@@ -73,12 +104,17 @@ Outcome RunVerify(Session& session) {
 
 Outcome RunRead(Session& session) {
     const std::filesystem::path out = *session.Options().file;
+    // Found out before the first request: a whole flash read only to learn
+    // that it has nowhere to go would waste the run.
+    if (auto refused = CheckOutput(out))
+        return *refused;
     // Written beside the target and renamed at the end, so a failed read
     // never leaves a half-filled file under the asked-for name.
     const std::filesystem::path partial = out.string() + ".part";
+    errno = 0;
     std::ofstream file(partial, std::ios::binary | std::ios::trunc);
     if (!file)
-        return Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"};
+        return CannotWrite(out, std::generic_category().message(errno));
     product::ListedDevice device;
     if (auto refused = ChooseAndAim(session, device)) {
         std::filesystem::remove(partial);
@@ -97,12 +133,13 @@ Outcome RunRead(Session& session) {
     std::error_code error;
     if (!read.ok || !file) {
         std::filesystem::remove(partial, error);
-        return read.ok ? Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"}
-                       : ReadFailed(*progress);
+        return read.ok ? CannotWrite(out, "the data could not be written") : ReadFailed(*progress);
     }
     std::filesystem::rename(partial, out, error);
-    if (error)
-        return Outcome{kExitFileRefused, "cannot write '" + out.string() + "'"};
+    if (error) {
+        std::filesystem::remove(partial, error);
+        return CannotWrite(out, error.message());
+    }
     return Outcome{kExitDone, "Read " + std::to_string(read.bytes.size()) + " bytes of " +
                                   read.part.model + " into '" + out.string() + "'."};
 }

@@ -13,7 +13,12 @@ struct ConsoleStreams {
 };
 
 // Looks at the streams and, where the system needs it, readies the terminal
-// for the progress bar and for UTF-8 text.
+// for the progress bar and for UTF-8 text. A terminal that says it is dumb
+// (TERM=dumb: an editor's shell buffer) gets plain lines.
 ConsoleStreams PrepareConsole();
+
+// The width of the terminal stdout goes to, asked anew each time (the window
+// may be resized during a run); 0 when it does not say.
+int TerminalColumns();
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 
 namespace usb {
@@ -24,6 +25,8 @@ struct Environment {
     usb::DeviceBackend* backend = nullptr;
     // Where an update file is looked for when none is named.
     std::filesystem::path workingDirectory;
+    // The terminal's width in columns, asked at each redraw; null or 0: unknown.
+    std::function<int()> terminalColumns;
 };
 
 }  // namespace cli

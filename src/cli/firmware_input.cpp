@@ -23,7 +23,7 @@ std::optional<Outcome> LoadUpdateFile(const std::string& path, image::FirmwareIm
                 return Refused("'" + path + "' holds no data");
             return std::nullopt;
         case image::LoadStatus::NotOpened:
-            return Refused("cannot read '" + path + "'");
+            return Refused("cannot read '" + path + "': " + result.reason);
         case image::LoadStatus::NotRecognised:
             return Refused("'" + path + "' is neither a HEX (.hex, .h00) nor a binary (.bin) file");
         case image::LoadStatus::Refused:

@@ -26,8 +26,11 @@ std::string HelpText() {
                "  --yes, -y            update: do not ask for confirmation\n"
                "  --force              update: write FILE even when its parameter table names\n"
                "                       another product, or it has none\n"
-               "  --length N           read: bytes to read (default 262144; 0x prefix for hex)\n"
+               "  --length N           read: bytes to read (default 262144, at most 16777216;\n"
+               "                       a smaller part is read to its end; 0x prefix for hex)\n"
                "  --json               one JSON object per line on stdout, ending with a result\n"
+               "  --quiet, -q          print only the result, no progress\n"
+               "  --verbose, -v        progress as plain lines, with each loop's own texts\n"
                "  --trace FILE         write every device request to FILE; a FILE that cannot\n"
                "                       be written is refused before anything is sent\n") +
            product::BackendOptionsHelp() +
@@ -49,7 +52,17 @@ std::string HelpText() {
            "\n"
            "Ctrl-C during an update warns first; a second Ctrl-C stops at the next request.\n"
            "SIGTERM, or SIGHUP from a closed terminal, stops at the next request at once.\n"
-           "A device stopped after the erase waits in ISP mode for a new update.\n";
+           "A device stopped after the erase waits in ISP mode for a new update.\n"
+           "\n"
+           "On a production line:\n"
+           "  palereed-flash update --all --yes --json >> update-log.jsonl\n"
+           "      every connected product, its own update file each, a JSON log\n"
+           "  palereed-flash update PaleReed_f069.hex --device 1-4.2 --yes --quiet\n"
+           "      one test-rack port with its file; the exit code says how it went\n"
+           "  jq -c 'select(.event == \"result\")' update-log.jsonl\n"
+           "      the result of each run in the log\n"
+           "  palereed-flash read backup.bin --length 0x200000 --device 1-4.2\n"
+           "      a whole 2 MiB flash backed up before a rework\n";
 }
 
 std::string VersionText() {

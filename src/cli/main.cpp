@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
                                  console.outIsTerminal,
                                  console.inIsTerminal,
                                  nullptr,
-                                 std::filesystem::current_path(error)};
+                                 std::filesystem::current_path(error),
+                                 cli::TerminalColumns};
     return cli::Run(std::vector<std::string>(argv + 1, argv + argc), environment);
 }

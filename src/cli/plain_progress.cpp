@@ -5,10 +5,22 @@
 
 namespace cli {
 
-void PlainProgress::OnStep() {
+namespace {
+
+std::string Elapsed(std::uint64_t ms) {
     char elapsed[24];
-    std::snprintf(elapsed, sizeof elapsed, "[%6.1f s] ", static_cast<double>(ElapsedMs()) / 1000.0);
-    Out() << elapsed << Step() << "\n" << std::flush;
+    std::snprintf(elapsed, sizeof elapsed, "[%6.1f s] ", static_cast<double>(ms) / 1000.0);
+    return elapsed;
+}
+
+}  // namespace
+
+void PlainProgress::OnStep() {
+    Out() << Elapsed(ElapsedMs()) << Step() << "\n" << std::flush;
+}
+
+void PlainProgress::OnDetail(std::string_view text) {
+    Out() << Elapsed(ElapsedMs()) << "  " << text << "\n" << std::flush;
 }
 
 }  // namespace cli

@@ -13,6 +13,7 @@ public:
 private:
     void OnStep() override;
     void OnPercent() override {}
+    void OnDetail(std::string_view text) override;
 };
 
 }  // namespace cli

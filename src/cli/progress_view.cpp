@@ -45,6 +45,11 @@ void ProgressView::ShowStep(std::string_view text) {
 }
 
 void ProgressView::SetStepText(std::string_view text) {
+    // Said once, and not when it only repeats the step's own name.
+    if (showDetails_ && text != detail_ && StepName(text) != step_) {
+        detail_ = text;
+        OnDetail(text);
+    }
     if (text.find("Fail") == std::string_view::npos)
         return;
     failureText_ = text;

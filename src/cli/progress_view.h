@@ -33,6 +33,9 @@ public:
 
     // Ends the display of a run (the terminal line gets its newline).
     virtual void Finish() {}
+    // Also show the loops' own texts under each step (--verbose): what a
+    // step waits for, retries and fails on.
+    void ShowDetails(bool show) { showDetails_ = show; }
 
     const std::string& Step() const { return step_; }
     // A loop's failure text ("Verifying Fail at 0x001200"), empty when none.
@@ -44,6 +47,8 @@ public:
 protected:
     virtual void OnStep() = 0;
     virtual void OnPercent() = 0;
+    // A loop's text within the current step, when details are shown.
+    virtual void OnDetail(std::string_view /*text*/) {}
     std::ostream& Out() { return out_; }
     int Percent() const { return percent_; }
 
@@ -54,6 +59,8 @@ private:
     std::string step_;
     int percent_ = -1;
     std::string failureText_;
+    bool showDetails_ = false;
+    std::string detail_;
     std::optional<std::uint32_t> lastAddress_;
 };
 

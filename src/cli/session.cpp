@@ -2,6 +2,7 @@
 
 #include "cli/json_progress.h"
 #include "cli/plain_progress.h"
+#include "cli/quiet_progress.h"
 #include "cli/terminal_progress.h"
 #include "product/backend_factory.h"
 #include "product/detection.h"
@@ -113,11 +114,16 @@ void Session::Note(const std::string& line) {
 }
 
 std::unique_ptr<ProgressView> Session::MakeProgress() {
+    if (options_.quiet)
+        return std::make_unique<QuietProgress>(env_.out, Clock());
     if (options_.json)
         return std::make_unique<JsonProgress>(env_.out, Clock());
-    if (env_.outIsTerminal)
-        return std::make_unique<TerminalProgress>(env_.out, Clock());
-    return std::make_unique<PlainProgress>(env_.out, Clock());
+    // The details are a log to read afterwards: plain lines even on a terminal.
+    if (env_.outIsTerminal && !options_.verbose)
+        return std::make_unique<TerminalProgress>(env_.out, Clock(), env_.terminalColumns);
+    auto plain = std::make_unique<PlainProgress>(env_.out, Clock());
+    plain->ShowDetails(options_.verbose);
+    return plain;
 }
 
 }  // namespace cli

@@ -14,17 +14,17 @@ constexpr std::uint8_t kNotReadFiller = 0x5A;
 
 using Block = std::array<std::uint8_t, kReadBlockSize>;
 
-void FillNotRead(ReadBackBuffer& buffer, std::uint64_t first, std::uint64_t last) {
+void FillNotRead(std::span<std::uint8_t> buffer, std::uint64_t first, std::uint64_t last) {
     const std::uint64_t end = std::min<std::uint64_t>(last + 1, buffer.size());
     if (first < end)
-        std::fill(buffer.begin() + first, buffer.begin() + end, kNotReadFiller);
+        std::fill(buffer.data() + first, buffer.data() + end, kNotReadFiller);
 }
 
-void Keep(ReadBackBuffer& buffer, std::uint64_t a, const Block& block) {
+void Keep(std::span<std::uint8_t> buffer, std::uint64_t a, const Block& block) {
     if (a >= buffer.size())
         return;
     const std::size_t count = std::min<std::uint64_t>(kReadBlockSize, buffer.size() - a);
-    std::copy_n(block.begin(), count, buffer.begin() + a);
+    std::copy_n(block.begin(), count, buffer.data() + a);
 }
 
 // Offset of the first byte where the second read differs, or kReadBlockSize.
@@ -35,7 +35,7 @@ std::uint32_t FirstDifference(const Block& kept, const Block& again) {
 
 }  // namespace
 
-bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint64_t first,
+bool ReadBackRange(usb::QuorvexUsb& link, std::span<std::uint8_t> buffer, std::uint64_t first,
                    std::uint64_t last, FlashProgress& progress) {
     FillNotRead(buffer, first, last);
     const BlockAttempt attempt = [&](std::uint64_t a,

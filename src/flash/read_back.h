@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace usb {
 class QuorvexUsb;
@@ -25,8 +26,9 @@ inline constexpr std::uint32_t kReadFlashLast = 0x8000;
 // attempt, three in a row end the loop with "Verifying Fail at 0x" and the
 // address. Positions not reached keep the filler 0x5A; blocks that reach past
 // the buffer are read but not kept beyond it. A range beyond the flash is
-// refused before the first read.
-bool ReadBackRange(usb::QuorvexUsb& link, ReadBackBuffer& buffer, std::uint64_t first,
+// refused before the first read. Any buffer will do where byte k holds address k
+// (a whole-flash backup needs more than the window's).
+bool ReadBackRange(usb::QuorvexUsb& link, std::span<std::uint8_t> buffer, std::uint64_t first,
                    std::uint64_t last, FlashProgress& progress);
 
 }  // namespace flash

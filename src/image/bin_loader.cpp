@@ -22,7 +22,7 @@ std::string TooLargeMessage(const std::string& path) {
 LoadResult LoadBinFile(FirmwareImage& image, const std::string& path) {
     const FileContent file = ReadFileContent(path, kImageSize);
     if (!file.Ok())
-        return LoadResult{LoadStatus::NotOpened, 0, file.error, {}};
+        return LoadResult{LoadStatus::NotOpened, 0, file.error, file.reason};
     if (file.exceedsLimit)
         return LoadResult{LoadStatus::Refused, 0, TooLargeMessage(path),
                           "it is larger than the 262144-byte image"};

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <system_error>
 
@@ -17,14 +18,44 @@ std::string ErrnoText() {
     return std::generic_category().message(errno);
 }
 
+// Why `path` is no file to read, in the system's words; empty for a regular file.
+std::string NotARegularFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error)
+        return error.message();
+    switch (status.type()) {
+        case fs::file_type::regular:
+            return {};
+        case fs::file_type::directory:
+            return std::make_error_code(std::errc::is_a_directory).message();
+        case fs::file_type::fifo:
+            return "not a regular file but a FIFO";
+        case fs::file_type::character:
+        case fs::file_type::block:
+            return "not a regular file but a device";
+        case fs::file_type::socket:
+            return "not a regular file but a socket";
+        default:
+            return "not a regular file";
+    }
+}
+
 }  // namespace
 
 FileContent ReadFileContent(const std::string& path, std::size_t limit) {
     FileContent content;
+    content.reason = NotARegularFile(path);
+    if (!content.reason.empty()) {
+        content.error = "Cannot open \"" + path + "\": " + content.reason + ".";
+        return content;
+    }
     errno = 0;
     const FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        content.error = "Cannot open \"" + path + "\": " + ErrnoText() + ".";
+        content.reason = ErrnoText();
+        content.error = "Cannot open \"" + path + "\": " + content.reason + ".";
         return content;
     }
     // One byte beyond the limit tells an oversized file from one of exactly the limit.
@@ -38,7 +69,8 @@ FileContent ReadFileContent(const std::string& path, std::size_t limit) {
             break;
     }
     if (std::ferror(file.get()) != 0) {
-        content.error = "Cannot read \"" + path + "\": " + ErrnoText() + ".";
+        content.reason = ErrnoText();
+        content.error = "Cannot read \"" + path + "\": " + content.reason + ".";
         content.bytes.clear();
         return content;
     }

@@ -23,7 +23,7 @@ LoadResult Failure(LoadStatus status, std::string message, std::string reason = 
 LoadResult LoadHexFile(FirmwareImage& image, const std::string& path) {
     const FileContent file = ReadFileContent(path, kMaxHexFileSize);
     if (!file.Ok())
-        return Failure(LoadStatus::NotOpened, file.error);
+        return Failure(LoadStatus::NotOpened, file.error, file.reason);
     const std::string invalid = "The HEX file \"" + path + "\" is invalid: ";
     if (file.exceedsLimit) {
         return Failure(LoadStatus::Refused,

@@ -17,13 +17,20 @@ std::string AddressText(std::uint64_t address) {
     return text;
 }
 
+std::string ByteText(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
 std::uint16_t Word(const HexRecord& record) {
     return static_cast<std::uint16_t>(record.data[0] << 8 | record.data[1]);
 }
 
 }  // namespace
 
-HexParser::HexParser(std::span<std::uint8_t, kImageSize> target) : target_(target) {}
+HexParser::HexParser(std::span<std::uint8_t, kImageSize> target)
+    : target_(target), writtenBy_(kImageSize, 0) {}
 
 bool HexParser::Parse(std::string_view text) {
     // Some Windows editors put a byte order mark in front of the first record.
@@ -36,11 +43,13 @@ bool HexParser::Parse(std::string_view text) {
         const HexRecordRead read = ReadHexRecord(text, pos);
         if (!read.Ok())
             return FailAt(read.errorAt, read.error);
-        if (!Apply(read.record))
+        if (!Apply(read.record, pos))
             return false;
         sawRecord = true;
         pos = read.end;
     }
+    if (error_.empty() && ended_)
+        CheckAfterEnd(text, pos);
     if (!error_.empty())
         return false;
     if (!sawRecord) {
@@ -77,12 +86,34 @@ bool HexParser::SkipToRecord(std::string_view text, std::size_t& pos) {
     return true;
 }
 
-bool HexParser::Apply(const HexRecord& record) {
+bool HexParser::CheckAfterEnd(std::string_view text, std::size_t pos) {
+    // Old DOS tools end a text file with Ctrl-Z; what follows it is no part of the file.
+    constexpr char kDosEndOfText = '\x1A';
+    for (; pos < text.size() && text[pos] != kDosEndOfText; ++pos) {
+        const char c = text[pos];
+        if (c == ':') {
+            return FailAt(pos, "a record after the end-of-file record of line " +
+                                   std::to_string(endLine_) +
+                                   "; is this two HEX files joined into one?");
+        }
+        if (!IsBlank(c))
+            return FailAt(pos,
+                          "text after the end-of-file record of line " + std::to_string(endLine_));
+        if (c == '\n') {
+            ++line_;
+            lineStart_ = pos + 1;
+        }
+    }
+    return true;
+}
+
+bool HexParser::Apply(const HexRecord& record, std::size_t colon) {
     switch (record.type) {
         case HexRecordType::Data:
-            return StoreData(record);
+            return StoreData(record, colon);
         case HexRecordType::EndOfFile:
             ended_ = true;
+            endLine_ = line_;
             return true;
         case HexRecordType::ExtendedSegmentAddress:
             base_ = std::uint64_t{Word(record)} << 4;
@@ -99,7 +130,9 @@ bool HexParser::Apply(const HexRecord& record) {
     return Fail("unknown record type");
 }
 
-bool HexParser::StoreData(const HexRecord& record) {
+bool HexParser::StoreData(const HexRecord& record, std::size_t colon) {
+    // ':', two digits of count, four of offset, two of type, then two per byte.
+    constexpr std::size_t kFirstDataDigit = 9;
     for (std::size_t i = 0; i < record.count; ++i) {
         std::uint64_t offset = record.offset + i;
         if (segmentAddressing_)
@@ -110,6 +143,15 @@ bool HexParser::StoreData(const HexRecord& record) {
                         " lies beyond the end of the 256 KiB firmware image (" +
                         AddressText(kImageSize - 1) + ")");
         }
+        std::uint32_t& writer = writtenBy_[address];
+        if (writer != 0 && target_[address] != record.data[i]) {
+            return FailAt(colon + kFirstDataDigit + 2 * i,
+                          "data at address " + AddressText(address) + " (" +
+                              ByteText(record.data[i]) + ") overlaps line " +
+                              std::to_string(writer) + ", which put " + ByteText(target_[address]) +
+                              " there");
+        }
+        writer = static_cast<std::uint32_t>(line_);
         target_[address] = record.data[i];
         if (address >= endMark_)
             endMark_ = static_cast<std::uint32_t>(address + 1);

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "image/firmware_image.h"
 #include "image/hex_record.h"
@@ -16,7 +17,10 @@ namespace image {
 // extended linear (04) records move the base address; start address records
 // (03, 05) carry nothing for the image; an end-of-file record (01) ends the
 // text and must be there. Blanks and line ends between records are skipped; any other text
-// there is a fault, since it usually means a record lost its ':'.
+// there is a fault, since it usually means a record lost its ':'. Two records
+// that give one address different bytes, and anything but blanks after the
+// end-of-file record (two files joined into one), are faults too: either way
+// the image would silently not be what one of the records says.
 class HexParser {
 public:
     static constexpr const char* kMissingEndOfFile =
@@ -36,8 +40,11 @@ public:
 private:
     // Skips blanks and line ends, counting lines; false at other text.
     bool SkipToRecord(std::string_view text, std::size_t& pos);
-    bool Apply(const HexRecord& record);
-    bool StoreData(const HexRecord& record);
+    // Only blanks, or a DOS end-of-text mark, may follow the end-of-file record.
+    bool CheckAfterEnd(std::string_view text, std::size_t pos);
+    // `colon` is where the record starts in the text, for the columns of faults.
+    bool Apply(const HexRecord& record, std::size_t colon);
+    bool StoreData(const HexRecord& record, std::size_t colon);
     // Sets the error for the current line; returns false for the caller to pass on.
     bool Fail(const std::string& what);
     bool FailAt(std::size_t index, const std::string& what);
@@ -48,6 +55,9 @@ private:
     bool segmentAddressing_ = false;
     bool ended_ = false;
     std::uint32_t endMark_ = 0;
+    // The line whose record wrote each address; 0 where none did yet.
+    std::vector<std::uint32_t> writtenBy_;
+    std::size_t endLine_ = 0;
     std::size_t line_ = 1;
     std::size_t lineStart_ = 0;
     std::string error_;

@@ -21,7 +21,8 @@ struct LoadResult {
     // For the user: what went wrong and where. Empty after a load.
     std::string message;
     // For a refused HEX file: only what is wrong and where ("line 2, column 18:
-    // ..."), for places that already name the file.
+    // ..."), for places that already name the file. For a file not opened: the
+    // system's reason alone ("No such file or directory").
     std::string reason;
 
     bool Loaded() const { return status == LoadStatus::Loaded; }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
+#include <utility>
+#include <vector>
 
 #include "chip/flash_commands.h"
 #include "chip/registers.h"
@@ -35,7 +36,7 @@ FlashPart ReadFlashPart(usb::QuorvexUsb& link) {
 
 FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
                            flash::FlashProgress& progress, AfterRead after, SmallerPart smaller) {
-    length = std::clamp<std::uint32_t>(length, 1, kMaxReadLength);
+    length = std::clamp<std::uint32_t>(length, 1, kMaxFlashReadLength);
     return ReadFlashWhile(
         link, length, length, [](std::span<const std::uint8_t>) { return true; }, progress, after,
         smaller);
@@ -45,33 +46,36 @@ FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint3
                          const std::function<bool(std::span<const std::uint8_t>)>& enough,
                          flash::FlashProgress& progress, AfterRead after, SmallerPart smaller) {
     FlashRead read;
-    limit = std::clamp<std::uint32_t>(limit, 1, kMaxReadLength);
+    limit = std::clamp<std::uint32_t>(limit, 1, kMaxFlashReadLength);
     link.OpenDevice();
     chip::IspMode(link, true);
     read.part = IdentifyInIsp(link);
-    auto buffer = std::make_unique<flash::ReadBackBuffer>();
     // A part smaller than asked for would answer the rest from its start again.
     if (read.part.capacity != 0 && read.part.capacity < limit) {
         read.partTooSmall = smaller == SmallerPart::Refuse;
         limit = read.part.capacity;
     }
+    // Only as large as the part can fill: up to 16 MiB when asked for a whole backup.
+    std::vector<std::uint8_t> buffer(limit);
     std::uint32_t done = 0;
     read.ok = !read.partTooSmall;
     while (read.ok && done < limit) {
         const std::uint32_t end = std::min(limit, done + std::max<std::uint32_t>(window, 1));
-        read.ok = flash::ReadBackRange(link, *buffer, done, end - 1, progress);
-        const bool erased = std::all_of(buffer->begin() + done, buffer->begin() + end,
+        read.ok = flash::ReadBackRange(link, buffer, done, end - 1, progress);
+        const bool erased = std::all_of(buffer.begin() + done, buffer.begin() + end,
                                         [](std::uint8_t b) { return b == 0xFF; });
         done = end;
-        if (read.ok && (erased || enough(std::span(buffer->data(), done))))
+        if (read.ok && (erased || enough(std::span(buffer.data(), done))))
             break;
     }
     if (after == AfterRead::LeaveIsp)
         LeaveIsp(link);
     else
         link.CloseDevice();
-    if (read.ok)
-        read.bytes.assign(buffer->begin(), buffer->begin() + done);
+    if (read.ok) {
+        buffer.resize(done);
+        read.bytes = std::move(buffer);
+    }
     return read;
 }
 

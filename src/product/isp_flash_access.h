@@ -17,8 +17,11 @@ class FlashProgress;
 
 namespace product {
 
-// The largest read the tool makes: the firmware image's size.
+// What a read covers unless asked for more: the firmware image's size.
 inline constexpr std::uint32_t kMaxReadLength = 0x40000;
+// The largest read the tool makes: the 16 MiB that the pass-through's
+// three-byte addresses reach, so the biggest part can be backed up whole.
+inline constexpr std::uint32_t kMaxFlashReadLength = 0x1000000;
 
 // Flash access outside an update, on the device the link is aimed at. The
 // pass-through works only in ISP mode, so each call enters it, does its work
@@ -44,7 +47,7 @@ enum class AfterRead { LeaveIsp, StayInIsp };
 // comparison with a file), read nothing and say so.
 enum class SmallerPart { ReadToItsEnd, Refuse };
 
-// Reads `length` (1 .. kMaxReadLength) bytes from address 0, every block
+// Reads `length` (1 .. kMaxFlashReadLength) bytes from address 0, every block
 // twice, as the ISP page's Read Flash does; progress goes to `progress`.
 FlashRead ReadFlashContent(usb::QuorvexUsb& link, std::uint32_t length,
                            flash::FlashProgress& progress, AfterRead after = AfterRead::LeaveIsp,

@@ -45,8 +45,8 @@ int InProcessTool::RunWith(const std::vector<std::string>& args, const std::stri
     std::ostringstream outStream;
     std::ostringstream errStream;
     std::istringstream inStream(input);
-    cli::Environment environment{outStream, errStream,    inStream, clock,
-                                 false,     inIsTerminal, backend,  {}};
+    cli::Environment environment{outStream,    errStream, inStream, clock, false,
+                                 inIsTerminal, backend,   {},       {}};
     const int code = cli::Run(args, environment);
     out = outStream.str();
     err = errStream.str();

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,6 +51,10 @@ int OpenTerminal(std::string& slavePath) {
     ::signal(SIGTERM, SIG_DFL);
     if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0)
         ::_exit(127);
+    for (const std::string& setting : run.environment) {
+        const std::size_t equals = setting.find('=');
+        ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+    }
     std::vector<char*> argv;
     std::string program = PALEREED_FLASH;
     argv.push_back(program.data());
@@ -120,6 +125,12 @@ ToolResult RunTool(const ToolRun& run) {
     if (run.stdoutIsTerminal) {
         out.read = OpenTerminal(slavePath);
         out.write = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+        if (run.columns != 0) {
+            winsize size{};
+            size.ws_col = run.columns;
+            size.ws_row = 24;
+            ::ioctl(out.read, TIOCSWINSZ, &size);
+        }
     } else {
         out = MakePipe();
     }

@@ -15,9 +15,11 @@ struct ToolRun {
           stdoutIsTerminal(terminal) {}
 
     std::vector<std::string> args;
-    std::string workingDirectory;   // empty: the test's own
-    bool stdoutIsTerminal = false;  // stdout on a pseudo-terminal instead of a pipe
-    std::string input;              // written to stdin, which is then closed
+    std::string workingDirectory;          // empty: the test's own
+    bool stdoutIsTerminal = false;         // stdout on a pseudo-terminal instead of a pipe
+    unsigned short columns = 0;            // the pseudo-terminal's width; 0: it does not say
+    std::vector<std::string> environment;  // "NAME=value" set for the run
+    std::string input;                     // written to stdin, which is then closed
     // Ctrl-C presses: each is sent once its text has appeared on stdout or
     // stderr, in order.
     std::vector<std::string> interruptWhenShown;

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -243,5 +246,23 @@ TEST(UpdateFile, AFileDroppedWhileAnOperationHoldsTheLinkIsNotTaken) {
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   PaleReed_f066.hex    is Ready!");
 }
+
+#ifndef _WIN32
+// A FIFO under the update file's name, with nothing writing to it, would
+// block the window for ever if it were opened; it is refused at once, with
+// the reason the command line gives too.
+TEST(UpdateFile, AFifoUnderTheFilesNameIsRefusedWithItsReason) {
+    FormRig rig;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(rig.WorkDir() + "/PaleReed_f066.hex").constData(), 0600),
+              0);
+    rig.Plug({});
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   PaleReed_f066.hex    cannot be read: not a regular file but a "
+              "FIFO");
+    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+#endif
 
 }  // namespace

@@ -86,6 +86,21 @@ INSTANTIATE_TEST_SUITE_P(
                   image_test::LinearBaseLine(0x0001) + std::string(kEndOfFile), "holds no data"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file must say one thing for every address it names, and end where its
+// end-of-file record stands: otherwise one of its records is silently lost.
+INSTANTIATE_TEST_SUITE_P(
+    Ambiguous, HexFault,
+    ::testing::Values(
+        FaultCase{"OverlapWithOtherData",
+                  GoodLine() + HexRecordLine(0, 0x0002, {0x03, 0x05}) + std::string(kEndOfFile),
+                  "line 2, column 12: data at address 0x00003 (0x05) overlaps line 1, which put "
+                  "0x04 there"},
+        FaultCase{"TwoFilesJoined", GoodLine() + std::string(kEndOfFile) + "\r\n" + GoodLine(),
+                  "line 4, column 1: a record after the end-of-file record of line 2"},
+        FaultCase{"TextAfterTheEnd", GoodLine() + std::string(kEndOfFile) + "  x",
+                  "line 3, column 3: text after the end-of-file record of line 2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The reason stands on its own beside the file's name, word for word.
 TEST(HexFaultReason, AMissingEndOfFileRecordIsNamedExactly) {
     image::FirmwareImage image;
