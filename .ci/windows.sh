@@ -2,7 +2,8 @@
 # CI for Windows: cross-builds the tool with mingw-w64 (the window too, with
 # the Qt for Windows from shared/qt-windows/), the simulated and Windows
 # backends and the test suites, then runs the suites, the window's GUI suites
-# among them (offscreen), under Wine in a throw-away prefix, headless. Starts
+# among them (offscreen), under Wine in a throw-away prefix; then builds the
+# installer and the zip and tries them (.ci/windows-installer.sh). Starts
 # from a clean checkout and installs the Debian packages it needs (run as
 # root, or with them installed).
 #
@@ -91,3 +92,9 @@ if [[ $status -ne $no_device_exit || "$listing" != "palereed-flash: no device fo
     exit 1
 fi
 echo "palereed-flash.exe list: no device, exit code $status"
+
+# The installer and the zip, installed, run (the real window on a virtual
+# display among it) and uninstalled. They need the window: no Qt, no installer.
+if [ -f "$archive" ]; then
+    "$top/.ci/windows-installer.sh" "$build"
+fi

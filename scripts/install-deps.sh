@@ -12,8 +12,9 @@
 #   ci        the CI's other checks: Clang, its sanitizer and libFuzzer
 #             runtimes (Debian ships them in libclang-rt-14-dev, not in
 #             libfuzzer-14-dev), clang-tidy, clang-format, ccache
-#   windows   the mingw-w64 cross build, Wine to run it, and the host tools
-#             (moc, rcc, uic) for the window's Windows build
+#   windows   the mingw-w64 cross build, Wine to run it, the host tools
+#             (moc, rcc, uic) for the window's Windows build, wixl for its
+#             installer, and a virtual display to see the window under Wine
 set -euo pipefail
 
 declare -A lists=(
@@ -22,7 +23,8 @@ declare -A lists=(
             xvfb xauth dbus-daemon python3-dbusmock"
     [package]="dpkg-dev desktop-file-utils appstream lintian man-db"
     [ci]="clang libclang-rt-14-dev clang-tidy clang-format ccache"
-    [windows]="g++-mingw-w64-x86-64-posix wine64 googletest qt6-base-dev-tools"
+    [windows]="g++-mingw-w64-x86-64-posix wine64 googletest qt6-base-dev-tools wixl fonts-wine xvfb xdotool
+               imagemagick"
 )
 
 purposes=("$@")

@@ -9,6 +9,7 @@
 #include "app/launch_options.h"
 #include "app/tform1.h"
 #include "app/tool_session.h"
+#include "platform/parent_console.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ std::optional<int> AnswerWithoutWindow(const app::LaunchRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::UseParentConsole();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
