@@ -115,9 +115,6 @@ QString TForm1::FileMismatchNote() const {
 }
 
 void TForm1::RunOneButtonUpdate() {
-    // Only a new run forgets an earlier failure: a click during a run must not
-    // turn the failed run it interrupts into a success.
-    context_.flash.sequenceFailed = false;
     failurePinned_ = false;
     const bool recovering = recoveryFile_.has_value();
     lastRunFile_ =

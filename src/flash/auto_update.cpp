@@ -71,7 +71,6 @@ bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     progress.SetStepText("Clear Status register");
     if (std::optional<FailurePoint> stop = ClearStatusRegister(link)) {
         progress.SetStepText(StopText(UpdateStep::ClearStatus, *stop));
-        state.sequenceFailed = true;
         return false;
     }
     const EraseScope scope =
@@ -79,14 +78,55 @@ bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     return EraseIdentifiedFlash(link, scope, state, progress);
 }
 
-bool StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
-                     FlashProgress& progress, UpdateStep step, const FailurePoint& failure) {
+bool StopBeforeErase(usb::QuorvexUsb& link, AutoRunHost& host, FlashProgress& progress,
+                     UpdateStep step, const FailurePoint& failure) {
     progress.SetStepText(StopText(step, failure));
-    state.sequenceFailed = true;
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
     link.CloseDevice();
     return false;
+}
+
+// The ticked steps that change or check the flash, each only when the one
+// before it passed. False at the first failure; the caller's cleanup runs
+// either way.
+bool EraseAndWrite(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+                   const ImageView& image, const OperationRange& range, FlashProgress& progress,
+                   AnswerWatch& watch) {
+    const bool erased =
+        !host.IsTicked(AutoOption::Erase) || ClearAndErase(link, state, host, progress);
+    watch.After(UpdateStep::Erase);
+    link.OpenDevice();  // the erase closed it, or it is reopened all the same
+    if (!erased)
+        return false;
+    // "Auto" shows its steps where the loops show theirs.
+    ProgressStepReporter steps(progress);
+    const LoopRun run{link, image, range, state, steps, progress};
+    for (const auto& [option, step] : kLoopSteps) {
+        const bool passed = !host.IsTicked(option) || RunLoopStep(run, step);
+        watch.After(step);
+        if (!passed)
+            return false;
+    }
+    return true;
+}
+
+// However the run ended: the protection when ticked, ISP leave when ticked,
+// the device closed. The protection's own failure is said only when nothing
+// failed before, so a failure text stays in view.
+bool ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state, AutoRunHost& host,
+                        FlashProgress& progress, AnswerWatch& watch, bool failed) {
+    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) && !failed)
+        progress.SetStepText("The flash protection could not be set");
+    if (host.IsTicked(AutoOption::IspMode))
+        chip::IspMode(link, false);
+    link.CloseDevice();
+    watch.After(UpdateStep::Protect);
+    if (watch.SilentAt()) {
+        progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
+        return false;
+    }
+    return !failed;
 }
 
 }  // namespace
@@ -96,7 +136,6 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::ReloadFile) && !host.ReloadProgramFile()) {
         // The window has said why; nothing has been sent.
         progress.SetStepText("Reload File Fail");
-        state.sequenceFailed = true;
         return false;
     }
     const ImageView image = host.Image();
@@ -108,34 +147,10 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, true);
     if (const auto stop = CheckFlash(link, state, host, range, image.length))
-        return StopBeforeErase(link, state, host, progress, stop->first, stop->second);
+        return StopBeforeErase(link, host, progress, stop->first, stop->second);
     watch.After(UpdateStep::Identify);
-    if (host.IsTicked(AutoOption::Erase))
-        ClearAndErase(link, state, host, progress);
-    watch.After(UpdateStep::Erase);
-    link.OpenDevice();  // the erase closed it, or it is reopened all the same
-    // "Auto" shows its steps where the loops show theirs.
-    ProgressStepReporter steps(progress);
-    const LoopRun run{link, image, range, state, steps, progress};
-    for (const auto& [option, step] : kLoopSteps) {
-        if (host.IsTicked(option))
-            RunLoopStep(run, step);
-        watch.After(step);
-    }
-    // Said only when nothing failed before, so a failure text stays in view.
-    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) &&
-        !state.sequenceFailed) {
-        progress.SetStepText("The flash protection could not be set");
-    }
-    if (host.IsTicked(AutoOption::IspMode))
-        chip::IspMode(link, false);
-    link.CloseDevice();
-    watch.After(UpdateStep::Protect);
-    if (watch.SilentAt()) {
-        progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
-        state.sequenceFailed = true;
-    }
-    return !state.sequenceFailed;
+    const bool written = EraseAndWrite(link, state, host, image, range, progress, watch);
+    return ProtectAndLeaveIsp(link, state, host, progress, watch, !written);
 }
 
 }  // namespace flash

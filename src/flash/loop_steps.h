@@ -24,16 +24,10 @@ struct LoopRun {
     FlashProgress& progress;  // the loops' own texts and shares
 };
 
-enum class StepOutcome {
-    Skipped,  // an earlier step of the run failed
-    Passed,
-    Failed,
-};
-
-// Runs `step` (BlankCheck, Program or Verify) unless `sequenceFailed` is set:
-// its start text, the loop over the run's range, `sequenceFailed` := the
-// loop's failure, and its success text when it passed. On failure `failure`,
-// when given, receives where and why.
-StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure = nullptr);
+// Runs `step` (BlankCheck, Program or Verify): its start text, the loop over
+// the run's range, and its success text when it passed. False when the loop
+// failed; `failure`, when given, then receives where and why. Whether a
+// later step runs is the caller's: an update stops at its first failure.
+bool RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure = nullptr);
 
 }  // namespace flash

@@ -64,9 +64,8 @@ std::optional<EarlyStop> CheckBeforeErase(usb::QuorvexUsb& link, const ImageView
 
 // Nothing has changed on the flash, so there is no protection to restore:
 // the chip only goes back to its firmware.
-UpdateResult StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, StepReporter& panel,
-                             const EarlyStop& stop, const AnswerWatch& watch) {
-    state.sequenceFailed = true;
+UpdateResult StopBeforeErase(usb::QuorvexUsb& link, StepReporter& panel, const EarlyStop& stop,
+                             const AnswerWatch& watch) {
     chip::IspMode(link, false);
     link.CloseDevice();
     UpdateResult result;
@@ -85,6 +84,38 @@ bool EraseForStart(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& pr
     });
 }
 
+// The steps that change the flash, each only when the one before it passed:
+// the erase, then blank check, program and verify. The first failure is
+// recorded in `result` and ends them; the caller's cleanup runs either way.
+void EraseAndWrite(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
+                   StepReporter& panel, WeightedProgress& weighted, AnswerWatch& watch,
+                   UpdateResult& result) {
+    const bool erased = EraseForStart(link, panel, weighted);
+    if (!erased)
+        panel.ShowStep(StepStatusText(UpdateStep::Erase));
+    watch.After(UpdateStep::Erase);
+    // The loops run on a fresh handle, as after the ISP page's own erase; the
+    // protection write after a failed erase uses it too.
+    link.OpenDevice();
+    if (!erased) {
+        result.failedStep = UpdateStep::Erase;
+        result.failure.cause = "the chip erase was not sent or did not finish";
+        return;
+    }
+    const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
+    for (UpdateStep step : kLoopSteps) {
+        weighted.BeginStep(step);
+        const bool passed = RunLoopStep(run, step, &result.failure);
+        watch.After(step);
+        if (!passed) {
+            result.failedStep = step;
+            return;
+        }
+    }
+}
+
+// However the flash steps ended, the part is protected again and the chip
+// leaves ISP mode, in this order.
 void ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state, UpdateResult& result) {
     result.protectionNotSet = !WriteProtection(link, state.profile);
     chip::IspMode(link, false);
@@ -113,31 +144,14 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
     AnswerWatch watch(link);
     EnterIsp(link, panel, weighted);
     if (const auto stop = CheckBeforeErase(link, image, state, panel, watch))
-        return StopBeforeErase(link, state, panel, *stop, watch);
+        return StopBeforeErase(link, panel, *stop, watch);
     UpdateResult result;
-    if (!EraseForStart(link, panel, weighted)) {
-        panel.ShowStep(StepStatusText(UpdateStep::Erase));
-        state.sequenceFailed = true;
-        result.failedStep = UpdateStep::Erase;
-        result.failure.cause = "the chip erase was not sent or did not finish";
-    }
-    watch.After(UpdateStep::Erase);
-    link.OpenDevice();
-    const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
-    for (UpdateStep step : kLoopSteps) {
-        if (!state.sequenceFailed)
-            weighted.BeginStep(step);
-        if (RunLoopStep(run, step, &result.failure) == StepOutcome::Failed)
-            result.failedStep = step;
-        watch.After(step);
-    }
+    EraseAndWrite(link, image, state, panel, weighted, watch, result);
     ProtectAndLeaveIsp(link, state, result);
     watch.After(UpdateStep::Protect);
-    result.succeeded = !state.sequenceFailed;
-    if (watch.MarkFailure(result)) {
-        state.sequenceFailed = true;
+    result.succeeded = !result.failedStep;
+    if (watch.MarkFailure(result))
         panel.ShowStep(result.failure.cause);
-    }
     if (!result.succeeded)
         return result;
     result.failedStep.reset();

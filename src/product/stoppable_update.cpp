@@ -29,7 +29,6 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     }
     gate.ResetRun();
     const std::uint64_t before = gate.RequestsPassed();
-    flashState.sequenceFailed = false;
     // After leaving ISP mode the chip restarts from the new firmware: the run
     // waits, bounded, for this product to come back and says when it did not.
     const std::string updatedPath = link.DevicePath();
