@@ -49,8 +49,8 @@ foreach(folder IN LISTS known)
             endif()
             if(NOT RANK_${target} LESS RANK_${folder})
                 file(RELATIVE_PATH shown "${ROOT}" "${file}")
-                message(SEND_ERROR "${shown}: ${folder} must not include ${target}/ "
-                                   "(layer ${RANK_${folder}} includes layer ${RANK_${target}})")
+                message(SEND_ERROR "${shown} includes ${target}/: ${folder}/ may include only "
+                                   "its own headers and those of the layers below it")
                 math(EXPR violations "${violations} + 1")
             endif()
         endforeach()

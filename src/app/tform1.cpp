@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/keep_awake.h"
+#include "catalog/product_table.h"
 #include "chip/registers.h"
 #include "pages/binfile_page.h"
 #include "pages/handler_guard.h"
@@ -22,7 +23,6 @@
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
 #include "product/detection.h"
-#include "product/product_table.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
