@@ -16,6 +16,7 @@
 #include "flash/isp_erase.h"
 #include "flash/loop_steps.h"
 #include "flash/operation_range.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -78,25 +79,23 @@ bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     return EraseIdentifiedFlash(link, scope, state, progress);
 }
 
-bool StopBeforeErase(usb::QuorvexUsb& link, AutoRunHost& host, FlashProgress& progress,
+void StopBeforeErase(usb::QuorvexUsb& link, AutoRunHost& host, FlashProgress& progress,
                      UpdateStep step, const FailurePoint& failure) {
     progress.SetStepText(StopText(step, failure));
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
-    link.CloseDevice();
-    return false;
 }
 
 // The ticked steps that change or check the flash, each only when the one
 // before it passed. False at the first failure; the caller's cleanup runs
 // either way.
-bool EraseAndWrite(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
-                   const ImageView& image, const OperationRange& range, FlashProgress& progress,
-                   AnswerWatch& watch) {
+bool EraseAndWrite(usb::QuorvexUsb& link, usb::OpenScope& device, FlashState& state,
+                   AutoRunHost& host, const ImageView& image, const OperationRange& range,
+                   FlashProgress& progress, AnswerWatch& watch) {
     const bool erased =
         !host.IsTicked(AutoOption::Erase) || ClearAndErase(link, state, host, progress);
     watch.After(UpdateStep::Erase);
-    link.OpenDevice();  // the erase closed it, or it is reopened all the same
+    device.Reopen();  // the erase closed it, or it is reopened all the same
     if (!erased)
         return false;
     // "Auto" shows its steps where the loops show theirs.
@@ -111,22 +110,29 @@ bool EraseAndWrite(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     return true;
 }
 
-// However the run ended: the protection when ticked, ISP leave when ticked,
-// the device closed. The protection's own failure is said only when nothing
-// failed before, so a failure text stays in view.
-bool ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state, AutoRunHost& host,
-                        FlashProgress& progress, AnswerWatch& watch, bool failed) {
-    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) && !failed)
+enum class DeviceRun { StoppedBeforeErase, Failed, Passed };
+
+// Everything the run does on the open device, which is closed when this
+// returns. However the steps ended after the checks: the protection when
+// ticked (its own failure said only when nothing failed before, so a failure
+// text stays in view), then ISP leave when ticked.
+DeviceRun RunOnDevice(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+                      const ImageView& image, const OperationRange& range, FlashProgress& progress,
+                      AnswerWatch& watch) {
+    usb::OpenScope device(link);
+    if (host.IsTicked(AutoOption::IspMode))
+        chip::IspMode(link, true);
+    if (const auto stop = CheckFlash(link, state, host, range, image.length)) {
+        StopBeforeErase(link, host, progress, stop->first, stop->second);
+        return DeviceRun::StoppedBeforeErase;
+    }
+    watch.After(UpdateStep::Identify);
+    const bool written = EraseAndWrite(link, device, state, host, image, range, progress, watch);
+    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) && written)
         progress.SetStepText("The flash protection could not be set");
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
-    link.CloseDevice();
-    watch.After(UpdateStep::Protect);
-    if (watch.SilentAt()) {
-        progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
-        return false;
-    }
-    return !failed;
+    return written ? DeviceRun::Passed : DeviceRun::Failed;
 }
 
 }  // namespace
@@ -143,14 +149,15 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     AnswerWatch watch(link);
     progress.SetStepText("Enter ISP Mode");
     progress.PumpEvents();
-    link.OpenDevice();
-    if (host.IsTicked(AutoOption::IspMode))
-        chip::IspMode(link, true);
-    if (const auto stop = CheckFlash(link, state, host, range, image.length))
-        return StopBeforeErase(link, host, progress, stop->first, stop->second);
-    watch.After(UpdateStep::Identify);
-    const bool written = EraseAndWrite(link, state, host, image, range, progress, watch);
-    return ProtectAndLeaveIsp(link, state, host, progress, watch, !written);
+    const DeviceRun run = RunOnDevice(link, state, host, image, range, progress, watch);
+    if (run == DeviceRun::StoppedBeforeErase)
+        return false;
+    watch.After(UpdateStep::Protect);
+    if (watch.SilentAt()) {
+        progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
+        return false;
+    }
+    return run == DeviceRun::Passed;
 }
 
 }  // namespace flash

@@ -7,6 +7,7 @@
 #include "chip/flash_commands.h"
 #include "chip/registers.h"
 #include "flash/read_back.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace product {
@@ -18,18 +19,13 @@ FlashPart IdentifyInIsp(usb::QuorvexUsb& link) {
     return DescribeFlash(id, chip::FlashReadStatus(link));
 }
 
-void LeaveIsp(usb::QuorvexUsb& link) {
-    chip::IspMode(link, false);
-    link.CloseDevice();
-}
-
 }  // namespace
 
 FlashPart ReadFlashPart(usb::QuorvexUsb& link) {
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     chip::IspMode(link, true);
     FlashPart part = IdentifyInIsp(link);
-    LeaveIsp(link);
+    chip::IspMode(link, false);
     return part;
 }
 
@@ -46,7 +42,7 @@ FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint3
                          flash::FlashProgress& progress, AfterRead after, SmallerPart smaller) {
     FlashRead read;
     limit = std::clamp<std::uint32_t>(limit, 1, kMaxReadLength);
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     chip::IspMode(link, true);
     read.part = IdentifyInIsp(link);
     auto buffer = std::make_unique<flash::ReadBackBuffer>();
@@ -67,9 +63,7 @@ FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint3
             break;
     }
     if (after == AfterRead::LeaveIsp)
-        LeaveIsp(link);
-    else
-        link.CloseDevice();
+        chip::IspMode(link, false);
     if (read.ok)
         read.bytes.assign(buffer->begin(), buffer->begin() + done);
     return read;

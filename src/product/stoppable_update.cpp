@@ -8,6 +8,7 @@
 #include "product/device_listing.h"
 #include "product/run_state.h"
 #include "product/stop_gate.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace product {
@@ -40,10 +41,9 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     if (outcome.stopped && !outcome.eraseSent) {
         // The flash still holds the old firmware: let the chip boot it again.
         gate.Reopen();
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         outcome.leftIsp = chip::IspMode(link, false);
     }
-    link.CloseDevice();
     outcome.requests = gate.RequestsPassed() - before;
     run.Finish(outcome.result.succeeded && !outcome.stopped &&
                !flash::NotRestarted(outcome.result));

@@ -10,10 +10,11 @@ namespace usb {
 // handle, so opening closes a handle still open before, and a close of a
 // closed device does nothing.
 //
-// The one place a device is closed and opened again while a sequence goes
-// on is Reopen(): after an erase that ran under a scope of its own (the ISP
-// page's erase closes the device when it ends), and after a stop that must
-// reach the chip again on a fresh handle.
+// A sequence that goes on after a step which opened and closed the device
+// itself (the ISP page's erase, which "Auto" runs) calls Reopen(): the one
+// place a device is opened again while a sequence holds it. "Start" does the
+// same after its erase, so that its loops and the ISP page's run alike on a
+// fresh handle.
 class OpenScope {
 public:
     explicit OpenScope(QuorvexUsb& link) : link_(link), opened_(link.OpenDevice()) {}
