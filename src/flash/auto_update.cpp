@@ -15,7 +15,7 @@
 #include "flash/flash_status.h"
 #include "flash/isp_erase.h"
 #include "flash/loop_steps.h"
-#include "flash/operation_range.h"
+#include "flash/range.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 

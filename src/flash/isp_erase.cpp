@@ -8,9 +8,9 @@
 #include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
-#include "flash/flash_space.h"
 #include "flash/flash_state.h"
 #include "flash/flash_texts.h"
+#include "flash/range.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 

@@ -3,8 +3,7 @@
 #include "flash/flash_capacity.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
-#include "flash/program_range.h"
-#include "flash/range_checks.h"
+#include "flash/range_loops.h"
 
 namespace flash {
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "flash/image_view.h"
-#include "flash/operation_range.h"
+#include "flash/range.h"
 #include "flash/update_result.h"
 
 namespace usb {

@@ -6,9 +6,8 @@
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
-#include "flash/operation_range.h"
-#include "flash/program_range.h"
-#include "flash/range_checks.h"
+#include "flash/range.h"
+#include "flash/range_loops.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 

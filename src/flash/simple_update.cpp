@@ -116,7 +116,7 @@ std::optional<EarlyStop> RunOnDevice(usb::QuorvexUsb& link, const ImageView& ima
                                      UpdateResult& result) {
     usb::OpenScope device(link);
     chip::IspMode(link, true);
-    if (const auto stop = CheckBeforeErase(link, image, state, panel, watch)) {
+    if (auto stop = CheckBeforeErase(link, image, state, panel, watch)) {
         chip::IspMode(link, false);
         return stop;
     }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "image/scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace product_test {
 namespace {
