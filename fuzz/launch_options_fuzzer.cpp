@@ -11,8 +11,8 @@
 #include <filesystem>
 
 #include "app/launch_options.h"
+#include "catalog/product_table.h"
 #include "fuzz/argument_list.h"
-#include "product/product_table.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 #include "sim/fault_plan.h"
 #include "sim/flash_model.h"
 #include "sim/sim_chip.h"

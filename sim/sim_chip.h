@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 #include "sim/flash_model.h"
 #include "sim/i2c_master.h"
 #include "sim/param_mailbox.h"

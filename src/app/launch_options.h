@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <string>
 
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 
 namespace app {
 

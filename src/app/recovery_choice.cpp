@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "catalog/product_table.h"
+#include "catalog/update_file_rule.h"
 #include "pages/latin1_text.h"
-#include "product/product_table.h"
-#include "product/update_file_rule.h"
 
 namespace app {
 

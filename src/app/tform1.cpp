@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/keep_awake.h"
+#include "catalog/product_table.h"
 #include "chip/registers.h"
 #include "pages/binfile_page.h"
 #include "pages/handler_guard.h"
@@ -22,7 +23,7 @@
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
 #include "product/detection.h"
-#include "product/product_table.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace {
@@ -200,9 +201,8 @@ void TForm1::MainPageControlChange() {
     // Nothing may close the link under a running table read.
     if (context_.runState.LinkBusy())
         return;
-    context_.usbLink.OpenDevice();
+    const usb::OpenScope device(context_.usbLink);
     chip::I2cPrepare(context_.usbLink);
-    context_.usbLink.CloseDevice();
 }
 
 void TForm1::SetIndicatorColour(const QColor& colour) {

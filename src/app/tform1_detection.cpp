@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "app/tform1.h"
+#include "backends/backend_factory.h"
 #include "pages/labeled_edit.h"
 #include "pages/page_keys.h"
-#include "product/backend_factory.h"
 #include "product/detection.h"
 #include "product/run_state.h"
 #include "usb/quorvex_usb.h"

@@ -10,10 +10,10 @@
 #include <optional>
 
 #include "app/tform1.h"
+#include "catalog/product_table.h"
+#include "catalog/update_file_rule.h"
 #include "image/firmware_file.h"
 #include "image/hex_loader.h"
-#include "product/product_table.h"
-#include "product/update_file_rule.h"
 #include "usb/quorvex_usb.h"
 
 namespace {

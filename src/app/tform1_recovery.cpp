@@ -13,9 +13,9 @@
 #include <algorithm>
 
 #include "app/tform1.h"
+#include "catalog/product_table.h"
 #include "image/firmware_file.h"
 #include "product/detection.h"
-#include "product/product_table.h"
 #include "product/run_state.h"
 #include "product/table_product.h"
 #include "usb/quorvex_usb.h"

@@ -12,12 +12,12 @@
 #include "app/keep_awake.h"
 #include "app/panel_update_progress.h"
 #include "app/tform1.h"
+#include "catalog/product_table.h"
 #include "flash/flash_state.h"
 #include "image/firmware_image.h"
 #include "pages/isp_page.h"
 #include "product/detection.h"
 #include "product/file_match.h"
-#include "product/product_table.h"
 #include "product/run_state.h"
 #include "product/stoppable_update.h"
 #include "usb/quorvex_usb.h"
@@ -115,9 +115,6 @@ QString TForm1::FileMismatchNote() const {
 }
 
 void TForm1::RunOneButtonUpdate() {
-    // Only a new run forgets an earlier failure: a click during a run must not
-    // turn the failed run it interrupts into a success.
-    context_.flash.sequenceFailed = false;
     failurePinned_ = false;
     const bool recovering = recoveryFile_.has_value();
     lastRunFile_ =

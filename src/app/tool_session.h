@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/launch_options.h"
-#include "product/backend_factory.h"
+#include "backends/backend_factory.h"
 #include "product/run_state.h"
 #include "usb/clock.h"
 

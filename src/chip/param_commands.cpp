@@ -4,6 +4,7 @@
 
 #include "chip/registers.h"
 #include "chip/request_codes.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace chip {
@@ -59,7 +60,7 @@ bool ParamAccess(usb::QuorvexUsb& link, std::uint8_t command, std::uint8_t selec
         return false;
     const bool read = (selector & kSelectorReadBit) != 0;
 
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     bool ok = RegSelectBank(link, kBankMailbox);
     if (!read)
         ok = WriteData(link, count, data) && ok;
@@ -73,7 +74,6 @@ bool ParamAccess(usb::QuorvexUsb& link, std::uint8_t command, std::uint8_t selec
         // so a late answer to it cannot pass for the next one's.
         ok = RegWrite(link, kRegMailboxCommand, kMailboxIdle) && ok;
     }
-    link.CloseDevice();
     return ok;
 }
 

@@ -1,8 +1,8 @@
 #include "cli/bare_chip.h"
 
+#include "catalog/update_file_rule.h"
 #include "cli/session.h"
 #include "product/table_product.h"
-#include "product/update_file_rule.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 
 namespace cli {
 

@@ -1,7 +1,7 @@
 #include "cli/firmware_input.h"
 
+#include "catalog/update_file_rule.h"
 #include "image/firmware_file.h"
-#include "product/update_file_rule.h"
 
 namespace cli {
 namespace {

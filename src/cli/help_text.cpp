@@ -1,6 +1,6 @@
 #include "cli/help_text.h"
 
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 #include "version/version.h"
 
 namespace cli {

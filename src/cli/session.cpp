@@ -1,10 +1,10 @@
 #include "cli/session.h"
 
+#include "backends/backend_factory.h"
 #include "cli/json_progress.h"
 #include "cli/plain_progress.h"
 #include "cli/quiet_progress.h"
 #include "cli/terminal_progress.h"
-#include "product/backend_factory.h"
 #include "product/detection.h"
 #include "product/device_listing.h"
 #include "version/version.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "flash/image_view.h"
+#include "flash/range.h"
 
 namespace flash {
 

@@ -15,7 +15,8 @@
 #include "flash/flash_status.h"
 #include "flash/isp_erase.h"
 #include "flash/loop_steps.h"
-#include "flash/operation_range.h"
+#include "flash/range.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -71,7 +72,6 @@ bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     progress.SetStepText("Clear Status register");
     if (std::optional<FailurePoint> stop = ClearStatusRegister(link)) {
         progress.SetStepText(StopText(UpdateStep::ClearStatus, *stop));
-        state.sequenceFailed = true;
         return false;
     }
     const EraseScope scope =
@@ -79,14 +79,60 @@ bool ClearAndErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     return EraseIdentifiedFlash(link, scope, state, progress);
 }
 
-bool StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
-                     FlashProgress& progress, UpdateStep step, const FailurePoint& failure) {
+void StopBeforeErase(usb::QuorvexUsb& link, AutoRunHost& host, FlashProgress& progress,
+                     UpdateStep step, const FailurePoint& failure) {
     progress.SetStepText(StopText(step, failure));
-    state.sequenceFailed = true;
     if (host.IsTicked(AutoOption::IspMode))
         chip::IspMode(link, false);
-    link.CloseDevice();
-    return false;
+}
+
+// The ticked steps that change or check the flash, each only when the one
+// before it passed. False at the first failure; the caller's cleanup runs
+// either way.
+bool EraseAndWrite(usb::QuorvexUsb& link, usb::OpenScope& device, FlashState& state,
+                   AutoRunHost& host, const ImageView& image, const OperationRange& range,
+                   FlashProgress& progress, AnswerWatch& watch) {
+    const bool erased =
+        !host.IsTicked(AutoOption::Erase) || ClearAndErase(link, state, host, progress);
+    watch.After(UpdateStep::Erase);
+    device.Reopen();  // the erase closed it, or it is reopened all the same
+    if (!erased)
+        return false;
+    // "Auto" shows its steps where the loops show theirs.
+    ProgressStepReporter steps(progress);
+    const LoopRun run{link, image, range, state, steps, progress};
+    for (const auto& [option, step] : kLoopSteps) {
+        const bool passed = !host.IsTicked(option) || RunLoopStep(run, step);
+        watch.After(step);
+        if (!passed)
+            return false;
+    }
+    return true;
+}
+
+enum class DeviceRun { StoppedBeforeErase, Failed, Passed };
+
+// Everything the run does on the open device, which is closed when this
+// returns. However the steps ended after the checks: the protection when
+// ticked (its own failure said only when nothing failed before, so a failure
+// text stays in view), then ISP leave when ticked.
+DeviceRun RunOnDevice(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
+                      const ImageView& image, const OperationRange& range, FlashProgress& progress,
+                      AnswerWatch& watch) {
+    usb::OpenScope device(link);
+    if (host.IsTicked(AutoOption::IspMode))
+        chip::IspMode(link, true);
+    if (const auto stop = CheckFlash(link, state, host, range, image.length)) {
+        StopBeforeErase(link, host, progress, stop->first, stop->second);
+        return DeviceRun::StoppedBeforeErase;
+    }
+    watch.After(UpdateStep::Identify);
+    const bool written = EraseAndWrite(link, device, state, host, image, range, progress, watch);
+    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) && written)
+        progress.SetStepText("The flash protection could not be set");
+    if (host.IsTicked(AutoOption::IspMode))
+        chip::IspMode(link, false);
+    return written ? DeviceRun::Passed : DeviceRun::Failed;
 }
 
 }  // namespace
@@ -96,7 +142,6 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::ReloadFile) && !host.ReloadProgramFile()) {
         // The window has said why; nothing has been sent.
         progress.SetStepText("Reload File Fail");
-        state.sequenceFailed = true;
         return false;
     }
     const ImageView image = host.Image();
@@ -104,38 +149,15 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     AnswerWatch watch(link);
     progress.SetStepText("Enter ISP Mode");
     progress.PumpEvents();
-    link.OpenDevice();
-    if (host.IsTicked(AutoOption::IspMode))
-        chip::IspMode(link, true);
-    if (const auto stop = CheckFlash(link, state, host, range, image.length))
-        return StopBeforeErase(link, state, host, progress, stop->first, stop->second);
-    watch.After(UpdateStep::Identify);
-    if (host.IsTicked(AutoOption::Erase))
-        ClearAndErase(link, state, host, progress);
-    watch.After(UpdateStep::Erase);
-    link.OpenDevice();  // the erase closed it, or it is reopened all the same
-    // "Auto" shows its steps where the loops show theirs.
-    ProgressStepReporter steps(progress);
-    const LoopRun run{link, image, range, state, steps, progress};
-    for (const auto& [option, step] : kLoopSteps) {
-        if (host.IsTicked(option))
-            RunLoopStep(run, step);
-        watch.After(step);
-    }
-    // Said only when nothing failed before, so a failure text stays in view.
-    if (host.IsTicked(AutoOption::Protect) && !WriteProtection(link, state.profile) &&
-        !state.sequenceFailed) {
-        progress.SetStepText("The flash protection could not be set");
-    }
-    if (host.IsTicked(AutoOption::IspMode))
-        chip::IspMode(link, false);
-    link.CloseDevice();
+    const DeviceRun run = RunOnDevice(link, state, host, image, range, progress, watch);
+    if (run == DeviceRun::StoppedBeforeErase)
+        return false;
     watch.After(UpdateStep::Protect);
     if (watch.SilentAt()) {
         progress.SetStepText(StoppedAnsweringText(*watch.SilentAt()));
-        state.sequenceFailed = true;
+        return false;
     }
-    return !state.sequenceFailed;
+    return run == DeviceRun::Passed;
 }
 
 }  // namespace flash

@@ -15,8 +15,9 @@ struct FlashState;
 // mode, clear status and the ISP page's erase, blank check, program, verify,
 // protection, ISP leave), with its texts on the ISP page. The chip ID is read
 // and the profile chosen whatever is ticked, so programming always has a page
-// size. Returns whether `sequenceFailed` is clear at the end; the run itself
-// shows no overall result.
+// size. The first failed step ends the steps; the protection (when ticked),
+// ISP leave (when ticked) and the close follow however the run went. Returns
+// whether every step passed; the run itself shows no overall result.
 bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
                    FlashProgress& progress);
 

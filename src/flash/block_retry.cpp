@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "flash/flash_progress.h"
-#include "flash/flash_space.h"
 #include "flash/flash_texts.h"
-#include "flash/range_share.h"
+#include "flash/range.h"
 
 namespace flash {
 

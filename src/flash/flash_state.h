@@ -17,7 +17,8 @@ struct FlashState {
     // the edits held.
     std::uint64_t rangeStart = 0;
     std::uint64_t rangeSize = 0x8000;  // bounds only the sector erase
-    // Set by the first failing step of a run; gates its later loop steps.
+    // Set when the ISP page's erase fails, on its own or inside "Auto"; the
+    // update runs return their outcome instead.
     bool sequenceFailed = false;
 };
 

@@ -1,14 +1,17 @@
 #include "flash/isp_erase.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "chip/flash_commands.h"
 #include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
-#include "flash/flash_space.h"
 #include "flash/flash_state.h"
 #include "flash/flash_texts.h"
+#include "flash/range.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -43,56 +46,74 @@ bool EraseSectors(usb::QuorvexUsb& link, const FlashState& state, FlashProgress&
     return allDone;
 }
 
-}  // namespace
-
-bool EraseFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
-                FlashProgress& progress) {
-    if (scope == EraseScope::AccessRange &&
-        !RangeInsideFlash(state.rangeStart + state.rangeSize, progress)) {
-        state.sequenceFailed = true;
-        return false;
+// A range past the flash would have its sector addresses cut to 24 bits and
+// erase the boot area; it fails the step before the device is touched.
+bool AccessRangeInsideFlash(EraseScope scope, FlashState& state, FlashProgress& progress) {
+    if (scope == EraseScope::WholeChip ||
+        RangeInsideFlash(state.rangeStart + state.rangeSize, progress)) {
+        return true;
     }
-    link.OpenDevice();
-    std::optional<FailurePoint> stop = PrepareFlash(link, state);
-    UpdateStep step = UpdateStep::Identify;
-    if (!stop && scope == EraseScope::AccessRange) {
-        step = UpdateStep::CheckSize;
-        stop = CheckFits(state, state.rangeStart, state.rangeStart + state.rangeSize, 0);
-    }
-    link.CloseDevice();
-    if (stop) {
-        progress.SetStepText(StopText(step, *stop));
-        state.sequenceFailed = true;
-        return false;
-    }
-    return EraseIdentifiedFlash(link, scope, state, progress);
+    state.sequenceFailed = true;
+    return false;
 }
 
-bool EraseIdentifiedFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
-                          FlashProgress& progress) {
-    // A range past the flash would have its sector addresses cut to 24 bits
-    // and erase the boot area; it fails the step before the device is touched.
-    if (scope == EraseScope::AccessRange &&
-        !RangeInsideFlash(state.rangeStart + state.rangeSize, progress)) {
-        state.sequenceFailed = true;
-        return false;
+// The identification before the ISP page's own erase, on a device opened for
+// it alone: the erase opens its own.
+std::optional<std::pair<UpdateStep, FailurePoint>> IdentifyBeforeErase(usb::QuorvexUsb& link,
+                                                                       EraseScope scope,
+                                                                       FlashState& state) {
+    const usb::OpenScope device(link);
+    if (std::optional<FailurePoint> stop = PrepareFlash(link, state))
+        return std::pair{UpdateStep::Identify, *stop};
+    if (scope == EraseScope::AccessRange) {
+        if (std::optional<FailurePoint> stop =
+                CheckFits(state, state.rangeStart, state.rangeStart + state.rangeSize, 0)) {
+            return std::pair{UpdateStep::CheckSize, *stop};
+        }
     }
-    link.OpenDevice();
-    bool done = false;
-    if (scope == EraseScope::WholeChip) {
-        ProgressStepReporter line(progress);
-        done = EraseWholeChip(link, line, progress, [&progress](int, std::uint8_t status) {
-            progress.SetStatusRegisterText(StatusRegisterText(status));
-        });
-    } else {
-        done = EraseSectors(link, state, progress);
-    }
-    link.CloseDevice();
+    return std::nullopt;
+}
+
+bool EraseOnDevice(usb::QuorvexUsb& link, EraseScope scope, const FlashState& state,
+                   FlashProgress& progress) {
+    const usb::OpenScope device(link);
+    if (scope == EraseScope::AccessRange)
+        return EraseSectors(link, state, progress);
+    ProgressStepReporter line(progress);
+    return EraseWholeChip(link, line, progress, [&progress](int, std::uint8_t status) {
+        progress.SetStatusRegisterText(StatusRegisterText(status));
+    });
+}
+
+// The erase once the range is known to lie inside the flash.
+bool EraseInsideFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
+                      FlashProgress& progress) {
+    const bool done = EraseOnDevice(link, scope, state, progress);
     if (!done) {
         progress.SetStepText("Erase Flash Fail");
         state.sequenceFailed = true;
     }
     return done;
+}
+
+}  // namespace
+
+bool EraseFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
+                FlashProgress& progress) {
+    if (!AccessRangeInsideFlash(scope, state, progress))
+        return false;
+    if (const auto stop = IdentifyBeforeErase(link, scope, state)) {
+        progress.SetStepText(StopText(stop->first, stop->second));
+        state.sequenceFailed = true;
+        return false;
+    }
+    return EraseInsideFlash(link, scope, state, progress);
+}
+
+bool EraseIdentifiedFlash(usb::QuorvexUsb& link, EraseScope scope, FlashState& state,
+                          FlashProgress& progress) {
+    return AccessRangeInsideFlash(scope, state, progress) &&
+           EraseInsideFlash(link, scope, state, progress);
 }
 
 }  // namespace flash

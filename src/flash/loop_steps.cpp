@@ -3,8 +3,7 @@
 #include "flash/flash_capacity.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
-#include "flash/program_range.h"
-#include "flash/range_checks.h"
+#include "flash/range_loops.h"
 
 namespace flash {
 
@@ -41,16 +40,12 @@ bool RunLoop(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
 
 }  // namespace
 
-StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
-    if (run.state.sequenceFailed)
-        return StepOutcome::Skipped;
+bool RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
     run.reporter.ShowStep(StepStatusText(step));
-    const bool ok = RunLoop(run, step, failure);
-    run.state.sequenceFailed = !ok;
-    if (!ok)
-        return StepOutcome::Failed;
+    if (!RunLoop(run, step, failure))
+        return false;
     run.reporter.ShowStep(SuccessText(step));
-    return StepOutcome::Passed;
+    return true;
 }
 
 }  // namespace flash

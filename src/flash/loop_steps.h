@@ -1,7 +1,6 @@
 #pragma once
 
-#include "flash/image_view.h"
-#include "flash/operation_range.h"
+#include "flash/range.h"
 #include "flash/update_result.h"
 
 namespace usb {
@@ -24,16 +23,10 @@ struct LoopRun {
     FlashProgress& progress;  // the loops' own texts and shares
 };
 
-enum class StepOutcome {
-    Skipped,  // an earlier step of the run failed
-    Passed,
-    Failed,
-};
-
-// Runs `step` (BlankCheck, Program or Verify) unless `sequenceFailed` is set:
-// its start text, the loop over the run's range, `sequenceFailed` := the
-// loop's failure, and its success text when it passed. On failure `failure`,
-// when given, receives where and why.
-StepOutcome RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure = nullptr);
+// Runs `step` (BlankCheck, Program or Verify): its start text, the loop over
+// the run's range, and its success text when it passed. False when the loop
+// failed; `failure`, when given, then receives where and why. Whether a
+// later step runs is the caller's: an update stops at its first failure.
+bool RunLoopStep(const LoopRun& run, UpdateStep step, FailurePoint* failure = nullptr);
 
 }  // namespace flash

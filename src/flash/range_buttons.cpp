@@ -6,9 +6,9 @@
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
-#include "flash/operation_range.h"
-#include "flash/program_range.h"
-#include "flash/range_checks.h"
+#include "flash/range.h"
+#include "flash/range_loops.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -18,11 +18,10 @@ namespace {
 template <typename Loop>
 bool RunOnOpenDevice(usb::QuorvexUsb& link, FlashProgress& progress, const char* successText,
                      Loop&& loop) {
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     const bool ok = loop();
     if (ok)
         progress.SetStepText(successText);
-    link.CloseDevice();
     return ok;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "flash/image_view.h"
+#include "flash/range.h"
 #include "flash/read_back.h"
 
 namespace usb {

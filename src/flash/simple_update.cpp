@@ -13,6 +13,7 @@
 #include "flash/flash_status.h"
 #include "flash/loop_steps.h"
 #include "flash/weighted_progress.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -31,13 +32,6 @@ constexpr std::uint32_t kReturnCheckPauseMs = 100;
 
 constexpr std::array<UpdateStep, 3> kLoopSteps = {UpdateStep::BlankCheck, UpdateStep::Program,
                                                   UpdateStep::Verify};
-
-void EnterIsp(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& progress) {
-    panel.ShowStep("Enter ISP Mode");
-    progress.PumpEvents();
-    link.OpenDevice();
-    chip::IspMode(link, true);
-}
 
 // The checks that must pass before anything is erased, each as its step.
 struct EarlyStop {
@@ -62,13 +56,8 @@ std::optional<EarlyStop> CheckBeforeErase(usb::QuorvexUsb& link, const ImageView
     return std::nullopt;
 }
 
-// Nothing has changed on the flash, so there is no protection to restore:
-// the chip only goes back to its firmware.
-UpdateResult StopBeforeErase(usb::QuorvexUsb& link, FlashState& state, StepReporter& panel,
-                             const EarlyStop& stop, const AnswerWatch& watch) {
-    state.sequenceFailed = true;
-    chip::IspMode(link, false);
-    link.CloseDevice();
+UpdateResult StoppedBeforeErase(StepReporter& panel, const EarlyStop& stop,
+                                const AnswerWatch& watch) {
     UpdateResult result;
     result.failedStep = stop.step;
     result.failure = stop.failure;
@@ -85,10 +74,56 @@ bool EraseForStart(usb::QuorvexUsb& link, StepReporter& panel, FlashProgress& pr
     });
 }
 
-void ProtectAndLeaveIsp(usb::QuorvexUsb& link, const FlashState& state, UpdateResult& result) {
+// The steps that change the flash, each only when the one before it passed:
+// the erase, then blank check, program and verify. The first failure is
+// recorded in `result` and ends them; the caller's cleanup runs either way.
+void EraseAndWrite(usb::QuorvexUsb& link, usb::OpenScope& device, const ImageView& image,
+                   FlashState& state, StepReporter& panel, WeightedProgress& weighted,
+                   AnswerWatch& watch, UpdateResult& result) {
+    const bool erased = EraseForStart(link, panel, weighted);
+    if (!erased)
+        panel.ShowStep(StepStatusText(UpdateStep::Erase));
+    watch.After(UpdateStep::Erase);
+    // The loops run on a fresh handle, as after the ISP page's own erase; the
+    // protection write after a failed erase uses it too.
+    device.Reopen();
+    if (!erased) {
+        result.failedStep = UpdateStep::Erase;
+        result.failure.cause = "the chip erase was not sent or did not finish";
+        return;
+    }
+    const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
+    for (UpdateStep step : kLoopSteps) {
+        weighted.BeginStep(step);
+        const bool passed = RunLoopStep(run, step, &result.failure);
+        watch.After(step);
+        if (!passed) {
+            result.failedStep = step;
+            return;
+        }
+    }
+}
+
+// Everything the run does on the open device, which is closed when this
+// returns, before the run says how it ended. A check that fails before the
+// erase stops it there: nothing has changed on the flash, so there is no
+// protection to restore and the chip only goes back to its firmware.
+// Otherwise, however the flash steps ended, the part is protected again and
+// the chip leaves ISP mode, in this order.
+std::optional<EarlyStop> RunOnDevice(usb::QuorvexUsb& link, const ImageView& image,
+                                     FlashState& state, StepReporter& panel,
+                                     WeightedProgress& weighted, AnswerWatch& watch,
+                                     UpdateResult& result) {
+    usb::OpenScope device(link);
+    chip::IspMode(link, true);
+    if (auto stop = CheckBeforeErase(link, image, state, panel, watch)) {
+        chip::IspMode(link, false);
+        return stop;
+    }
+    EraseAndWrite(link, device, image, state, panel, weighted, watch, result);
     result.protectionNotSet = !WriteProtection(link, state.profile);
     chip::IspMode(link, false);
-    link.CloseDevice();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -111,33 +146,15 @@ UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, Flas
     WeightedProgress weighted(progress);
     weighted.BeginStep(UpdateStep::Erase);
     AnswerWatch watch(link);
-    EnterIsp(link, panel, weighted);
-    if (const auto stop = CheckBeforeErase(link, image, state, panel, watch))
-        return StopBeforeErase(link, state, panel, *stop, watch);
+    panel.ShowStep("Enter ISP Mode");
+    weighted.PumpEvents();
     UpdateResult result;
-    if (!EraseForStart(link, panel, weighted)) {
-        panel.ShowStep(StepStatusText(UpdateStep::Erase));
-        state.sequenceFailed = true;
-        result.failedStep = UpdateStep::Erase;
-        result.failure.cause = "the chip erase was not sent or did not finish";
-    }
-    watch.After(UpdateStep::Erase);
-    link.OpenDevice();
-    const LoopRun run{link, image, {0, image.length, 0}, state, panel, weighted};
-    for (UpdateStep step : kLoopSteps) {
-        if (!state.sequenceFailed)
-            weighted.BeginStep(step);
-        if (RunLoopStep(run, step, &result.failure) == StepOutcome::Failed)
-            result.failedStep = step;
-        watch.After(step);
-    }
-    ProtectAndLeaveIsp(link, state, result);
+    if (const auto stop = RunOnDevice(link, image, state, panel, weighted, watch, result))
+        return StoppedBeforeErase(panel, *stop, watch);
     watch.After(UpdateStep::Protect);
-    result.succeeded = !state.sequenceFailed;
-    if (watch.MarkFailure(result)) {
-        state.sequenceFailed = true;
+    result.succeeded = !result.failedStep;
+    if (watch.MarkFailure(result))
         panel.ShowStep(result.failure.cause);
-    }
     if (!result.succeeded)
         return result;
     result.failedStep.reset();

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "flash/image_view.h"
+#include "flash/range.h"
 #include "flash/update_result.h"
 
 namespace usb {
@@ -33,10 +33,9 @@ using DeviceReturnCheck = std::function<bool()>;
 // check skips the wait. Step texts go to `panel`; the loops' own texts, event
 // pumping and the share of the whole update go to `progress`.
 //
-// The window clears `sequenceFailed` when a new run starts (a click during a
-// run takes the stop branch and leaves it alone, so it cannot turn a failed
-// run into a success), sets the captions and fonts, and turns the result into
-// its final message.
+// The run returns at its first failed step; the protection write, ISP leave
+// and close follow however it went. The window sets the captions and fonts
+// and turns the result into its final message.
 UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
                              StepReporter& panel, FlashProgress& progress,
                              const DeviceReturnCheck& deviceIsBack = {});

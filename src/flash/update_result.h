@@ -26,9 +26,8 @@ struct FailurePoint {
     std::string cause;
 };
 
-// How a "Start" run ended. A run fails when `sequenceFailed` is set at its
-// end; `failedStep` names the step that set it (empty only when something
-// outside the run's own steps did). A run that succeeded may still carry a
+// How a "Start" run ended: the run stops at its first failed step, which
+// `failedStep` names with where and why in `failure`. A run that succeeded may still carry a
 // closing step that did not work out; the window says so beside the success.
 struct UpdateResult {
     bool succeeded = false;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <optional>
 #include <utility>
 
 #include "pages/bit_box_row.h"
@@ -14,6 +15,7 @@
 #include "pages/page_keys.h"
 #include "pages/string_grid.h"
 #include "product/run_state.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -108,11 +110,6 @@ void ByteTablePage::FillGridHeadings() {
     grid_->FillHexHeadings();
 }
 
-void ByteTablePage::OpenLink() {
-    context_.usbLink.OpenDevice();
-    PrepareAccess();
-}
-
 void ByteTablePage::ReadTableClick() {
     if (!context_.usbLink.IsFound())
         return;
@@ -131,7 +128,9 @@ void ByteTablePage::ReadTable() {
     readButton_->setText(kStopCaption);
     readRunning_ = true;
     const product::RunState::LinkHold holdLink(context_.runState);
-    OpenLink();
+    // The I2C page closes the device only once its caption is back.
+    std::optional<usb::OpenScope> device(std::in_place, context_.usbLink);
+    PrepareAccess();
     int unanswered = 0;
     for (int i = 0; i <= grid_->RowCount() - 2 && readRunning_; ++i) {
         for (int j = 0; j <= grid_->ColCount() - 2 && readRunning_; ++j) {
@@ -144,11 +143,10 @@ void ByteTablePage::ReadTable() {
         }
     }
     if (!setup_.closeLinkAfterCaption)
-        context_.usbLink.CloseDevice();
+        device.reset();
     readRunning_ = false;
     readButton_->setText(setup_.readCaption);
-    if (setup_.closeLinkAfterCaption)
-        context_.usbLink.CloseDevice();
+    device.reset();
     ShowOutcome(unanswered == 0 ? kReadDone
                                 : QStringLiteral("The device did not answer for %1 registers: "
                                                  "their cells keep the values read before")
@@ -188,9 +186,7 @@ void ByteTablePage::TableSelectCell(int col, int row) {
         return;
     const std::uint8_t reg = RegisterAt(col, row);
     grid_->HighlightHeaders(col, row);
-    OpenLink();
-    const bool read = ReadIntoShadow(reg);
-    context_.usbLink.CloseDevice();
+    const bool read = ReadOnOpenDevice(reg);
     ShowOutcome(read
                     ? kReadDone
                     : QStringLiteral("The device did not answer: the value shown was read before"));
@@ -224,12 +220,22 @@ bool ByteTablePage::ReadIntoShadow(std::uint8_t reg) {
     return true;
 }
 
+bool ByteTablePage::ReadOnOpenDevice(std::uint8_t reg) {
+    const usb::OpenScope device(context_.usbLink);
+    PrepareAccess();
+    return ReadIntoShadow(reg);
+}
+
 void ByteTablePage::WriteAndReadBack(std::uint8_t reg, std::uint32_t settleMs) {
-    OpenLink();
-    const bool written = WriteRegister(reg, Shadow(reg));
-    context_.usbLink.SleepMs(settleMs);
-    const bool readBack = ReadIntoShadow(reg);
-    context_.usbLink.CloseDevice();
+    bool written = false;
+    bool readBack = false;
+    {
+        const usb::OpenScope device(context_.usbLink);
+        PrepareAccess();
+        written = WriteRegister(reg, Shadow(reg));
+        context_.usbLink.SleepMs(settleMs);
+        readBack = ReadIntoShadow(reg);
+    }
     ShowOutcome(!written    ? kNoAnswer
                 : !readBack ? QStringLiteral("Written; the read-back did not answer")
                             : kWritten);

@@ -90,7 +90,7 @@ protected:
 
 private:
     void BuildLayout();
-    void OpenLink();
+    bool ReadOnOpenDevice(std::uint8_t reg);
     void ReadTable();
     std::uint8_t CurrentRegister() const;
     bool ReadIntoShadow(std::uint8_t reg);

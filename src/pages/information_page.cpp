@@ -18,6 +18,7 @@
 #include "pages/status_texts.h"
 #include "product/device_status.h"
 #include "product/run_state.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -297,11 +298,11 @@ void InformationPage::btnWriteSpecI2CClick() {
         return;
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const TypedBytes data = CollectBytes(*srblen1_, kDataPrefix);
-    OpenI2c();
+    const usb::OpenScope device(context_.usbLink);
+    PrepareI2c();
     const bool written =
         chip::I2cWriteCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr, commands.count,
                           commands.bytes.data(), data.count, data.bytes.data());
-    context_.usbLink.CloseDevice();
     ShowOutcome(written ? kWritten : kNoAnswer);
 }
 
@@ -311,7 +312,8 @@ void InformationPage::btnReadSpecI2CClick() {
     const TypedBytes commands = CollectBytes(*srblen0_, kCommandPrefix);
     const auto d = static_cast<std::uint8_t>(srblen1_->value());
     std::array<std::uint8_t, kMaxBytes> reply{};
-    OpenI2c();
+    const usb::OpenScope device(context_.usbLink);
+    PrepareI2c();
     const bool answered = chip::I2cReadCmd(context_.usbLink, context_.devicePages.i2cSlaveAddr,
                                            commands.count, commands.bytes.data(), d, reply.data());
     // Without an answer the edits keep what they showed: zeros would pass for data.
@@ -319,15 +321,13 @@ void InformationPage::btnReadSpecI2CClick() {
         for (int i = 0; i < d; ++i)
             ByteEdit(kDataPrefix, i)->setText(HexByte(reply[i]));
     }
-    context_.usbLink.CloseDevice();
     ShowOutcome(answered ? kReadDone : kNoAnswer);
 }
 
 // "Update", a HID key or a parameter request since the I2C page was shown
 // leaves bank 0 selected, where the master's registers are not: the group
 // sets the master up itself before each transaction.
-void InformationPage::OpenI2c() {
-    context_.usbLink.OpenDevice();
+void InformationPage::PrepareI2c() {
     chip::I2cPrepare(context_.usbLink);
 }
 

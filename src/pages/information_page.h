@@ -61,7 +61,7 @@ private:
     void ShowStatus();
     void ShowStatusUnknown();
     void ShowOutcome(const QString& text);
-    void OpenI2c();
+    void PrepareI2c();
     void ShowLength(const QScrollBar& bar, QLabel& value, const QString& editPrefix);
     QLineEdit* ByteEdit(const QString& prefix, int i) const;
     TypedBytes CollectBytes(const QScrollBar& bar, const QString& prefix) const;

@@ -80,19 +80,17 @@ void IspPage::btnUSBISPAutoClick() {
     // A range text that is not a number, or a number outside the flash, stops
     // the click here, before the caption, the flags or the device have changed.
     ValidateRangeEdits();
-    // Only a new run forgets an earlier failure: a click during a run must not
-    // turn the failed run it interrupts into a success.
-    context_.flash.sequenceFailed = false;
     const AutoRunScope scope(button, autoRun_, context_.runState);
     IspPageAutoHost host(controls_, context_.firmwareImage, [this] { return ReloadForAutoRun(); });
+    bool passed = false;
     const auto run = [&] {
-        flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
+        passed = flash::RunAutoUpdate(context_.usbLink, context_.flash, host, *progress_);
     };
     if (autoRunWrapper_)
         autoRunWrapper_(run);
     else
         run();
-    autoRun_->Finish(!context_.flash.sequenceFailed);
+    autoRun_->Finish(passed);
 }
 
 void IspPage::ValidateRangeEdits() const {

@@ -16,6 +16,7 @@
 #include "pages/isp_page_range_kb.h"
 #include "pages/labeled_edit.h"
 #include "pages/page_keys.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace pages {
@@ -38,7 +39,7 @@ void IspPage::btnEnterISPClick() {
     if (!link.IsFound())
         return;
     RunExclusive([&] {
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         if (IspActive_) {
             chip::IspMode(link, false);
             IspActive_ = false;
@@ -51,17 +52,17 @@ void IspPage::btnEnterISPClick() {
             IspActive_ = true;
             controls_.btnEnterISP->setText(QStringLiteral("Exit ISP"));
         }
-        link.CloseDevice();
     });
 }
 
 void IspPage::btnUSBChipIDClick() {
     usb::QuorvexUsb& link = context_.usbLink;
     RunExclusive([&] {
-        link.OpenDevice();
-        // A failed read leaves the previous ID, which the label then shows again.
-        chip::FlashReadId(link, context_.flash.chipId);
-        link.CloseDevice();
+        {
+            const usb::OpenScope device(link);
+            // A failed read leaves the previous ID, which the label then shows again.
+            chip::FlashReadId(link, context_.flash.chipId);
+        }
         controls_.lblUSBChipID->setText(FromStd(flash::ChipIdText(context_.flash.chipId)));
     });
 }
@@ -69,9 +70,10 @@ void IspPage::btnUSBChipIDClick() {
 void IspPage::btnUSBReadStatusClick() {
     usb::QuorvexUsb& link = context_.usbLink;
     RunExclusive([&] {
-        link.OpenDevice();
-        const std::uint8_t status = chip::FlashReadStatus(link);
-        link.CloseDevice();
+        const std::uint8_t status = [&link] {
+            const usb::OpenScope device(link);
+            return chip::FlashReadStatus(link);
+        }();
         controls_.lblUSBStatus->setText(QStringLiteral("0x") + FromStd(flash::Hex2(status)));
     });
 }
@@ -84,27 +86,24 @@ void IspPage::lbledtUSBWriteStatusKeyDown(int key) {
         static_cast<std::uint8_t>(HexTextToInt(controls_.lbledtUSBWriteStatus->text()));
     usb::QuorvexUsb& link = context_.usbLink;
     RunExclusive([&] {
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         chip::FlashWriteStatus(link, value);
-        link.CloseDevice();
     });
 }
 
 void IspPage::btnUSBWriteEnableClick() {
     usb::QuorvexUsb& link = context_.usbLink;
     RunExclusive([&] {
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         chip::FlashWriteEnable(link);
-        link.CloseDevice();
     });
 }
 
 void IspPage::btnUSBWriteDisableClick() {
     usb::QuorvexUsb& link = context_.usbLink;
     RunExclusive([&] {
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         chip::FlashWriteDisable(link);
-        link.CloseDevice();
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "chip/registers.h"
 #include "chip/request_codes.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace product {
@@ -29,19 +30,18 @@ std::string DeviceStatus::RateText() const {
 
 std::optional<DeviceStatus> ReadDeviceStatus(usb::QuorvexUsb& link) {
     DeviceStatus status;
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     const bool read = chip::RegSelectBank(link, chip::kBankMailbox) &&
                       chip::RegRead(link, chip::kRegStatus0, status.status0) &&
                       chip::RegRead(link, chip::kRegStatus1, status.status1) &&
                       chip::RegRead(link, chip::kRegStatus2, status.status2);
-    link.CloseDevice();
     if (!read)
         return std::nullopt;
     return status;
 }
 
 bool SendHidKey(usb::QuorvexUsb& link, HidKey key) {
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     const bool sent =
         chip::RegSelectBank(link, chip::kBankMailbox) &&
         chip::RegWrite(link, chip::kRegMailboxSelector, static_cast<std::uint8_t>(key)) &&
@@ -53,7 +53,6 @@ bool SendHidKey(usb::QuorvexUsb& link, HidKey key) {
         done = chip::RegRead(link, chip::kRegMailboxCommand, command) &&
                command == chip::kMailboxHidDone;
     }
-    link.CloseDevice();
     return done;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 
 namespace product {
 

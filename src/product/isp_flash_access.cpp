@@ -8,6 +8,7 @@
 #include "chip/flash_commands.h"
 #include "chip/registers.h"
 #include "flash/read_back.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace product {
@@ -19,18 +20,13 @@ FlashPart IdentifyInIsp(usb::QuorvexUsb& link) {
     return DescribeFlash(id, chip::FlashReadStatus(link));
 }
 
-void LeaveIsp(usb::QuorvexUsb& link) {
-    chip::IspMode(link, false);
-    link.CloseDevice();
-}
-
 }  // namespace
 
 FlashPart ReadFlashPart(usb::QuorvexUsb& link) {
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     chip::IspMode(link, true);
     FlashPart part = IdentifyInIsp(link);
-    LeaveIsp(link);
+    chip::IspMode(link, false);
     return part;
 }
 
@@ -47,7 +43,7 @@ FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint3
                          flash::FlashProgress& progress, AfterRead after, SmallerPart smaller) {
     FlashRead read;
     limit = std::clamp<std::uint32_t>(limit, 1, kMaxFlashReadLength);
-    link.OpenDevice();
+    const usb::OpenScope device(link);
     chip::IspMode(link, true);
     read.part = IdentifyInIsp(link);
     // A part smaller than asked for would answer the rest from its start again.
@@ -69,9 +65,7 @@ FlashRead ReadFlashWhile(usb::QuorvexUsb& link, std::uint32_t window, std::uint3
             break;
     }
     if (after == AfterRead::LeaveIsp)
-        LeaveIsp(link);
-    else
-        link.CloseDevice();
+        chip::IspMode(link, false);
     if (read.ok) {
         buffer.resize(done);
         read.bytes = std::move(buffer);

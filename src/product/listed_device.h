@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 #include "usb/device_backend.h"
 
 namespace product {

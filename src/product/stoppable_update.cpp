@@ -8,6 +8,7 @@
 #include "product/device_listing.h"
 #include "product/run_state.h"
 #include "product/stop_gate.h"
+#include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
 namespace product {
@@ -29,7 +30,6 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     }
     gate.ResetRun();
     const std::uint64_t before = gate.RequestsPassed();
-    flashState.sequenceFailed = false;
     // After leaving ISP mode the chip restarts from the new firmware: the run
     // waits, bounded, for this product to come back and says when it did not.
     const std::string updatedPath = link.DevicePath();
@@ -41,10 +41,9 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     if (outcome.stopped && !outcome.eraseSent) {
         // The flash still holds the old firmware: let the chip boot it again.
         gate.Reopen();
-        link.OpenDevice();
+        const usb::OpenScope device(link);
         outcome.leftIsp = chip::IspMode(link, false);
     }
-    link.CloseDevice();
     outcome.requests = gate.RequestsPassed() - before;
     run.Finish(outcome.result.succeeded && !outcome.stopped &&
                !flash::NotRestarted(outcome.result));

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "flash/image_view.h"
+#include "flash/range.h"
 #include "flash/update_result.h"
 
 namespace usb {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 
 namespace usb {
 class QuorvexUsb;

@@ -18,6 +18,20 @@ const char* OpenStatusText(OpenStatus status) {
     return "failed";
 }
 
+std::string OpenFailureMessage(OpenStatus status, std::string_view permissionSentence) {
+    switch (status) {
+        case OpenStatus::Ok:
+            return {};
+        case OpenStatus::PermissionDenied:
+            return std::string(permissionSentence);
+        case OpenStatus::NoSuchDevice:
+            return "The device is no longer connected. Plug it in again.";
+        case OpenStatus::Failed:
+            break;
+    }
+    return "The device could not be opened. Unplug it and plug it in again.";
+}
+
 BackendHandle& BackendHandle::operator=(BackendHandle&& other) noexcept {
     if (this != &other) {
         Reset();

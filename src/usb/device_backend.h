@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,12 @@ enum class OpenStatus {
 };
 
 const char* OpenStatusText(OpenStatus status);
+
+// The sentence the user reads for a failed open: empty for Ok, the backend's
+// own `permissionSentence` for a refused permission (what the user can mend
+// differs by system), and the same words on every system for a device that
+// went away or an open that failed otherwise.
+std::string OpenFailureMessage(OpenStatus status, std::string_view permissionSentence);
 
 // The outcome of one device I/O control call: whether the driver reported
 // success, how many bytes it returned, and, on failure, the operating-system

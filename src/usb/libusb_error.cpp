@@ -29,19 +29,10 @@ OpenStatus OpenStatusFromLibusb(int code) {
 }
 
 std::string UserMessageFor(OpenStatus status) {
-    switch (status) {
-        case OpenStatus::Ok:
-            return {};
-        case OpenStatus::PermissionDenied:
-            return "The device is connected, but this user may not open it. Install the udev "
-                   "rule 70-palereed.rules into /etc/udev/rules.d/, then unplug the device "
-                   "and plug it in again.";
-        case OpenStatus::NoSuchDevice:
-            return "The device is no longer connected. Plug it in again.";
-        case OpenStatus::Failed:
-            break;
-    }
-    return "The device could not be opened. Unplug it and plug it in again.";
+    return OpenFailureMessage(status,
+                              "The device is connected, but this user may not open it. Install "
+                              "the udev rule 70-palereed.rules into /etc/udev/rules.d/, then "
+                              "unplug the device and plug it in again.");
 }
 
 }  // namespace usb

@@ -66,20 +66,12 @@ OpenStatus OpenStatusFromWin32(std::uint32_t code) {
 }
 
 std::string Win32UserMessageFor(OpenStatus status) {
-    switch (status) {
-        case OpenStatus::Ok:
-            return {};
-        case OpenStatus::PermissionDenied:
-            // Drivers refuse a second opener that asks for exclusive use, and
-            // some security software blocks device access for ordinary users.
-            return "The device is connected, but Windows refused access to it. Close other "
-                   "programs that use the device, then unplug it and plug it in again.";
-        case OpenStatus::NoSuchDevice:
-            return "The device is no longer connected. Plug it in again.";
-        case OpenStatus::Failed:
-            break;
-    }
-    return "The device could not be opened. Unplug it and plug it in again.";
+    // Drivers refuse a second opener that asks for exclusive use, and some
+    // security software blocks device access for ordinary users.
+    return OpenFailureMessage(status,
+                              "The device is connected, but Windows refused access to it. Close "
+                              "other programs that use the device, then unplug it and plug it in "
+                              "again.");
 }
 
 }  // namespace usb

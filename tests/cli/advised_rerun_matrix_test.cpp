@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "image/scratch_dir.h"
 #include "in_process_tool.h"
 #include "sim/fault_names.h"
 #include "sim/flash_model.h"
 #include "support/product_image.h"
+#include "support/scratch_dir.h"
 #include "support/update_run_map.h"
 #include "update_files.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "catalog/product_table.h"
 #include "in_process_tool.h"
-#include "product/product_table.h"
 #include "product/table_product.h"
 #include "sim/product_factory.h"
 #include "support/product_image.h"

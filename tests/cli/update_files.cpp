@@ -1,6 +1,6 @@
 #include "update_files.h"
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 #include "support/product_image.h"
 #include "tools/intel_hex_writer.h"
 

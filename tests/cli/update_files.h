@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "image/scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace cli_test {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "flash/image_view.h"
+#include "flash/range.h"
 #include "flash/update_result.h"
 
 namespace flash_test {

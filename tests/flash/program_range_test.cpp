@@ -1,4 +1,4 @@
-#include "flash/program_range.h"
+#include "flash/range_loops.h"
 
 #include <gtest/gtest.h>
 

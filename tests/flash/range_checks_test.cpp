@@ -1,4 +1,4 @@
-#include "flash/range_checks.h"
+#include "flash/range_loops.h"
 
 #include <gtest/gtest.h>
 

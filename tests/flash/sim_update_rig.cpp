@@ -37,7 +37,6 @@ void SimUpdateRig::LoadImage(std::uint32_t length, std::uint8_t seed) {
 }
 
 flash::UpdateResult SimUpdateRig::RunStart() {
-    state.sequenceFailed = false;
     return flash::RunSimpleUpdate(link, {buffer, imageLength}, state, recorder, recorder);
 }
 

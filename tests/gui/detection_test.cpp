@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "backends/backend_factory.h"
 #include "form_test_rig.h"
 #include "pages/labeled_edit.h"
-#include "product/backend_factory.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "modal_answerer.h"
 #include "pages/isp_page_progress.h"
 #include "pages/labeled_edit.h"
+#include "product/run_state.h"
 #include "sim/fault_plan.h"
 #include "sim/firmware_layout.h"
 
@@ -696,7 +697,7 @@ TEST(IspAuto, AnImageReachingPastTheFlashIsNeitherErasedNorWritten) {
     EXPECT_EQ(Text(rig, "lblUSBProcessInfo"),
               "The range up to 16389 KiB reaches past the flash of this device (2048 KiB); "
               "nothing was changed.");
-    EXPECT_TRUE(rig.flashState.sequenceFailed);
+    EXPECT_EQ(rig.runState.Phase(), product::RunPhase::Failed);
     EXPECT_EQ(rig.CountLines(kLeaveIspLine), 1);
 }
 

@@ -7,8 +7,8 @@
 
 #include "app/launch_options.h"
 #include "app/tool_session.h"
+#include "catalog/product_table.h"
 #include "pages/page_context.h"
-#include "product/product_table.h"
 #include "usb/quorvex_usb.h"
 #include "version/version.h"
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "catalog/product_table.h"
 #include "form_test_rig.h"
 #include "modal_answerer.h"
-#include "product/product_table.h"
 #include "sim/firmware_layout.h"
 #include "support/product_image.h"
 

@@ -9,9 +9,9 @@
 #include <functional>
 #include <ostream>
 
+#include "catalog/product_table.h"
 #include "form_test_rig.h"
 #include "modal_answerer.h"
-#include "product/product_table.h"
 #include "sim/firmware_layout.h"
 #include "support/product_image.h"
 

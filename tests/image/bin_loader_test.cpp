@@ -8,7 +8,7 @@
 
 #include "image/checksum.h"
 #include "image_checks.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace {
 

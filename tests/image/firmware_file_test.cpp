@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image_checks.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "image/hex_loader.h"
 #include "image_checks.h"
 #include "reference_writer.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "hex_text.h"
 #include "image/checksum.h"
 #include "image_checks.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace {
 

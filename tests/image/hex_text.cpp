@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "image/hex_loader.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace image_test {
 

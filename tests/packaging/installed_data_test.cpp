@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "product/update_file_rule.h"
+#include "catalog/update_file_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "image/scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace product_test {
 namespace {

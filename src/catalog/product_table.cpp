@@ -1,4 +1,4 @@
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 
 namespace product {
 

@@ -1,11 +1,11 @@
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "product/backend_factory.h"
+#include "backends/backend_factory.h"
 #include "product/device_listing.h"
 #include "sim/virtual_clock.h"
 

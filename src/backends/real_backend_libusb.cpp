@@ -1,4 +1,4 @@
-#include "product/real_backend.h"
+#include "backends/real_backend.h"
 
 #include "usb/libusb_backend.h"
 #include "usb/libusb_error.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 
 namespace product {
 

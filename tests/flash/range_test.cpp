@@ -1,4 +1,4 @@
-#include "flash/operation_range.h"
+#include "flash/range.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 
-#include "product/product_table.h"
+#include "catalog/product_table.h"
 #include "sim/fault_names.h"
 
 namespace product {

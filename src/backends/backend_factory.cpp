@@ -1,9 +1,9 @@
-#include "product/backend_factory.h"
+#include "backends/backend_factory.h"
 
 #include <cstdio>
 #include <filesystem>
 
-#include "product/real_backend.h"
+#include "backends/real_backend.h"
 #include "sim/fault_names.h"
 #include "sim/product_factory.h"
 #include "sim/sim_backend.h"

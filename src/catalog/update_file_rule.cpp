@@ -1,4 +1,4 @@
-#include "product/update_file_rule.h"
+#include "catalog/update_file_rule.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "flash/program_range.h"
+#include "flash/range_loops.h"
 
 #include <algorithm>
 #include <array>
@@ -7,12 +7,11 @@
 
 #include "chip/flash_commands.h"
 #include "chip/registers.h"
+#include "flash/block_check.h"
 #include "flash/flash_profile.h"
 #include "flash/flash_progress.h"
-#include "flash/flash_space.h"
 #include "flash/flash_status.h"
 #include "flash/flash_texts.h"
-#include "flash/range_share.h"
 #include "usb/quorvex_usb.h"
 
 namespace flash {
@@ -150,6 +149,22 @@ bool ProgramRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t i
     }
     progress.SetShareDone(1.0);
     return true;
+}
+
+bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t last,
+                     FlashProgress& progress, FailurePoint* failure) {
+    const BlockCheck check{[](std::uint64_t) { return kErasedByte; },
+                           {"Blanking Addr: 0x", "Blanking Fail at 0x"}};
+    return CheckBlocks(link, check, first, last, progress, failure);
+}
+
+bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
+                 std::uint64_t first, std::uint64_t last, FlashProgress& progress,
+                 FailurePoint* failure) {
+    const BlockCheck check{
+        [&image, imageBase](std::uint64_t a) { return ImageByteAt(image.bytes, imageBase, a); },
+        {"Verifying Addr: 0x", "Verifying Fail at 0x"}};
+    return CheckBlocks(link, check, first, last, progress, failure);
 }
 
 }  // namespace flash

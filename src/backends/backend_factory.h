@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "product/backend_options.h"
+#include "backends/backend_options.h"
 #include "usb/device_backend.h"
 
 namespace usb {
