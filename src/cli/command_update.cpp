@@ -16,6 +16,7 @@
 #include "cli/update_report.h"
 #include "flash/flash_state.h"
 #include "product/file_match.h"
+#include "product/flash_part.h"
 #include "product/stoppable_update.h"
 
 namespace cli {
@@ -104,9 +105,33 @@ bool Confirmed(Session& session, const std::vector<Plan>& plans) {
            (answer == "y" || answer == "Y" || answer == "yes");
 }
 
+// What the log records of the unit before anything is sent: the file, its
+// image and the product as the plan knows them.
+UnitRecord UnitOf(const Plan& plan) {
+    UnitRecord unit;
+    unit.SetDevice(plan.device);
+    if (!plan.product.empty())
+        unit.product = plan.product;
+    if (plan.image)
+        unit.SetImage(plan.file, plan.image->Defined());
+    else if (!plan.file.empty())
+        unit.file = plan.file;
+    return unit;
+}
+
+Outcome Refused(const Plan& plan, Outcome refusal) {
+    refusal.unit = UnitOf(plan);
+    return refusal;
+}
+
 Outcome RunPlan(Session& session, const Plan& plan) {
-    if (const auto refused = session.Aim(plan.device))
-        return *refused;
+    if (auto refused = session.Aim(plan.device))
+        return Refused(plan, *refused);
+    UnitRecord unit = UnitOf(plan);
+    // Asked once the update is decided (a refused file sends nothing) and
+    // before it starts, while the product's firmware still answers: the
+    // serial names the unit even when the update then fails.
+    unit.serial = session.SerialOf(plan.device);
     const KeepAwake awake(plan.product);
     session.Note(awake.Note());
     const std::unique_ptr<ProgressView> progress = session.MakeProgress();
@@ -116,7 +141,11 @@ Outcome RunPlan(Session& session, const Plan& plan) {
         flash::ImageView{plan.image->Bytes(), plan.image->ImageLength()}, flashState, *progress,
         *progress);
     progress->Finish();
-    return UpdateOutcomeFor(run, *progress, plan.device, plan.file);
+    Outcome outcome = UpdateOutcomeFor(run, *progress, plan.device, plan.file);
+    if (flashState.chipId != chip::ChipIdBytes{})
+        unit.flashPart = product::DescribeFlash(flashState.chipId, 0).model;
+    outcome.unit = std::move(unit);
+    return outcome;
 }
 
 void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
@@ -125,15 +154,16 @@ void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
         env.out << SummaryLine(plan.device, outcome) << "\n" << std::flush;
         return;
     }
-    env.out << JsonLine()
-                   .Text("event", "device_result")
-                   .Text("location", plan.device.location)
-                   .Text("name", plan.device.displayName)
-                   .Text("status", StatusName(outcome.exitCode))
-                   .Text("message", outcome.message)
-                   .Number("duration_ms", static_cast<std::int64_t>(outcome.durationMs))
-                   .Line()
-            << std::flush;
+    JsonLine line;
+    line.Text("event", "device_result")
+        .Text("location", plan.device.location)
+        .Text("name", plan.device.displayName)
+        .Text("status", StatusName(outcome.exitCode))
+        .Text("message", outcome.message)
+        .Number("duration_ms", static_cast<std::int64_t>(outcome.durationMs))
+        .Number("requests", static_cast<std::int64_t>(outcome.requests));
+    outcome.unit.AddTo(line);
+    env.out << line.Line() << std::flush;
 }
 
 // --all: every device in turn, one summary line each. The exit code is that
@@ -142,7 +172,8 @@ Outcome RunAll(Session& session, const std::vector<Plan>& plans) {
     Outcome total;
     int done = 0;
     for (const Plan& plan : plans) {
-        const Outcome outcome = plan.refusal ? *plan.refusal : RunPlan(session, plan);
+        const Outcome outcome =
+            plan.refusal ? Refused(plan, *plan.refusal) : RunPlan(session, plan);
         ReportDevice(session, plan, outcome);
         total.durationMs += outcome.durationMs;
         total.requests += outcome.requests;
@@ -172,7 +203,8 @@ std::vector<Plan> MakePlans(Session& session, const std::shared_ptr<image::Firmw
     if (refusal)
         return plans;
     plans.push_back(PlanFor(session, device, named));
-    refusal = plans.front().refusal;
+    if (plans.front().refusal)
+        refusal = Refused(plans.front(), *plans.front().refusal);
     return plans;
 }
 
@@ -182,8 +214,10 @@ Outcome RunUpdate(Session& session) {
     std::shared_ptr<image::FirmwareImage> named;
     if (session.Options().file) {
         named = std::make_shared<image::FirmwareImage>();
-        if (auto refused = LoadUpdateFile(*session.Options().file, *named))
+        if (auto refused = LoadUpdateFile(*session.Options().file, *named)) {
+            refused->unit.file = session.Options().file;
             return *refused;
+        }
     }
     InterruptGuard interrupts(session.State());
     std::optional<Outcome> refusal;
@@ -192,8 +226,12 @@ Outcome RunUpdate(Session& session) {
         return *refusal;
     if (!Confirmed(session, plans))
         return Outcome{kExitInterrupted, "Update not confirmed; nothing was sent to the device."};
-    if (session.Options().all)
-        return RunAll(session, plans);
+    if (session.Options().all) {
+        Outcome total = RunAll(session, plans);
+        if (named)
+            total.unit.SetImage(*session.Options().file, named->Defined());
+        return total;
+    }
     return RunPlan(session, plans.front());
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/exit_codes.h"
+#include "cli/unit_record.h"
 
 namespace cli {
 
@@ -22,6 +23,7 @@ struct Outcome {
     std::optional<std::string> cause;
     std::uint64_t durationMs = 0;
     std::uint64_t requests = 0;
+    UnitRecord unit;
 };
 
 // "success", "failed", "usage", "no_device", "file_refused", "permission",

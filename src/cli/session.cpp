@@ -6,6 +6,7 @@
 #include "product/backend_factory.h"
 #include "product/detection.h"
 #include "product/device_listing.h"
+#include "product/parameter_ops.h"
 #include "version/version.h"
 
 namespace cli {
@@ -36,6 +37,7 @@ Session::~Session() {
 }
 
 std::optional<Outcome> Session::Start() {
+    startUs_ = env_.clock.NowUs();
     if (options_.traceFile) {
         trace_ = std::make_unique<usb::FileTrace>(
             *options_.traceFile, std::string("palereed-flash ") + PALEREED_VERSION);
@@ -58,6 +60,7 @@ std::optional<Outcome> Session::Start() {
     clock_ = std::make_unique<product::GatedClock>(Clock(), *gate_);
     link_ = std::make_unique<usb::QuorvexUsb>(*gate_, *clock_);
     link_->SetTrace(trace_.get());
+    startUs_ = Clock().NowUs();
     return std::nullopt;
 }
 
@@ -104,7 +107,14 @@ std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {
     }
     if (!product::AimAt(*link_, device))
         return Refusal(kExitNoDevice, "the device at " + device.location + " has gone");
+    location_ = device.location;
     return std::nullopt;
+}
+
+std::optional<std::string> Session::SerialOf(const product::ListedDevice& device) {
+    if (device.mode != product::DeviceMode::Normal || location_ != device.location)
+        return std::nullopt;
+    return product::ReadProductString(*link_, product::ProductString::SerialNumber);
 }
 
 void Session::Note(const std::string& line) {
@@ -114,7 +124,7 @@ void Session::Note(const std::string& line) {
 
 std::unique_ptr<ProgressView> Session::MakeProgress() {
     if (options_.json)
-        return std::make_unique<JsonProgress>(env_.out, Clock());
+        return std::make_unique<JsonProgress>(env_.out, Clock(), location_);
     if (env_.outIsTerminal)
         return std::make_unique<TerminalProgress>(env_.out, Clock());
     return std::make_unique<PlainProgress>(env_.out, Clock());

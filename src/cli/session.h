@@ -44,6 +44,10 @@ public:
     // Aims the link at the device after checking that it may be opened.
     std::optional<Outcome> Aim(const product::ListedDevice& device);
 
+    // The serial string of the product the link is aimed at, asked of its
+    // firmware; nothing for the bare chip or a product that does not answer.
+    std::optional<std::string> SerialOf(const product::ListedDevice& device);
+
     // One line in the --trace file, when there is one.
     void Note(const std::string& line);
 
@@ -58,6 +62,8 @@ public:
     // The clock the run goes by: the process's, or the simulated products'
     // virtual clock.
     usb::Clock& Clock() { return ownClock_ ? *ownClock_ : env_.clock; }
+    // Milliseconds since Start() on that clock.
+    std::uint64_t RunMs() { return (Clock().NowUs() - startUs_) / 1000; }
 
 private:
     Environment& env_;
@@ -70,6 +76,8 @@ private:
     std::unique_ptr<product::StopGate> gate_;
     std::unique_ptr<product::GatedClock> clock_;
     std::unique_ptr<usb::QuorvexUsb> link_;
+    std::uint64_t startUs_ = 0;
+    std::string location_;  // of the device the link is aimed at
 };
 
 }  // namespace cli
