@@ -104,7 +104,7 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
         }
         // Every request of the command, as the trace lists them and a
         // simulated fault plan numbers them.
-        outcome->requests = session.Gate().RequestsPassed();
+        outcome->requests = session.RequestsPassed();
     }
     // On the clock the run went by, as the progress lines' elapsed_ms are.
     if (outcome->durationMs == 0)

@@ -27,10 +27,10 @@ std::optional<Outcome> ChooseAndAim(Session& session, product::ListedDevice& dev
 
 // The unit as the log records it; its serial is asked while the product
 // still runs its firmware, before the flash is read in ISP mode.
-UnitRecord UnitOf(Session& session, const product::ListedDevice& device) {
+UnitRecord UnitRead(Session& session, const product::ListedDevice& device) {
     UnitRecord unit;
     unit.SetDevice(device);
-    unit.serial = session.SerialOf(device);
+    unit.serial = Session::SerialOf(session.MainLink(), device);
     return unit;
 }
 
@@ -85,7 +85,7 @@ Outcome RunVerify(Session& session) {
     product::ListedDevice device;
     if (auto refused = ChooseAndAim(session, device))
         return *refused;
-    UnitRecord unit = UnitOf(session, device);
+    UnitRecord unit = UnitRead(session, device);
     unit.SetImage(file, image.Defined());
     const auto progress = session.MakeProgress();
     progress->ShowStep("Verifying");
@@ -109,7 +109,7 @@ Outcome RunRead(Session& session) {
         std::filesystem::remove(partial);
         return *refused;
     }
-    UnitRecord unit = UnitOf(session, device);
+    UnitRecord unit = UnitRead(session, device);
     const auto progress = session.MakeProgress();
     progress->ShowStep("Reading");
     const product::FlashRead read = product::ReadFlashContent(

@@ -1,18 +1,25 @@
 // update: the one-button update from the command line, on one device or, with
-// --all, on each connected device in turn.
+// --all, on every connected device, side by side where each can have a link
+// of its own.
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <thread>
 
 #include "cli/bare_chip.h"
 #include "cli/commands.h"
+#include "cli/device_link.h"
 #include "cli/firmware_input.h"
 #include "cli/interrupts.h"
 #include "cli/json_line.h"
+#include "cli/json_progress.h"
 #include "cli/keep_awake.h"
+#include "cli/plain_progress.h"
 #include "cli/progress_view.h"
 #include "cli/session.h"
+#include "cli/side_by_side_output.h"
 #include "cli/update_report.h"
 #include "flash/flash_state.h"
 #include "product/file_match.h"
@@ -124,36 +131,40 @@ Outcome Refused(const Plan& plan, Outcome refusal) {
     return refusal;
 }
 
-Outcome RunPlan(Session& session, const Plan& plan) {
-    if (auto refused = session.Aim(plan.device))
-        return Refused(plan, *refused);
+// One device's update on `link`, shown by `progress`; the outcome counts
+// every request the link sent for it.
+Outcome RunPlanOn(DeviceLink& link, const Plan& plan, ProgressView& progress) {
+    const std::uint64_t before = link.Gate().RequestsPassed();
     UnitRecord unit = UnitOf(plan);
     // Asked once the update is decided (a refused file sends nothing) and
     // before it starts, while the product's firmware still answers: the
     // serial names the unit even when the update then fails.
-    unit.serial = session.SerialOf(plan.device);
-    const KeepAwake awake(plan.product);
-    session.Note(awake.Note());
-    const std::unique_ptr<ProgressView> progress = session.MakeProgress();
+    unit.serial = Session::SerialOf(link, plan.device);
     flash::FlashState flashState;
     const product::UpdateOutcome run = product::RunStoppableUpdate(
-        session.Link(), session.Gate(), session.State(),
-        flash::ImageView{plan.image->Bytes(), plan.image->ImageLength()}, flashState, *progress,
-        *progress);
-    progress->Finish();
-    Outcome outcome = UpdateOutcomeFor(run, *progress, plan.device, plan.file);
+        link.Link(), link.Gate(), link.State(),
+        flash::ImageView{plan.image->Bytes(), plan.image->ImageLength()}, flashState, progress,
+        progress);
+    progress.Finish();
+    Outcome outcome = UpdateOutcomeFor(run, progress, plan.device, plan.file);
+    outcome.requests = link.Gate().RequestsPassed() - before;
     if (flashState.chipId != chip::ChipIdBytes{})
         unit.flashPart = product::DescribeFlash(flashState.chipId, 0).model;
     outcome.unit = std::move(unit);
     return outcome;
 }
 
-void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
-    Environment& env = session.Env();
-    if (!session.Options().json) {
-        env.out << SummaryLine(plan.device, outcome) << "\n" << std::flush;
-        return;
-    }
+// On the session's own link.
+Outcome RunPlan(Session& session, const Plan& plan) {
+    if (auto refused = session.Aim(plan.device))
+        return Refused(plan, *refused);
+    const KeepAwake awake(plan.product);
+    session.Note(awake.Note());
+    const std::unique_ptr<ProgressView> progress = session.MakeProgress();
+    return RunPlanOn(session.MainLink(), plan, *progress);
+}
+
+std::string DeviceResultLine(const Plan& plan, const Outcome& outcome) {
     JsonLine line;
     line.Text("event", "device_result")
         .Text("location", plan.device.location)
@@ -163,28 +174,122 @@ void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
         .Number("duration_ms", static_cast<std::int64_t>(outcome.durationMs))
         .Number("requests", static_cast<std::int64_t>(outcome.requests));
     outcome.unit.AddTo(line);
-    env.out << line.Line() << std::flush;
+    return line.Line();
 }
 
-// --all: every device in turn, one summary line each. The exit code is that
-// of the first device that did not succeed; a stop ends the batch with 6.
-Outcome RunAll(Session& session, const std::vector<Plan>& plans) {
+void ReportDevice(Session& session, const Plan& plan, const Outcome& outcome) {
+    Environment& env = session.Env();
+    if (session.Options().json)
+        env.out << DeviceResultLine(plan, outcome) << std::flush;
+    else
+        env.out << SummaryLine(plan.device, outcome) << "\n" << std::flush;
+}
+
+// The exit code is that of the first device that did not succeed; a stop
+// makes it 6.
+Outcome Total(const std::vector<Outcome>& outcomes, std::size_t devices) {
     Outcome total;
     int done = 0;
-    for (const Plan& plan : plans) {
-        const Outcome outcome =
-            plan.refusal ? Refused(plan, *plan.refusal) : RunPlan(session, plan);
-        ReportDevice(session, plan, outcome);
-        total.durationMs += outcome.durationMs;
+    for (const Outcome& outcome : outcomes) {
         total.requests += outcome.requests;
         done += outcome.exitCode == kExitDone ? 1 : 0;
         if (total.exitCode == kExitDone || outcome.exitCode == kExitInterrupted)
             total.exitCode = outcome.exitCode;
-        if (outcome.exitCode == kExitInterrupted)
+    }
+    total.message = std::to_string(done) + " of " + std::to_string(devices) + " devices updated";
+    return total;
+}
+
+// --all on a link that serves one device at a time: every device in turn, a
+// stop ends the batch.
+Outcome RunInTurn(Session& session, const std::vector<Plan>& plans) {
+    std::vector<Outcome> outcomes;
+    std::uint64_t durationMs = 0;
+    for (const Plan& plan : plans) {
+        outcomes.push_back(plan.refusal ? Refused(plan, *plan.refusal) : RunPlan(session, plan));
+        ReportDevice(session, plan, outcomes.back());
+        durationMs += outcomes.back().durationMs;
+        if (outcomes.back().exitCode == kExitInterrupted)
             break;
     }
-    total.message =
-        std::to_string(done) + " of " + std::to_string(plans.size()) + " devices updated";
+    Outcome total = Total(outcomes, plans.size());
+    total.durationMs = durationMs;
+    return total;
+}
+
+// One device of a side-by-side batch, on its thread: a link of its own, a
+// stop that reaches it, its progress row or lines, its summary.
+Outcome RunBeside(Session& session, const Plan& plan, SideBySideOutput& output, std::size_t row) {
+    Outcome outcome;
+    std::unique_ptr<DeviceLink> link = session.LinkFor(plan.device);
+    if (!link) {
+        outcome = Refused(plan, Outcome{kExitNoDevice,
+                                        "USB access could not be started for the "
+                                        "device at " +
+                                            plan.device.location});
+    } else {
+        const InterruptGuard::Watch watch(link->State());
+        if (auto refused = session.Aim(*link, plan.device)) {
+            outcome = Refused(plan, *refused);
+        } else {
+            const bool json = session.Options().json;
+            std::unique_ptr<std::ostream> lines =
+                output.LineStream(json ? std::string() : plan.device.location + " ");
+            std::unique_ptr<ProgressView> progress;
+            if (json)
+                progress =
+                    std::make_unique<JsonProgress>(*lines, link->Clock(), plan.device.location);
+            else if (output.Board())
+                progress =
+                    std::make_unique<RowProgress>(output, row, plan.device.location, link->Clock());
+            else
+                progress = std::make_unique<PlainProgress>(*lines, link->Clock());
+            outcome = RunPlanOn(*link, plan, *progress);
+        }
+        session.AddRequests(link->Gate().RequestsPassed());
+    }
+    return outcome;
+}
+
+void ReportBeside(Session& session, SideBySideOutput& output, std::size_t row, const Plan& plan,
+                  const Outcome& outcome) {
+    if (session.Options().json) {
+        std::string line = DeviceResultLine(plan, outcome);
+        line.pop_back();  // its newline: Line() adds one
+        output.Line(line);
+    } else if (output.Board()) {
+        output.Row(row, SummaryLine(plan.device, outcome));
+    } else {
+        output.Line(SummaryLine(plan.device, outcome));
+    }
+}
+
+// --all where each device can have a link of its own: every device at the
+// same time, each on its own thread, so that a rack of boards takes about
+// the time of one. The run's duration is that of the longest.
+Outcome RunSideBySide(Session& session, const std::vector<Plan>& plans) {
+    Environment& env = session.Env();
+    SideBySideOutput output(env.out, env.outIsTerminal && !session.Options().json, plans.size());
+    const KeepAwake awake(std::to_string(plans.size()) + " products");
+    session.Note(awake.Note());
+    std::vector<Outcome> outcomes(plans.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (plans[i].refusal) {
+            outcomes[i] = Refused(plans[i], *plans[i].refusal);
+            ReportBeside(session, output, i, plans[i], outcomes[i]);
+            continue;
+        }
+        threads.emplace_back([&session, &output, &plans, &outcomes, i] {
+            outcomes[i] = RunBeside(session, plans[i], output, i);
+            ReportBeside(session, output, i, plans[i], outcomes[i]);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    Outcome total = Total(outcomes, plans.size());
+    for (const Outcome& outcome : outcomes)
+        total.durationMs = std::max(total.durationMs, outcome.durationMs);
     return total;
 }
 
@@ -227,7 +332,8 @@ Outcome RunUpdate(Session& session) {
     if (!Confirmed(session, plans))
         return Outcome{kExitInterrupted, "Update not confirmed; nothing was sent to the device."};
     if (session.Options().all) {
-        Outcome total = RunAll(session, plans);
+        Outcome total =
+            session.SideBySide() ? RunSideBySide(session, plans) : RunInTurn(session, plans);
         if (named)
             total.unit.SetImage(*session.Options().file, named->Defined());
         return total;

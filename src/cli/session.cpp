@@ -1,5 +1,7 @@
 #include "cli/session.h"
 
+#include <algorithm>
+
 #include "cli/json_progress.h"
 #include "cli/plain_progress.h"
 #include "cli/terminal_progress.h"
@@ -31,10 +33,7 @@ std::string Names(const std::vector<product::ListedDevice>& devices) {
 Session::Session(Environment& environment, const CliOptions& options)
     : env_(environment), options_(options) {}
 
-Session::~Session() {
-    if (link_)
-        link_->SetTrace(nullptr);
-}
+Session::~Session() = default;
 
 std::optional<Outcome> Session::Start() {
     startUs_ = env_.clock.NowUs();
@@ -52,16 +51,28 @@ std::optional<Outcome> Session::Start() {
         if (!start.backend)
             return Refusal(start.optionRefused ? kExitUsage : kExitNoDevice, start.error);
         ownClock_ = std::move(start.clock);
+        productClocks_ = std::move(start.productClocks);
         ownBackend_ = std::move(start.backend);
         keep_ = std::move(start.keep);
+        clockAt_ = std::move(start.clockAt);
+        linkBackend_ = std::move(start.linkBackend);
         backend = ownBackend_.get();
     }
-    gate_ = std::make_unique<product::StopGate>(*backend, state_);
-    clock_ = std::make_unique<product::GatedClock>(Clock(), *gate_);
-    link_ = std::make_unique<usb::QuorvexUsb>(*gate_, *clock_);
-    link_->SetTrace(trace_.get());
+    main_ = std::make_unique<DeviceLink>(*backend, Clock(), trace_.get());
     startUs_ = Clock().NowUs();
     return std::nullopt;
+}
+
+usb::Clock& Session::ClockOf(const product::ListedDevice& device) {
+    usb::Clock* own = clockAt_ ? clockAt_(device.location) : nullptr;
+    return own != nullptr ? *own : Clock();
+}
+
+std::unique_ptr<DeviceLink> Session::LinkFor(const product::ListedDevice& device) {
+    std::unique_ptr<usb::DeviceBackend> backend = linkBackend_();
+    if (!backend)
+        return nullptr;
+    return std::make_unique<DeviceLink>(std::move(backend), ClockOf(device), trace_.get());
 }
 
 std::optional<Outcome> Session::Finish() {
@@ -74,7 +85,7 @@ std::optional<Outcome> Session::Finish() {
 }
 
 std::vector<product::ListedDevice> Session::List() {
-    return product::ListDevices(*gate_);
+    return product::ListDevices(main_->Gate());
 }
 
 std::optional<Outcome> Session::Choose(product::ListedDevice& device) {
@@ -100,21 +111,33 @@ std::optional<Outcome> Session::Choose(product::ListedDevice& device) {
 }
 
 std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {
+    // The time so far carries over to the clock of the device.
+    usb::Clock& clock = ClockOf(device);
+    const std::uint64_t soFarUs = main_->Clock().NowUs() - startUs_;
+    main_->UseClock(clock);
+    startUs_ = clock.NowUs() - std::min(soFarUs, clock.NowUs());
+    if (auto refused = Aim(*main_, device))
+        return refused;
+    location_ = device.location;
+    return std::nullopt;
+}
+
+std::optional<Outcome> Session::Aim(DeviceLink& link, const product::ListedDevice& device) {
     if (!device.MayBeOpened()) {
         const int code = device.openStatus == usb::OpenStatus::PermissionDenied ? kExitPermission
                                                                                 : kExitNoDevice;
         return Refusal(code, product::OpenFailureMessage(device.openStatus));
     }
-    if (!product::AimAt(*link_, device))
+    if (!product::AimAt(link.Link(), device))
         return Refusal(kExitNoDevice, "the device at " + device.location + " has gone");
-    location_ = device.location;
     return std::nullopt;
 }
 
-std::optional<std::string> Session::SerialOf(const product::ListedDevice& device) {
-    if (device.mode != product::DeviceMode::Normal || location_ != device.location)
+std::optional<std::string> Session::SerialOf(DeviceLink& link,
+                                             const product::ListedDevice& device) {
+    if (device.mode != product::DeviceMode::Normal)
         return std::nullopt;
-    return product::ReadProductString(*link_, product::ProductString::SerialNumber);
+    return product::ReadProductString(link.Link(), product::ProductString::SerialNumber);
 }
 
 void Session::Note(const std::string& line) {
@@ -124,10 +147,10 @@ void Session::Note(const std::string& line) {
 
 std::unique_ptr<ProgressView> Session::MakeProgress() {
     if (options_.json)
-        return std::make_unique<JsonProgress>(env_.out, Clock(), location_);
+        return std::make_unique<JsonProgress>(env_.out, main_->Clock(), location_);
     if (env_.outIsTerminal)
-        return std::make_unique<TerminalProgress>(env_.out, Clock());
-    return std::make_unique<PlainProgress>(env_.out, Clock());
+        return std::make_unique<TerminalProgress>(env_.out, main_->Clock());
+    return std::make_unique<PlainProgress>(env_.out, main_->Clock());
 }
 
 }  // namespace cli
