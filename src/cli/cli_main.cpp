@@ -23,6 +23,8 @@ Outcome Dispatch(Session& session) {
             return RunVerify(session);
         case Command::Read:
             return RunRead(session);
+        case Command::Check:
+            return RunCheck(session.Options(), session.Env());
         case Command::Info:
             break;
     }
@@ -89,6 +91,12 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
     if (options->version) {
         environment.out << VersionText();
         return kExitDone;
+    }
+    if (options->command == Command::Check) {
+        const Outcome checked = RunCheck(*options, environment);
+        Report(environment, options->json, checked);
+        environment.out.flush();
+        return checked.exitCode;
     }
     Session session(environment, *options);
     std::optional<Outcome> outcome = session.Start();

@@ -6,6 +6,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <thread>
 
 #include "cli/bare_chip.h"
@@ -22,6 +23,7 @@
 #include "cli/side_by_side_output.h"
 #include "cli/update_report.h"
 #include "flash/flash_state.h"
+#include "product/device_listing.h"
 #include "product/file_match.h"
 #include "product/flash_part.h"
 #include "product/stoppable_update.h"
@@ -197,6 +199,8 @@ Outcome Total(const std::vector<Outcome>& outcomes, std::size_t devices) {
             total.exitCode = outcome.exitCode;
     }
     total.message = std::to_string(done) + " of " + std::to_string(devices) + " devices updated";
+    total.units = devices;
+    total.unitsDone = static_cast<std::size_t>(done);
     return total;
 }
 
@@ -313,6 +317,56 @@ std::vector<Plan> MakePlans(Session& session, const std::shared_ptr<image::Firmw
     return plans;
 }
 
+Outcome RunBatch(Session& session, const std::vector<Plan>& plans) {
+    return session.SideBySide() ? RunSideBySide(session, plans) : RunInTurn(session, plans);
+}
+
+// --all --wait: a station on a production line. Every board plugged in is
+// updated once, with one summary line; its place is free again once the
+// board has left the bus, and the next board there is a new unit. Runs until
+// interrupted, or until no new board came for --wait=SECONDS.
+Outcome RunStation(Session& session, const std::shared_ptr<image::FirmwareImage>& named) {
+    std::set<std::string> done;  // locations whose board was updated and is still there
+    std::vector<Outcome> outcomes;
+    const std::optional<std::uint32_t> idleLimitS = session.Options().waitSeconds;
+    std::uint64_t idleSinceUs = session.Clock().NowUs();
+    bool stopped = false;
+    while (!stopped && InterruptGuard::Count() == 0) {
+        const std::vector<product::ListedDevice> present = session.List();
+        std::erase_if(done, [&](const std::string& location) {
+            return !product::DeviceAt(present, location);
+        });
+        std::vector<Plan> plans;
+        for (const product::ListedDevice& device : present) {
+            if (done.insert(device.location).second)
+                plans.push_back(PlanFor(session, device, named));
+        }
+        if (plans.empty()) {
+            if (idleLimitS &&
+                session.Clock().NowUs() - idleSinceUs >= std::uint64_t{*idleLimitS} * 1000000)
+                break;
+            session.Clock().SleepMs(Session::kWaitPollMs);
+            continue;
+        }
+        const Outcome batch = RunBatch(session, plans);
+        stopped = batch.exitCode == kExitInterrupted;
+        outcomes.push_back(batch);
+        idleSinceUs = session.Clock().NowUs();
+    }
+    std::size_t units = 0;
+    Outcome total;
+    std::size_t updated = 0;
+    for (const Outcome& batch : outcomes) {
+        units += batch.units;
+        updated += batch.unitsDone;
+        total.requests += batch.requests;
+        if (total.exitCode == kExitDone || batch.exitCode == kExitInterrupted)
+            total.exitCode = batch.exitCode;
+    }
+    total.message = std::to_string(updated) + " of " + std::to_string(units) + " units updated";
+    return total;
+}
+
 }  // namespace
 
 Outcome RunUpdate(Session& session) {
@@ -325,6 +379,14 @@ Outcome RunUpdate(Session& session) {
         }
     }
     InterruptGuard interrupts(session.State());
+    if (session.Options().all && session.Options().wait) {
+        if (!Confirmed(session, {}))
+            return Outcome{kExitInterrupted, "Update not confirmed; nothing was sent to a device."};
+        Outcome total = RunStation(session, named);
+        if (named)
+            total.unit.SetImage(*session.Options().file, named->Defined());
+        return total;
+    }
     std::optional<Outcome> refusal;
     const std::vector<Plan> plans = MakePlans(session, named, refusal);
     if (refusal)
@@ -332,8 +394,7 @@ Outcome RunUpdate(Session& session) {
     if (!Confirmed(session, plans))
         return Outcome{kExitInterrupted, "Update not confirmed; nothing was sent to the device."};
     if (session.Options().all) {
-        Outcome total =
-            session.SideBySide() ? RunSideBySide(session, plans) : RunInTurn(session, plans);
+        Outcome total = RunBatch(session, plans);
         if (named)
             total.unit.SetImage(*session.Options().file, named->Defined());
         return total;

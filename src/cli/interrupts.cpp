@@ -16,6 +16,9 @@ std::atomic<int> interrupts{0};
 constexpr std::size_t kGuardedSlots = 64;
 std::array<std::atomic<product::RunState*>, kGuardedSlots> guardedStates{};
 std::atomic<bool> endRequested{false};
+// Guards nest (a wait for a device inside an update): the outermost one
+// installs the handler and starts the count.
+int guardDepth = 0;
 static_assert(std::atomic<product::RunState*>::is_always_lock_free);
 
 constexpr const char kWarning[] =
@@ -79,16 +82,19 @@ void RaiseEndRequest(EndRequest request) {
         SayFromInterrupt(kEnding, sizeof kEnding - 1);
 }
 
-InterruptGuard::InterruptGuard(product::RunState& state) {
-    interrupts = 0;
-    endRequested = false;
+InterruptGuard::InterruptGuard(product::RunState& state) : previous_(guardedStates[0].load()) {
+    if (guardDepth++ == 0) {
+        interrupts = 0;
+        endRequested = false;
+        InstallInterruptHandler();
+    }
     guardedStates[0] = &state;
-    InstallInterruptHandler();
 }
 
 InterruptGuard::~InterruptGuard() {
-    RestoreInterruptHandler();
-    guardedStates[0] = nullptr;
+    if (--guardDepth == 0)
+        RestoreInterruptHandler();
+    guardedStates[0] = previous_;
 }
 
 InterruptGuard::Watch::Watch(product::RunState& state) {

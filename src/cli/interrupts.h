@@ -35,6 +35,9 @@ public:
     private:
         int slot_ = -1;
     };
+
+private:
+    product::RunState* previous_;
 };
 
 // What one Ctrl-C does; the system's handler calls it (interrupt_handler.h),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +25,9 @@ struct Outcome {
     std::uint64_t durationMs = 0;
     std::uint64_t requests = 0;
     UnitRecord unit;
+    // Of a batch (--all): the devices it planned and those updated.
+    std::size_t units = 0;
+    std::size_t unitsDone = 0;
 };
 
 // "success", "failed", "usage", "no_device", "file_refused", "permission",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/interrupts.h"
 #include "cli/json_progress.h"
 #include "cli/plain_progress.h"
 #include "cli/terminal_progress.h"
@@ -89,7 +90,33 @@ std::vector<product::ListedDevice> Session::List() {
 }
 
 std::optional<Outcome> Session::Choose(product::ListedDevice& device) {
+    if (!options_.wait)
+        return ChooseNow(device);
+    // Ctrl-C ends the wait; a run that follows counts its presses afresh.
+    const InterruptGuard interrupts(main_->State());
+    const std::uint64_t startUs = Clock().NowUs();
+    for (;;) {
+        bool worthWaiting = false;
+        std::optional<Outcome> refused = ChooseNow(device, &worthWaiting);
+        if (!refused || !worthWaiting)
+            return refused;
+        if (options_.waitSeconds &&
+            Clock().NowUs() - startUs >= std::uint64_t{*options_.waitSeconds} * 1000000) {
+            refused->message += " (waited " + std::to_string(*options_.waitSeconds) + " s)";
+            return refused;
+        }
+        if (InterruptGuard::Count() > 0)
+            return Refusal(kExitInterrupted, "interrupted while waiting for a device");
+        Clock().SleepMs(kWaitPollMs);
+    }
+}
+
+std::optional<Outcome> Session::ChooseNow(product::ListedDevice& device, bool* worthWaiting) {
     const std::vector<product::ListedDevice> devices = List();
+    if (worthWaiting != nullptr)
+        *worthWaiting = true;
+    if (options_.serial)
+        return ChooseBySerial(devices, device);
     if (options_.device) {
         const auto found = product::DeviceAt(devices, *options_.device);
         if (!found) {
@@ -103,11 +130,32 @@ std::optional<Outcome> Session::Choose(product::ListedDevice& device) {
     if (devices.empty())
         return Refusal(kExitNoDevice, "no device found; connect a product and try again");
     if (devices.size() > 1) {
+        if (worthWaiting != nullptr)
+            *worthWaiting = false;
         return Refusal(kExitNoDevice, "several devices are connected: " + Names(devices) +
-                                          "; choose one with --device LOCATION");
+                                          "; choose one with --device LOCATION or --serial S");
     }
     device = devices.front();
     return std::nullopt;
+}
+
+// Locations change with the hub wiring; the serial string stays with the
+// board. Only products running their firmware can say it.
+std::optional<Outcome> Session::ChooseBySerial(const std::vector<product::ListedDevice>& devices,
+                                               product::ListedDevice& device) {
+    std::string seen;
+    for (const product::ListedDevice& candidate : devices) {
+        if (candidate.mode != product::DeviceMode::Normal || Aim(*main_, candidate))
+            continue;
+        const std::optional<std::string> serial = SerialOf(*main_, candidate);
+        if (serial == options_.serial) {
+            device = candidate;
+            return std::nullopt;
+        }
+        seen += (seen.empty() ? "" : ", ") + candidate.location + " '" + serial.value_or("?") + "'";
+    }
+    return Refusal(kExitNoDevice, "no product with the serial '" + *options_.serial + "'" +
+                                      (seen.empty() ? "" : "; present: " + seen));
 }
 
 std::optional<Outcome> Session::Aim(const product::ListedDevice& device) {

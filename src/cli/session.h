@@ -39,8 +39,12 @@ public:
 
     // The devices present now.
     std::vector<product::ListedDevice> List();
-    // The device --device names, or the only one present; else the outcome.
+    // The device --device or --serial names, or the only one present; else
+    // the outcome. With --wait, waits until there is one (or the time runs
+    // out, or Ctrl-C).
     std::optional<Outcome> Choose(product::ListedDevice& device);
+    // How often a wait looks at the bus.
+    static constexpr std::uint32_t kWaitPollMs = 250;
     // Aims the session's link at the device after checking that it may be
     // opened; the link then goes by the device's clock.
     std::optional<Outcome> Aim(const product::ListedDevice& device);
@@ -83,6 +87,11 @@ public:
     std::uint64_t RunMs() { return (RunClock().NowUs() - startUs_) / 1000; }
 
 private:
+    // `worthWaiting`: whether the refusal may change as devices come
+    // (false for several devices and no choice among them).
+    std::optional<Outcome> ChooseNow(product::ListedDevice& device, bool* worthWaiting = nullptr);
+    std::optional<Outcome> ChooseBySerial(const std::vector<product::ListedDevice>& devices,
+                                          product::ListedDevice& device);
     usb::Clock& RunClock() { return main_ ? main_->Clock() : Clock(); }
     usb::Clock& ClockOf(const product::ListedDevice& device);
 
