@@ -42,7 +42,7 @@ Cost RunBatch(int devices) {
     std::ostringstream err;
     std::istringstream in;
     usb::SteadyClock clock;
-    cli::Environment environment{out, err, in, clock};
+    cli::Environment environment{out, err, in, clock, false, false, nullptr, {}};
     const double cpuStart = ProcessCpuS();
     const auto start = std::chrono::steady_clock::now();
     const int code = cli::Run(args, environment);
