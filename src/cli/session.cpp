@@ -145,7 +145,7 @@ std::optional<Outcome> Session::ChooseBySerial(const std::vector<product::Listed
                                                product::ListedDevice& device) {
     std::string seen;
     for (const product::ListedDevice& candidate : devices) {
-        if (candidate.mode != product::DeviceMode::Normal || Aim(*main_, candidate))
+        if (candidate.mode != product::DeviceMode::Normal || Aim(candidate))
             continue;
         const std::optional<std::string> serial = SerialOf(*main_, candidate);
         if (serial == options_.serial) {

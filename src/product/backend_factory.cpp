@@ -50,6 +50,9 @@ private:
     sim::SimBackend& bus_;
 };
 
+// The serial number of the first simulated product, as the factory writes it.
+constexpr std::size_t kFirstSerial = 170203;
+
 BackendStart Refused(std::string error) {
     BackendStart start;
     start.error = std::move(error);
@@ -168,6 +171,10 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
         } catch (const sim::StateFileError& error) {
             return Refused(NotLoaded(*options.simState, error.what()));
         }
+        // Boards of one rack carry serials of their own, as a line's log and
+        // --serial expect: the first keeps the factory's, the next count on.
+        if (i > 0)
+            kept->Params().SetString(3, "QVUA" + std::to_string(kFirstSerial + i));
     }
     if (options.simFault) {
         std::string error;

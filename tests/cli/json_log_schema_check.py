@@ -43,7 +43,7 @@ def main():
             "info isp": ["info"] + SIM + ["--sim-isp"],
             "no device": ["info", "--device", "9-9"] + SIM,
             "wait": ["info", "--wait=1"] + SIM[1:],
-            "serial": ["info", "--serial", "QVUA170203"] + SIM,
+            "serial": ["info", "--serial", "QVUA170204"] + SIM + ["--simulate"],
             "station": ["update", DEMO_HEX, "--all", "--wait=1", "--yes"] + SIM + ["--simulate"],
             "check": ["check", DEMO_HEX],
             "check refused": ["check", DEMO_HEX, "--product", "f069"],
@@ -72,6 +72,9 @@ def main():
         for name in ("update", "verify", "read", "info"):
             if not results.get(name, {}).get("requests"):
                 failures.append(f"{name}: no requests counted: {results.get(name)}")
+        # The second simulated product, found by its own serial on its own clock.
+        if results.get("serial", {}).get("serial") != "QVUA170204":
+            failures.append(f"serial: not the product asked for: {results.get('serial')}")
         written = results.get("update", {})
         if written.get("sha256") != results.get("verify", {}).get("sha256") or not written.get("serial"):
             failures.append(f"update: image or serial not logged as verify sees it: {written}")
