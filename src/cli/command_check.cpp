@@ -38,7 +38,7 @@ const product::ProductRow* ProductNamed(const std::string& name) {
     return nullptr;
 }
 
-std::string Hex(unsigned value, int digits) {
+std::string CheckHex(unsigned value, int digits) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, value);
     return text;
@@ -61,13 +61,13 @@ Findings Examine(const image::FirmwareImage& image) {
     return found;
 }
 
-void PrintText(std::ostream& out, const std::string& file, const image::FirmwareImage& image,
-               const Findings& found) {
+void PrintCheckText(std::ostream& out, const std::string& file, const image::FirmwareImage& image,
+                    const Findings& found) {
     out << "File:     " << file << ", " << image.ImageLength() << " bytes, checksum "
-        << Hex(image::ImageChecksum(image), 4) << "\n";
+        << CheckHex(image::ImageChecksum(image), 4) << "\n";
     out << "Table:    "
         << (found.tableOffset
-                ? "at " + Hex(*found.tableOffset, 6) + ", " +
+                ? "at " + CheckHex(*found.tableOffset, 6) + ", " +
                       (found.ofFile != nullptr ? "for " + std::string(found.ofFile->displayName)
                                                : std::string("names no known product"))
                 : std::string("none"))
@@ -79,16 +79,16 @@ void PrintText(std::ostream& out, const std::string& file, const image::Firmware
         << "\n";
 }
 
-void PrintJson(std::ostream& out, const image::FirmwareImage& image, const Findings& found) {
+void PrintCheckJson(std::ostream& out, const image::FirmwareImage& image, const Findings& found) {
     std::string parts;
     for (const std::string& part : found.tooLargeFor)
         parts += (parts.empty() ? "" : ",") + JsonString(part);
     out << JsonLine()
                .Text("event", "check")
                .Number("image_length", image.ImageLength())
-               .Text("checksum", Hex(image::ImageChecksum(image), 4))
+               .Text("checksum", CheckHex(image::ImageChecksum(image), 4))
                .OptionalText("table_offset", found.tableOffset
-                                                 ? std::optional(Hex(*found.tableOffset, 6))
+                                                 ? std::optional(CheckHex(*found.tableOffset, 6))
                                                  : std::nullopt)
                .OptionalText("table_product",
                              found.ofFile != nullptr
@@ -145,9 +145,9 @@ Outcome RunCheck(const CliOptions& options, Environment& env) {
     }
     const Findings found = Examine(image);
     if (options.json)
-        PrintJson(env.out, image, found);
+        PrintCheckJson(env.out, image, found);
     else
-        PrintText(env.out, file, image, found);
+        PrintCheckText(env.out, file, image, found);
     Outcome outcome = Verdict(file, image, asked, found);
     outcome.unit.SetImage(file, image.Defined());
     if (const product::ProductRow* product = asked != nullptr ? asked : found.ofFile) {
