@@ -20,7 +20,7 @@ set -euo pipefail
 declare -A lists=(
     [build]="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libusb-1.0-0-dev scdoc libsystemd-dev"
     [test]="clang-format libgtest-dev libgmock-dev libbenchmark-dev umockdev libumockdev-dev binutils srecord
-            xvfb xauth dbus-daemon python3-dbusmock"
+            xvfb xauth dbus-daemon python3-dbusmock python3-jsonschema"
     [package]="dpkg-dev desktop-file-utils appstream lintian man-db"
     [ci]="clang libclang-rt-14-dev clang-tidy clang-format ccache"
     [windows]="g++-mingw-w64-x86-64-posix wine64 googletest qt6-base-dev-tools wixl fonts-wine xvfb xdotool

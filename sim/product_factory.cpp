@@ -81,7 +81,7 @@ std::shared_ptr<SimChip> PlugProduct(SimBackend& backend, const ProductConfig& c
     std::shared_ptr<SimChip> chip = MakeProductChip(made, clock);
     if (kept && !ApplyLastingState(*chip, *kept, error))
         throw StateFileError(error);
-    backend.Plug(config.location, chip);
+    backend.Plug(config.location, chip, &clock);
     if (kept && kept->volatileState && !config.powerCycle)
         chip->RestoreVolatile(*kept->volatileState);
     if (config.faults)

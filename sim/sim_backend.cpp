@@ -11,19 +11,21 @@
 
 namespace sim {
 
-SimBackend::SimBackend(usb::Clock& clock)
-    : clock_(clock), virtualClock_(dynamic_cast<VirtualClock*>(&clock)) {}
+SimBackend::SimBackend(usb::Clock& clock) : clock_(clock) {}
 
 SimBackend::~SimBackend() = default;
 
-void SimBackend::Plug(const std::string& location, const std::shared_ptr<SimDevice>& device) {
+void SimBackend::Plug(const std::string& location, const std::shared_ptr<SimDevice>& device,
+                      usb::Clock* clock) {
+    const std::lock_guard lock(mutex_);
     Unplug(location);
     device->ApplyFaultPlan(faults_);
-    slots_.push_back(Slot{location, device, nextPlugId_++});
+    slots_.push_back(Slot{location, device, nextPlugId_++, clock != nullptr ? clock : &clock_});
     device->OnPlugged();
 }
 
 void SimBackend::Unplug(const std::string& location) {
+    const std::lock_guard lock(mutex_);
     const auto it = std::find_if(slots_.begin(), slots_.end(),
                                  [&](const Slot& slot) { return slot.location == location; });
     if (it == slots_.end())
@@ -34,17 +36,20 @@ void SimBackend::Unplug(const std::string& location) {
 }
 
 void SimBackend::PowerCycle(const std::string& location) {
+    const std::lock_guard lock(mutex_);
     const Slot* slot = FindSlot(location);
     if (slot == nullptr)
         return;
     const std::shared_ptr<SimDevice> device = slot->device;
+    usb::Clock* clock = slot->clock;
     Unplug(location);
     // A device with a supply of its own keeps running without its cable.
     device->OnPowerLost();
-    Plug(location, device);
+    Plug(location, device, clock);
 }
 
 SimDevice* SimBackend::DeviceAt(const std::string& location) const {
+    const std::lock_guard lock(mutex_);
     for (const Slot& slot : slots_) {
         if (slot.location == location)
             return slot.device.get();
@@ -52,7 +57,17 @@ SimDevice* SimBackend::DeviceAt(const std::string& location) const {
     return nullptr;
 }
 
+usb::Clock* SimBackend::ClockAt(const std::string& location) const {
+    const std::lock_guard lock(mutex_);
+    for (const Slot& slot : slots_) {
+        if (slot.location == location)
+            return slot.clock;
+    }
+    return nullptr;
+}
+
 std::vector<std::string> SimBackend::Locations() const {
+    const std::lock_guard lock(mutex_);
     std::vector<std::string> locations;
     for (const Slot& slot : slots_)
         locations.push_back(slot.location);
@@ -60,6 +75,7 @@ std::vector<std::string> SimBackend::Locations() const {
 }
 
 void SimBackend::SetFaultPlan(const FaultPlan& plan) {
+    const std::lock_guard lock(mutex_);
     faults_ = plan;
     faultRequests_ = 0;
     shortRepliesGiven_ = 0;
@@ -70,6 +86,7 @@ void SimBackend::SetFaultPlan(const FaultPlan& plan) {
 
 std::optional<std::vector<std::string>> SimBackend::ListInterfacePaths(
     const usb::Guid& interfaceClass) {
+    const std::lock_guard lock(mutex_);
     const bool audio = interfaceClass == usb::kAudioDriverInterfaceClass;
     std::vector<std::string> paths;
     if (!audio && interfaceClass != usb::kUsbDeviceInterfaceClass)
@@ -84,6 +101,7 @@ std::optional<std::vector<std::string>> SimBackend::ListInterfacePaths(
 }
 
 usb::DeviceBackend::OpenResult SimBackend::Open(const std::string& path) {
+    const std::lock_guard lock(mutex_);
     for (const Slot& slot : slots_) {
         const UsbIdentity& id = slot.device->Identity();
         for (const usb::Guid* cls :
@@ -104,6 +122,7 @@ usb::DeviceBackend::OpenResult SimBackend::Open(const std::string& path) {
 }
 
 void SimBackend::Close(HandleId handle) noexcept {
+    const std::lock_guard lock(mutex_);
     const auto it = std::find_if(handles_.begin(), handles_.end(),
                                  [&](const Handle& h) { return h.id == handle; });
     if (it != handles_.end())
@@ -139,46 +158,69 @@ const SimBackend::Slot* SimBackend::LiveSlotFor(const Handle& handle) const {
 usb::IoResult SimBackend::IoControl(HandleId handle, std::uint32_t controlCode,
                                     std::span<const std::uint8_t> input,
                                     std::span<std::uint8_t> output) {
-    ++counters_.controlCalls;
+    const std::optional<usb::DecodedCall> call = usb::DecodeControlCall(controlCode, input, output);
+    usb::Clock* latencyClock = nullptr;
+    std::uint64_t number = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        ++counters_.controlCalls;
+        const Handle* open = FindHandle(handle);
+        const Slot* slot = open != nullptr ? LiveSlotFor(*open) : nullptr;
+        // Numbered as the tool's trace lists its requests: every request handed to
+        // the driver takes the next number, also one that never reaches a device
+        // (gone, or no driver for it), so that fault numbers, the trace and the
+        // request count agree. Probes are no requests and take none.
+        number = call && usb::IsProbe(*call) ? 0 : ++faultRequests_;
+        // Without an Audio-class interface no audio driver is there to take a
+        // kernel-streaming request.
+        if (slot == nullptr || !call ||
+            (controlCode == usb::kIoctlKsProperty && !slot->device->Identity().hasAudioInterface)) {
+            // Refused by the operating system or the driver: nothing reaches the bus.
+            ++counters_.failed;
+            return usb::IoResult::Failure(0, slot == nullptr ? "simulated bus: no such device"
+                                                             : "simulated driver: request refused");
+        }
+        latencyClock = slot->clock;
+    }
+    // Outside the guard, so that requests to other devices travel meanwhile.
+    ChargeLatency(*latencyClock);
+    const std::lock_guard lock(mutex_);
+    return Deliver(handle, *call, number);
+}
+
+usb::IoResult SimBackend::Deliver(HandleId handle, const usb::DecodedCall& call,
+                                  std::uint64_t number) {
     const Handle* open = FindHandle(handle);
     const Slot* slot = open != nullptr ? LiveSlotFor(*open) : nullptr;
-    const std::optional<usb::DecodedCall> call = usb::DecodeControlCall(controlCode, input, output);
-    // Numbered as the tool's trace lists its requests: every request handed to
-    // the driver takes the next number, also one that never reaches a device
-    // (gone, or no driver for it), so that fault numbers, the trace and the
-    // request count agree. Probes are no requests and take none.
-    const std::uint64_t number = call && usb::IsProbe(*call) ? 0 : ++faultRequests_;
-    // Without an Audio-class interface no audio driver is there to take a
-    // kernel-streaming request.
-    if (slot == nullptr || !call ||
-        (controlCode == usb::kIoctlKsProperty && !slot->device->Identity().hasAudioInterface)) {
-        // Refused by the operating system or the driver: nothing reaches the bus.
+    if (slot == nullptr) {
+        // Unplugged by another link's fault while this request travelled.
         ++counters_.failed;
-        return usb::IoResult::Failure(0, slot == nullptr ? "simulated bus: no such device"
-                                                         : "simulated driver: request refused");
+        return usb::IoResult::Failure(0, "simulated bus: no such device");
     }
-    ChargeLatency();
     // Only the log needs the location, and the slot may be gone after the faults.
     const std::string location = logging_ ? slot->location : std::string();
     SimDevice& device = *slot->device;
     std::optional<std::size_t> received;
     if (number == 0 || PassesRequestFaults(*slot, number)) {
-        received = call->kind == usb::DecodedCall::Kind::SupportQuery
+        received = call.kind == usb::DecodedCall::Kind::SupportQuery
                        ? std::optional<std::size_t>(0)
-                       : Transfer(device, *call, number);
+                       : Transfer(device, call, number);
     }
-    Record(location, *call, received.has_value(), number);
+    Record(location, call, received.has_value(), number);
     if (!received)
         return usb::IoResult::Failure(0, "simulated device: request stalled");
     return usb::IoResult::Success(*received);
 }
 
-void SimBackend::ChargeLatency() {
+void SimBackend::ChargeLatency(usb::Clock& clock) {
     if (latencyUs_ == 0)
         return;
-    counters_.latencyUs += latencyUs_;
-    if (virtualClock_ != nullptr) {
-        virtualClock_->AdvanceUs(latencyUs_);
+    {
+        const std::lock_guard lock(mutex_);
+        counters_.latencyUs += latencyUs_;
+    }
+    if (auto* virtualClock = dynamic_cast<VirtualClock*>(&clock)) {
+        virtualClock->AdvanceUs(latencyUs_);
     } else {
         // MinGW's sleep rounds a fraction of a millisecond down to nothing,
         // which would make requests cheaper than the bus and run the tool's

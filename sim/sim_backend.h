@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class VirtualClock;
 //
 // Latency 0 is for measuring host cost only: with it no time passes between
 // requests, so un-paced polls (flash status, I2C done) see the chip still busy.
+//
+// Links to different devices may call it from threads of their own, as they
+// would a real bus: the bus's tables are guarded, and a request's latency is
+// waited for outside the guard, on the clock of the device it goes to.
 class SimBackend final : public usb::DeviceBackend {
 public:
     static constexpr std::uint32_t kHighSpeedLatencyUs = 125;   // one microframe
@@ -49,13 +54,18 @@ public:
     ~SimBackend() override;
 
     // Plugging powers the device up (SimDevice::OnPlugged); a device already
-    // at that location is unplugged first.
-    void Plug(const std::string& location, const std::shared_ptr<SimDevice>& device);
+    // at that location is unplugged first. `clock` is the one the device
+    // keeps its time by, when not the bus's: requests to it cost their
+    // latency there.
+    void Plug(const std::string& location, const std::shared_ptr<SimDevice>& device,
+              usb::Clock* clock = nullptr);
     // Powers the device down; open handles to it fail from now on. No-op when empty.
     void Unplug(const std::string& location);
     // Unplug, power off and plug back the same device: what a power loss does.
     void PowerCycle(const std::string& location);
     SimDevice* DeviceAt(const std::string& location) const;
+    // The clock the device at `location` keeps its time by; null when none is there.
+    usb::Clock* ClockAt(const std::string& location) const;
     std::vector<std::string> Locations() const;
 
     void SetLatencyUs(std::uint32_t us) { latencyUs_ = us; }
@@ -95,6 +105,7 @@ private:
         std::string location;
         std::shared_ptr<SimDevice> device;
         std::uint64_t plugId = 0;
+        usb::Clock* clock = nullptr;
     };
     struct Handle {
         HandleId id = 0;
@@ -106,7 +117,9 @@ private:
     Slot* FindSlot(const std::string& location);
     const Slot* LiveSlotFor(const Handle& handle) const;
     Handle* FindHandle(HandleId id);
-    void ChargeLatency();
+    void ChargeLatency(usb::Clock& clock);
+    // The part of a request after its latency, under the guard.
+    usb::IoResult Deliver(HandleId handle, const usb::DecodedCall& call, std::uint64_t number);
     // False when the plan fails request `n` (and may have unplugged `slot`).
     bool PassesRequestFaults(const Slot& slot, std::uint64_t n);
     void InjectDueDeviceFaults(SimDevice& device, std::uint64_t request);
@@ -118,8 +131,10 @@ private:
     void Record(const std::string& location, const usb::DecodedCall& call, bool ok,
                 std::uint64_t number);
 
+    // Recursive: an injected unplug or power loss plugs and unplugs from
+    // inside a request.
+    mutable std::recursive_mutex mutex_;
     usb::Clock& clock_;
-    VirtualClock* virtualClock_ = nullptr;
     std::uint32_t latencyUs_ = kHighSpeedLatencyUs;
     std::vector<Slot> slots_;
     std::vector<Handle> handles_;

@@ -30,6 +30,29 @@ std::string NotLoaded(const std::string& path, const std::string& why) {
            "); it was left as it is";
 }
 
+// The simulated bus, for one more link: the bus guards its own tables, so
+// links on threads of their own reach it through one of these each.
+class BusShare final : public usb::DeviceBackend {
+public:
+    explicit BusShare(sim::SimBackend& bus) : bus_(bus) {}
+    std::optional<std::vector<std::string>> ListInterfacePaths(const usb::Guid& c) override {
+        return bus_.ListInterfacePaths(c);
+    }
+    OpenResult Open(const std::string& path) override { return bus_.Open(path); }
+    void Close(HandleId handle) noexcept override { bus_.Close(handle); }
+    usb::IoResult IoControl(HandleId handle, std::uint32_t code,
+                            std::span<const std::uint8_t> input,
+                            std::span<std::uint8_t> output) override {
+        return bus_.IoControl(handle, code, input, output);
+    }
+
+private:
+    sim::SimBackend& bus_;
+};
+
+// The serial number of the first simulated product, as the factory writes it.
+constexpr std::size_t kFirstSerial = 170203;
+
 BackendStart Refused(std::string error) {
     BackendStart start;
     start.error = std::move(error);
@@ -129,18 +152,29 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
         start.clock = std::make_unique<sim::VirtualClock>();
     usb::Clock& clock = start.clock ? *start.clock : callerClock;
     auto bus = std::make_unique<sim::SimBackend>(clock);
+    // On the real clock every product shares the time of day; on the virtual
+    // one each after the first gets a clock of its own.
+    const auto clockFor = [&](std::size_t index) -> usb::Clock& {
+        if (index == 0 || !options.virtualClock)
+            return clock;
+        return *start.productClocks.emplace_back(std::make_unique<sim::VirtualClock>());
+    };
     std::shared_ptr<sim::SimChip> kept;
     std::vector<SimulatedProduct> products = options.Products();
     if (options.simState) {
         if (std::string refusal = PrepareStateFile(options, products.front()); !refusal.empty())
             return Refused(std::move(refusal));
     }
-    for (const SimulatedProduct& product : products) {
+    for (std::size_t i = 0; i < products.size(); ++i) {
         try {
-            kept = sim::PlugProduct(*bus, ConfigFor(options, product), clock);
+            kept = sim::PlugProduct(*bus, ConfigFor(options, products[i]), clockFor(i));
         } catch (const sim::StateFileError& error) {
             return Refused(NotLoaded(*options.simState, error.what()));
         }
+        // Boards of one rack carry serials of their own, as a line's log and
+        // --serial expect: the first keeps the factory's, the next count on.
+        if (i > 0)
+            kept->Params().SetString(3, "QVUA" + std::to_string(kFirstSerial + i));
     }
     if (options.simFault) {
         std::string error;
@@ -152,6 +186,9 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
             return sim::SaveProductState(*kept, path, error) ? std::string() : error;
         };
     }
+    sim::SimBackend* shared = bus.get();
+    start.clockAt = [shared](const std::string& location) { return shared->ClockAt(location); };
+    start.linkBackend = [shared] { return std::make_unique<BusShare>(*shared); };
     start.backend = std::move(bus);
     return start;
 }
@@ -171,6 +208,10 @@ BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
     }
     BackendStart started;
     started.backend = std::move(start.backend);
+    // Each link gets a backend of its own (its own libusb context and handle
+    // table, or its own Windows handles), so that no two links share a
+    // handle table or a last error.
+    started.linkBackend = [errorLog] { return StartRealBackend(errorLog).backend; };
     return started;
 }
 

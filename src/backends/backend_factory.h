@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "backends/backend_options.h"
 #include "usb/device_backend.h"
@@ -19,6 +20,9 @@ struct BackendStart {
     // virtual clock), which the front end then runs on too; null: the
     // caller's clock. Declared first so that it outlives the backend.
     std::unique_ptr<usb::Clock> clock;
+    // The clocks of the other simulated products on the virtual clock: each
+    // keeps its own time, as separate boards do.
+    std::vector<std::unique_ptr<usb::Clock>> productClocks;
     std::unique_ptr<usb::DeviceBackend> backend;  // null when it could not start
     std::string error;                            // why, for the user
     // The options asked for something this build cannot do (a usage error),
@@ -27,6 +31,14 @@ struct BackendStart {
     // Keeps what must outlive the run (the simulated product's state file);
     // returns why it could not, or "". Empty when there is nothing to keep.
     std::function<std::string()> keep;
+    // The clock the device at a location keeps its time by, when it has one
+    // of its own (a simulated product); null: the caller's clock. Unset when
+    // no device has one.
+    std::function<usb::Clock*(const std::string& location)> clockAt;
+    // A backend for one more device link that works beside the others (each
+    // device of --all on a link of its own), sharing nothing with them but
+    // the bus itself. Unset when the backend cannot serve links side by side.
+    std::function<std::unique_ptr<usb::DeviceBackend>()> linkBackend;
 };
 
 // The one place that chooses the backend: the simulated bus with the

@@ -16,19 +16,23 @@ struct CommandName {
     Command command;
 };
 
-constexpr std::array<CommandName, 5> kCommands = {{
+constexpr std::array<CommandName, 6> kCommands = {{
     {"list", Command::List},
     {"update", Command::Update},
     {"verify", Command::Verify},
     {"read", Command::Read},
     {"info", Command::Info},
+    {"check", Command::Check},
 }};
 
 // Options of the tool itself and whether they take a value.
-enum class Own { Flag, Value };
+enum class Own { Flag, Value, OptionalValue };
 std::optional<Own> OwnOption(std::string_view name) {
-    if (name == "--device" || name == "--length" || name == "--trace")
+    if (name == "--device" || name == "--length" || name == "--trace" || name == "--serial" ||
+        name == "--product")
         return Own::Value;
+    if (name == "--wait")
+        return Own::OptionalValue;
     if (name == "--all" || name == "--json" || name == "--yes" || name == "-y" ||
         name == "--force" || name == "--help" || name == "-h" || name == "--version" ||
         name == "-V" || name == "--quiet" || name == "-q" || name == "--verbose" || name == "-v")
@@ -62,6 +66,19 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
             error = "--length takes a byte count from 1 to " +
                     std::to_string(product::kMaxFlashReadLength) + ", not '" + value + "'";
             return false;
+        }
+    } else if (name == "--serial") {
+        options.serial = value;
+    } else if (name == "--product") {
+        options.product = value;
+    } else if (name == "--wait") {
+        options.wait = true;
+        if (!value.empty()) {
+            options.waitSeconds = ParseLength(value);
+            if (!options.waitSeconds || value.starts_with("0x")) {
+                error = "--wait takes a number of seconds, not '" + value + "'";
+                return false;
+            }
         }
     } else if (name == "--all") {
         options.all = true;
@@ -147,7 +164,7 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions
 
 bool TakeCommand(const std::vector<std::string>& words, CliOptions& options, std::string& error) {
     if (words.empty()) {
-        error = "no command given: list, update, verify, read or info";
+        error = "no command given: list, update, verify, read, info or check";
         return false;
     }
     const auto found = std::find_if(kCommands.begin(), kCommands.end(),
@@ -157,8 +174,8 @@ bool TakeCommand(const std::vector<std::string>& words, CliOptions& options, std
         return false;
     }
     options.command = found->command;
-    const bool fileRequired =
-        options.command == Command::Verify || options.command == Command::Read;
+    const bool fileRequired = options.command == Command::Verify ||
+                              options.command == Command::Read || options.command == Command::Check;
     const std::size_t maxWords =
         options.command == Command::List || options.command == Command::Info ? 1 : 2;
     if (words.size() > maxWords) {
@@ -168,8 +185,10 @@ bool TakeCommand(const std::vector<std::string>& words, CliOptions& options, std
     if (words.size() == 2)
         options.file = words[1];
     if (fileRequired && !options.file) {
-        error = words[0] + (options.command == Command::Read ? " needs an output file"
-                                                             : " needs the file to compare with");
+        error =
+            words[0] + (options.command == Command::Read    ? " needs an output file"
+                        : options.command == Command::Check ? " needs the file to check"
+                                                            : " needs the file to compare with");
         return false;
     }
     return true;
@@ -184,6 +203,15 @@ bool CheckCombinations(const CliOptions& options, std::string& error) {
         error = "--length works only with read";
     else if (options.quiet && options.verbose)
         error = "--quiet and --verbose exclude each other";
+    else if (options.product && options.command != Command::Check)
+        error = "--product works only with check";
+    else if (options.command == Command::Check &&
+             (options.device || options.serial || options.wait || options.backend.Simulated()))
+        error = "check works on the file alone, without a device";
+    else if (options.serial && (options.all || options.device))
+        error = "--serial excludes --all and --device";
+    else if (options.wait && options.command == Command::List)
+        error = "--wait works with update, verify, read and info";
     return error.empty();
 }
 

@@ -9,7 +9,7 @@
 
 namespace cli {
 
-enum class Command { List, Update, Verify, Read, Info };
+enum class Command { List, Update, Verify, Read, Info, Check };
 
 // The command line of palereed-flash. Options may stand before or after the
 // command and its arguments.
@@ -18,6 +18,12 @@ struct CliOptions {
     std::optional<std::string> file;  // update FILE, verify FILE, read OUT.bin
     std::optional<std::string> device;
     std::optional<std::uint32_t> length;  // read --length
+    std::optional<std::string> serial;    // --serial: the product's serial string
+    std::optional<std::string> product;   // check --product NAME
+    // --wait[=SECONDS]: wait for the device (no limit when unset); with
+    // --all, update every board plugged in until interrupted.
+    bool wait = false;
+    std::optional<std::uint32_t> waitSeconds;
     bool all = false;
     bool json = false;
     bool yes = false;

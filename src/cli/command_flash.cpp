@@ -28,6 +28,15 @@ std::optional<Outcome> ChooseAndAim(Session& session, product::ListedDevice& dev
     return session.Aim(device);
 }
 
+// The unit as the log records it; its serial is asked while the product
+// still runs its firmware, before the flash is read in ISP mode.
+UnitRecord UnitRead(Session& session, const product::ListedDevice& device) {
+    UnitRecord unit;
+    unit.SetDevice(device);
+    unit.serial = Session::SerialOf(session.MainLink(), device);
+    return unit;
+}
+
 Outcome ReadFailed(const ProgressView& progress) {
     Outcome outcome{kExitFailed, "reading the flash failed"};
     outcome.cause = progress.FailureText();
@@ -65,22 +74,8 @@ std::optional<Outcome> CheckOutput(const std::filesystem::path& out) {
     return CannotWrite(out, std::generic_category().message(errno));
 }
 
-}  // namespace
-
-Outcome RunVerify(Session& session) {
-    const std::string& file = *session.Options().file;
-    image::FirmwareImage image;
-    if (auto refused = LoadUpdateFile(file, image))
-        return *refused;
-    product::ListedDevice device;
-    if (auto refused = ChooseAndAim(session, device))
-        return *refused;
-    const auto progress = session.MakeProgress();
-    progress->ShowStep("Verifying");
-    const product::FlashRead read =
-        product::ReadFlashContent(session.Link(), image.ImageLength(), *progress,
-                                  product::AfterRead::LeaveIsp, product::SmallerPart::Refuse);
-    progress->Finish();
+Outcome Compare(const product::FlashRead& read, const image::FirmwareImage& image,
+                const std::string& file, const ProgressView& progress) {
     if (read.partTooSmall) {
         return Outcome{kExitFileRefused, "'" + file + "' (" + std::to_string(image.ImageLength()) +
                                              " bytes) is larger than the flash (" +
@@ -88,7 +83,7 @@ Outcome RunVerify(Session& session) {
                                              " bytes); nothing was read"};
     }
     if (!read.ok)
-        return ReadFailed(*progress);
+        return ReadFailed(progress);
     const auto diff = product::FirstDifference(read.bytes, image.Defined());
     if (!diff)
         return Outcome{kExitDone, "The flash matches '" + file + "' (" +
@@ -100,6 +95,36 @@ Outcome RunVerify(Session& session) {
     outcome.address = *diff;
     outcome.cause = "content differs";
     return outcome;
+}
+
+Outcome WithUnit(Outcome outcome, UnitRecord unit, const product::FlashRead& read) {
+    if (!read.part.model.empty())
+        unit.flashPart = read.part.model;
+    outcome.unit = std::move(unit);
+    return outcome;
+}
+
+}  // namespace
+
+Outcome RunVerify(Session& session) {
+    const std::string& file = *session.Options().file;
+    image::FirmwareImage image;
+    if (auto refused = LoadUpdateFile(file, image)) {
+        refused->unit.file = file;
+        return *refused;
+    }
+    product::ListedDevice device;
+    if (auto refused = ChooseAndAim(session, device))
+        return *refused;
+    UnitRecord unit = UnitRead(session, device);
+    unit.SetImage(file, image.Defined());
+    const auto progress = session.MakeProgress();
+    progress->ShowStep("Verifying");
+    const product::FlashRead read =
+        product::ReadFlashContent(session.Link(), image.ImageLength(), *progress,
+                                  product::AfterRead::LeaveIsp, product::SmallerPart::Refuse);
+    progress->Finish();
+    return WithUnit(Compare(read, image, file, *progress), std::move(unit), read);
 }
 
 Outcome RunRead(Session& session) {
@@ -120,6 +145,7 @@ Outcome RunRead(Session& session) {
         std::filesystem::remove(partial);
         return *refused;
     }
+    UnitRecord unit = UnitRead(session, device);
     const auto progress = session.MakeProgress();
     progress->ShowStep("Reading");
     const product::FlashRead read = product::ReadFlashContent(
@@ -133,15 +159,20 @@ Outcome RunRead(Session& session) {
     std::error_code error;
     if (!read.ok || !file) {
         std::filesystem::remove(partial, error);
-        return read.ok ? CannotWrite(out, "the data could not be written") : ReadFailed(*progress);
+        return WithUnit(
+            read.ok ? CannotWrite(out, "the data could not be written") : ReadFailed(*progress),
+            std::move(unit), read);
     }
     std::filesystem::rename(partial, out, error);
     if (error) {
         std::filesystem::remove(partial, error);
-        return CannotWrite(out, error.message());
+        return WithUnit(CannotWrite(out, error.message()), std::move(unit), read);
     }
-    return Outcome{kExitDone, "Read " + std::to_string(read.bytes.size()) + " bytes of " +
-                                  read.part.model + " into '" + out.string() + "'."};
+    // The digest of what was read: a backup can be checked against the log.
+    unit.SetImage(out.string(), read.bytes);
+    return WithUnit(Outcome{kExitDone, "Read " + std::to_string(read.bytes.size()) + " bytes of " +
+                                           read.part.model + " into '" + out.string() + "'."},
+                    std::move(unit), read);
 }
 
 }  // namespace cli

@@ -173,12 +173,16 @@ Outcome RunInfo(Session& session) {
         PrintJson(session.Env().out, device, info);
     else
         PrintText(session.Env().out, device, info);
+    Outcome outcome{kExitDone, {}};
     if (!info.AllAnswered()) {
-        return Outcome{kExitFailed,
-                       "the device did not answer some parameter or status requests; their "
-                       "values read \"no answer\" (null in JSON)"};
+        outcome = Outcome{kExitFailed,
+                          "the device did not answer some parameter or status requests; their "
+                          "values read \"no answer\" (null in JSON)"};
     }
-    return Outcome{kExitDone, {}};
+    outcome.unit.SetDevice(device);
+    outcome.unit.serial = info.strings[2];
+    outcome.unit.flashPart = info.flash.model;
+    return outcome;
 }
 
 }  // namespace cli

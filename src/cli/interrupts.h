@@ -22,6 +22,22 @@ public:
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
     static int Count();
+
+    // One more run that the guard stops, while it lives: the devices of
+    // --all each run on a link of their own, and a stop reaches them all.
+    class Watch {
+    public:
+        explicit Watch(product::RunState& state);
+        ~Watch();
+        Watch(const Watch&) = delete;
+        Watch& operator=(const Watch&) = delete;
+
+    private:
+        int slot_ = -1;
+    };
+
+private:
+    product::RunState* previous_;
 };
 
 // What one Ctrl-C does; the system's handler calls it (interrupt_handler.h),

@@ -9,6 +9,7 @@ namespace cli {
 void JsonProgress::OnStep() {
     Out() << JsonLine()
                  .Text("event", "step")
+                 .Text("location", location_)
                  .Text("step", Step())
                  .Number("elapsed_ms", static_cast<std::int64_t>(ElapsedMs()))
                  .Line()
@@ -18,6 +19,7 @@ void JsonProgress::OnStep() {
 void JsonProgress::OnPercent() {
     Out() << JsonLine()
                  .Text("event", "progress")
+                 .Text("location", location_)
                  .Text("step", Step())
                  .Number("percent", Percent())
                  .Number("elapsed_ms", static_cast<std::int64_t>(ElapsedMs()))

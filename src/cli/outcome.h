@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "cli/exit_codes.h"
+#include "cli/unit_record.h"
 
 namespace cli {
 
@@ -22,6 +24,10 @@ struct Outcome {
     std::optional<std::string> cause;
     std::uint64_t durationMs = 0;
     std::uint64_t requests = 0;
+    UnitRecord unit;
+    // Of a batch (--all): the devices it planned and those updated.
+    std::size_t units = 0;
+    std::size_t unitsDone = 0;
 };
 
 // "success", "failed", "usage", "no_device", "file_refused", "permission",

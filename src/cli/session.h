@@ -1,28 +1,28 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "backends/backend_factory.h"
 #include "cli/cli_options.h"
+#include "cli/device_link.h"
 #include "cli/environment.h"
 #include "cli/outcome.h"
-#include "product/gated_clock.h"
 #include "product/listed_device.h"
-#include "product/run_state.h"
-#include "product/stop_gate.h"
-#include "usb/quorvex_usb.h"
 #include "usb/request_trace.h"
 
 namespace cli {
 
 class ProgressView;
 
-// Everything one command works with: the backend, the stop gate and gated
-// clock under the device link, the link itself, the trace and the run state;
-// and the choice of the device to work on.
+// Everything one command works with: the backend, the session's own device
+// link (with its stop gate, clock and run state), the trace; the choice of
+// the device to work on; and links of their own for devices worked on side
+// by side.
 class Session {
 public:
     Session(Environment& environment, const CliOptions& options);
@@ -39,37 +39,75 @@ public:
 
     // The devices present now.
     std::vector<product::ListedDevice> List();
-    // The device --device names, or the only one present; else the outcome.
+    // The device --device or --serial names, or the only one present; else
+    // the outcome. With --wait, waits until there is one (or the time runs
+    // out, or Ctrl-C).
     std::optional<Outcome> Choose(product::ListedDevice& device);
-    // Aims the link at the device after checking that it may be opened.
+    // How often a wait looks at the bus.
+    static constexpr std::uint32_t kWaitPollMs = 250;
+    // Aims the session's link at the device after checking that it may be
+    // opened; the link then goes by the device's clock.
     std::optional<Outcome> Aim(const product::ListedDevice& device);
+    std::optional<Outcome> Aim(DeviceLink& link, const product::ListedDevice& device);
+
+    // Whether devices can be worked on side by side, each on a link of its
+    // own: the backend can give each link its own, and was not handed in
+    // by the caller.
+    bool SideBySide() const { return static_cast<bool>(linkBackend_) && env_.backend == nullptr; }
+    // A link of its own for the device, on a backend of its own and the
+    // device's clock; only when SideBySide(). Null when no backend starts.
+    std::unique_ptr<DeviceLink> LinkFor(const product::ListedDevice& device);
+    // The requests a link of its own sent, for the run's count.
+    void AddRequests(std::uint64_t requests) { sideRequests_ += requests; }
+    // Every device request of the command, probes aside.
+    std::uint64_t RequestsPassed() { return main_->Gate().RequestsPassed() + sideRequests_; }
+
+    // The serial string of the product `link` is aimed at, asked of its
+    // firmware; nothing for the bare chip or a product that does not answer.
+    static std::optional<std::string> SerialOf(DeviceLink& link,
+                                               const product::ListedDevice& device);
 
     // One line in the --trace file, when there is one.
     void Note(const std::string& line);
 
-    // The progress display the options and the terminal call for.
+    // The progress display the options and the terminal call for, on the
+    // session's link.
     std::unique_ptr<ProgressView> MakeProgress();
 
     Environment& Env() { return env_; }
     const CliOptions& Options() const { return options_; }
-    usb::QuorvexUsb& Link() { return *link_; }
-    product::StopGate& Gate() { return *gate_; }
-    product::RunState& State() { return state_; }
+    DeviceLink& MainLink() { return *main_; }
+    usb::QuorvexUsb& Link() { return main_->Link(); }
+    product::StopGate& Gate() { return main_->Gate(); }
+    product::RunState& State() { return main_->State(); }
     // The clock the run goes by: the process's, or the simulated products'
     // virtual clock.
     usb::Clock& Clock() { return ownClock_ ? *ownClock_ : env_.clock; }
+    // Milliseconds since Start() on the clock the session's link goes by.
+    std::uint64_t RunMs() { return (RunClock().NowUs() - startUs_) / 1000; }
 
 private:
+    // `worthWaiting`: whether the refusal may change as devices come
+    // (false for several devices and no choice among them).
+    std::optional<Outcome> ChooseNow(product::ListedDevice& device, bool* worthWaiting = nullptr);
+    std::optional<Outcome> ChooseBySerial(const std::vector<product::ListedDevice>& devices,
+                                          product::ListedDevice& device);
+    usb::Clock& RunClock() { return main_ ? main_->Clock() : Clock(); }
+    usb::Clock& ClockOf(const product::ListedDevice& device);
+
     Environment& env_;
     const CliOptions& options_;
     std::unique_ptr<usb::FileTrace> trace_;
     std::unique_ptr<usb::Clock> ownClock_;
+    std::vector<std::unique_ptr<usb::Clock>> productClocks_;
     std::unique_ptr<usb::DeviceBackend> ownBackend_;
     std::function<std::string()> keep_;
-    product::RunState state_;
-    std::unique_ptr<product::StopGate> gate_;
-    std::unique_ptr<product::GatedClock> clock_;
-    std::unique_ptr<usb::QuorvexUsb> link_;
+    std::function<usb::Clock*(const std::string&)> clockAt_;
+    std::function<std::unique_ptr<usb::DeviceBackend>()> linkBackend_;
+    std::unique_ptr<DeviceLink> main_;
+    std::atomic<std::uint64_t> sideRequests_{0};
+    std::uint64_t startUs_ = 0;
+    std::string location_;  // of the device the session's link is aimed at
 };
 
 }  // namespace cli

@@ -46,4 +46,12 @@ FlashPart DescribeFlash(const chip::ChipIdBytes& jedecId, std::uint8_t status) {
     return part;
 }
 
+std::vector<FlashPart> KnownFlashParts() {
+    std::vector<FlashPart> parts;
+    parts.reserve(kKnownParts.size());
+    for (const KnownPart& known : kKnownParts)
+        parts.push_back(DescribeFlash(known.id, 0));
+    return parts;
+}
+
 }  // namespace product

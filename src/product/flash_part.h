@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "chip/flash_commands.h"
 
@@ -23,5 +24,9 @@ struct FlashPart {
 // Known parts by their identification; for others the capacity follows the
 // usual JEDEC rule (third byte = log2 of the size) where it plausibly applies.
 FlashPart DescribeFlash(const chip::ChipIdBytes& jedecId, std::uint8_t status);
+
+// The parts the tool knows by name, for checking a file before any device
+// is there to say which part it carries.
+std::vector<FlashPart> KnownFlashParts();
 
 }  // namespace product

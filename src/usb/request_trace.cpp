@@ -46,6 +46,7 @@ FileTrace::FileTrace(const std::string& path, std::string_view firstLine)
 void FileTrace::Line(std::string_view line) {
     // A write that fails in the middle of a run must not end the run: the
     // device matters more than its trace.
+    const std::lock_guard lock(mutex_);
     if (file_)
         Write(line);
 }

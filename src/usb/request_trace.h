@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,7 +31,8 @@ std::string FormatRequestLine(std::uint8_t requestType, std::uint8_t request, st
 // a trace survives a crash of the device under test. The first line (the
 // program and its version) is written and flushed at once: a target that
 // opens but takes no data (/dev/full, a full disk) is found out before the
-// run sends anything, not after it.
+// run sends anything, not after it. Links working side by side may share
+// one: each line is written whole.
 class FileTrace final : public RequestTrace {
 public:
     FileTrace(const std::string& path, std::string_view firstLine);
@@ -46,6 +48,7 @@ private:
 
     bool Write(std::string_view line);
 
+    std::mutex mutex_;
     std::unique_ptr<std::FILE, Closer> file_;
     std::string error_;
 };

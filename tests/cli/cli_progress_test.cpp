@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "json_fields.h"
@@ -102,6 +103,8 @@ TEST_F(CliProgress, AllUpdatesEachProductWithOneSummaryLine) {
         if (line.find(": success in ") != std::string::npos)
             summaries.push_back(line.substr(0, line.find(": ")));
     }
+    // In the order the devices finished.
+    std::sort(summaries.begin(), summaries.end());
     EXPECT_EQ(summaries, (std::vector<std::string>{"1-2 Pale Reed F066", "1-3 Pale Reed F069"}));
     EXPECT_NE(result.out.find("2 of 2 devices updated"), std::string::npos);
 }
