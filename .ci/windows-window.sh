@@ -14,7 +14,7 @@
 # Xvfb, xdotool and ImageMagick's import. Prints the window's start time.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-tool="$1" shot="$2"
+tool="$(cd "$1" && pwd)" shot="$2"
 wine="$(dpkg -L wine64 | grep -m1 '/wine64$')"
 wineserver="$(dirname "$wine")/wineserver64"
 work="$(mktemp -d)"
@@ -51,21 +51,45 @@ done
 [ -n "$window" ] || { cat "$work/window.log" >&2; echo "the window did not appear" >&2; exit 1; }
 echo "window start under Wine: $((($(date +%s%N) - started) / 1000000)) ms to the window on screen"
 
+# No window manager runs on this display, so "Start" is clicked where it is
+# drawn, from the window's bottom-right corner; the warning it opens takes the
+# keyboard itself.
+click() {  # WINDOW PIXELS_FROM_RIGHT PIXELS_FROM_BOTTOM
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    # Wine takes a press and a release apart, not a click in one go.
+    xdotool mousemove $((X + WIDTH - $2)) $((Y + HEIGHT - $3))
+    sleep 0.5
+    xdotool mousedown 1
+    sleep 0.2
+    xdotool mouseup 1
+}
 sleep 3  # the detection tick finds the simulated product and the demo file
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" || true
-xdotool key --window "$window" space  # "Start" holds the focus
-sleep 2
-xdotool key Return  # the warning's default answer: OK
-sleep 15            # the update on the real clock takes 6 to 9 s
+click "$window" 64 28  # "Start"
+warning=""
+for _ in $(seq 1 40); do
+    warning="$(xdotool search --name '^Warning$' 2>/dev/null | head -1 || true)"
+    [ -n "$warning" ] && break
+    sleep 0.25
+done
+[ -n "$warning" ] || { import -window root "$shot"; echo "no warning after Start (see $shot)" >&2; exit 1; }
+sleep 1
+xdotool key Return  # the warning has the keyboard; its default answer: OK
+sleep 15  # the update on the real clock takes 6 to 9 s
 import -window root "$shot"
 echo "screenshot: $shot"
 
-# A plain close, as a user closes it: the window saves the product's state.
-xdotool windowclose "$window" 2>/dev/null || "$wine" taskkill /im palereed-update-tool.exe >/dev/null 2>&1 || true
-for _ in $(seq 1 40); do
+# A plain close, as a user closes it (WM_CLOSE): the window saves the
+# product's state on its way out.
+"$wine" taskkill /im palereed-update-tool.exe >/dev/null 2>&1 || true
+for _ in $(seq 1 80); do
     kill -0 "$window_job" 2>/dev/null || break
     sleep 0.25
 done
+if kill -0 "$window_job" 2>/dev/null; then
+    echo "the window did not close" >&2
+    exit 1
+fi
 wait "$window_job" || { cat "$work/window.log" >&2; echo "the window ended with an error" >&2; exit 1; }
 
 (cd "$top/data/demo" && "$wine" "$tool/palereed-flash.exe" verify PaleReed_f066.hex --simulate \

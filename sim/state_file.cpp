@@ -320,9 +320,13 @@ bool WriteStateFile(const std::string& path, const ProductState& state, std::str
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    // std::filesystem::rename replaces an existing file everywhere; the C
+    // library's rename refuses to on Windows.
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
         std::remove(temporary.c_str());
-        error = "The simulator state could not be written to \"" + path + "\".";
+        error =
+            "The simulator state could not be written to \"" + path + "\": " + ec.message() + ".";
         return false;
     }
     return true;

@@ -93,6 +93,21 @@ TEST_F(StateFileTest, SecondRunMeetsTheProductAsTheFirstLeftIt) {
         << "the open sequence went on where it stopped";
 }
 
+// Each run saves over the state the run before it left (on Windows too,
+// where a plain rename refuses to replace a file).
+TEST_F(StateFileTest, EachSaveReplacesTheStateBefore) {
+    std::string error;
+    SimRig rig(Sst());
+    rig.chip->Params().SetString(3, "first run");
+    ASSERT_TRUE(sim::SaveProductState(*rig.chip, Path(), error)) << error;
+    rig.chip->Params().SetString(3, "second run");
+    ASSERT_TRUE(sim::SaveProductState(*rig.chip, Path(), error)) << error;
+
+    sim::ProductConfig config = Sst();
+    config.stateFile = Path();
+    EXPECT_EQ(SimRig(config).chip->Params().String(3), "second run");
+}
+
 TEST_F(StateFileTest, PowerCycleKeepsOnlyWhatSurvivesThePowerGoing) {
     std::string error;
     {
