@@ -216,6 +216,6 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("%d trace files in %s\n", files, out.c_str());
+    std::printf("%d trace files in %s\n", files, out.string().c_str());
     return 0;
 }
