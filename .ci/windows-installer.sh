@@ -76,6 +76,8 @@ echo "Start menu entry: ${shortcut#"$c_drive/"}"
 "$top/.ci/windows-window.sh" "$installed" "$build/window-under-wine.png"
 
 "$wine" msiexec /x "$("$wine" winepath -w "$msi")" /qn
+# Wine writes its registry files when its server ends: wait for that.
+"$(dirname "$wine")/wineserver64" -w
 # No file, and no key in the registry (the uninstall entry, the components).
 left="$(find "$c_drive" -ipath '*pale reed*' -o -iname 'palereed*' 2>/dev/null
     grep -il 'pale reed\|palereed' "$WINEPREFIX"/*.reg || true)"

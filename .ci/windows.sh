@@ -23,9 +23,10 @@ wine="$(dpkg -L wine64 | grep -m1 '/wine64$')"
 # window. No Mono or Gecko: the prompts to install them would wait forever.
 export WINEPREFIX
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/palereed-wine.XXXXXX")"
-# A 64-bit prefix. Creating it, wineboot still says it failed to open the
+# Nor Wine's menu builder, which would copy the installer's Start-menu entry
+# into this machine's own desktop menu. A 64-bit prefix. Creating it, wineboot still says it failed to open the
 # 32-bit rundll32.exe, which wine64 alone lacks: harmless, nothing here is 32-bit.
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" DISPLAY=
 cleanup() {
     WINESERVER="$(dirname "$wine")/wineserver64"
     "$WINESERVER" -k 2>/dev/null || true
