@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/recovery_choice.h"
+#include "app/update_panel_state.h"
 
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
@@ -90,6 +91,8 @@ public:
     void MainPageControlChange();
 
     QTimer* Timer1() const { return timer1_; }
+    // The panel's state, which the panel is drawn from.
+    app::UpdatePanelState& PanelState() { return state_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,6 +115,7 @@ private:
     void SetIndicatorColour(const QColor& colour);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
+    void ShowStartButton();
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
@@ -156,22 +160,7 @@ private:
     pages::InformationPage* informationPage_ = nullptr;
     pages::BinFilePage* binFilePage_ = nullptr;
 
-    // The one-button update while it runs; empty otherwise.
-    bool ownRunActive_ = false;  // "Start" runs: its button is the stop button
-    // The failure of the last run stays on the panel until a new run starts
-    // or a search finds the product again.
-    bool failurePinned_ = false;
-    // The file the last run wrote: a chip it left waiting is offered it again.
-    std::optional<app::RecoveryFile> lastRunFile_;
-    // What is offered to a chip waiting in ISP mode, and the one chosen.
-    std::vector<app::RecoveryFile> recoveryFiles_;
-    std::optional<app::RecoveryFile> recoveryFile_;
-    // The product the waiting chip was before, as far as the tool can tell: the
-    // last run's, or the one its flash's parameter table names.
-    std::optional<std::size_t> formerProduct_;
-    // What the flash of the waiting chip named, once read; forgotten when the
-    // chip goes or a run changes the flash.
-    std::optional<std::optional<std::size_t>> flashProduct_;
+    app::UpdatePanelState state_;
     pages::FileChooser chooseFile_ = pages::ChooseWithDialog;
 
     QTimer* timer1_ = nullptr;

@@ -31,7 +31,6 @@ QString LookedIn(const QString& givenFile, const QStringList& folders) {
 }  // namespace
 
 void TForm1::ReadProgramFile1() {
-    pages::ShellState& shell = context_.shell;
     const product::ProductRow& row = product::productTable[ProductRowInView()];
     const bool given = !options_.updateFile.isEmpty();
     // The current folder first, then the tool's own (unpacked with its file).
@@ -61,10 +60,8 @@ void TForm1::ReadProgramFile1() {
             SetIndicatorColour(QColor(0, 255, 0));
             SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
                           QStringLiteral("    is Ready!"));
-            // A device the user may not open keeps "Start" off whatever its file.
-            btnSimpleAuto_->setEnabled(context_.usbLink.LastOpenStatus() !=
-                                       usb::OpenStatus::PermissionDenied);
-            shell.fileReady = true;
+            state_.FileLoaded(true);
+            ShowStartButton();
             return;
         case image::LoadStatus::Refused:
             // Say so plainly; the file is tried again on the next tick, so a
@@ -96,8 +93,8 @@ void TForm1::ReadProgramFile1() {
     }
     // Whatever was loaded before is not this product's file as it stands now:
     // "Start" waits, and the next tick tries the file again.
-    shell.fileReady = false;
-    btnSimpleAuto_->setEnabled(false);
+    state_.FileLoaded(false);
+    ShowStartButton();
 }
 
 void TForm1::SetFileStatus(const QString& text, const QString& toolTip) {
