@@ -83,7 +83,7 @@ void TForm1::BuildPages() {
     MainPageControl_->addTab(informationPage_, QStringLiteral("Information"));
     MainPageControl_->addTab(binFilePage_, QStringLiteral("Gen. Bin File"));
 
-    ispPage_->SetUpdateFileLoader(pages::Guarded([this] { ReadProgramFile1(); }));
+    ispPage_->SetUpdateFileLoader(pages::Guarded([this] { LoadProductFile(); }));
     ispPage_->SetSaveHandler(pages::Guarded([this] { binFilePage_->btnSaveBinClick(); }));
     ispPage_->SetAutoRunWrapper([this](const std::function<void()>& run) {
         const app::KeepAwake awake(RunningProductName(), options_.trace);

@@ -31,6 +31,9 @@ class RequestTrace;
 namespace flash {
 struct UpdateResult;
 }
+namespace image {
+struct LoadResult;
+}
 namespace product {
 struct UpdateOutcome;
 }
@@ -74,8 +77,8 @@ public:
     void chkDetectUSBClick();
     void lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key);
 
-    // The firmware file of the found product, from the current directory.
-    void ReadProgramFile1();
+    // Finds, loads and shows the found product's update file.
+    void LoadProductFile();
 
     // The one-button update.
     void btnSimpleAutoClick();
@@ -114,6 +117,22 @@ private:
     void ShowDetectionOutcome(bool newlyFound);
     void SetIndicatorColour(const QColor& colour);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
+
+    // An update file the panel is about to take: where it is, the name it is
+    // shown by, and whom it is for.
+    struct FileToLoad {
+        QString path;
+        QString shownName;
+        bool anyKind = false;                       // a BIN image too, not only Intel HEX
+        std::optional<app::RecoveryFile> recovery;  // for the chip waiting in ISP mode
+        QString lookedIn;                           // where a missing file was looked for
+    };
+    FileToLoad FindProductFile() const;
+    static FileToLoad RecoveryFileToLoad(const app::RecoveryFile& recovery);
+    image::LoadResult LoadUpdateFile(const FileToLoad& file);
+    void ShowUpdateFile(const FileToLoad& file, const image::LoadResult& result);
+    void ShowProductFile(const FileToLoad& file, const image::LoadResult& result);
+    void TakeUpdateFile(const FileToLoad& file);
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void ShowStartButton();
     void RunOneButtonUpdate();
@@ -126,7 +145,7 @@ private:
     void OfferRecovery();
     std::optional<std::size_t> ProductInWaitingFlash();
     void ClearRecoveryOffer();
-    void LoadRecoveryFile(const app::RecoveryFile& file);
+    void ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result);
     QString RecoveryFileStatus(const app::RecoveryFile& file) const;
     QString RecoveryConfirmationNote() const;
     void FindReturnedProduct();

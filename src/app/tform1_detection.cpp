@@ -44,8 +44,11 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::SearchNextDevice() {
+    // The file is read again when a device turns up; a file the user gave
+    // stays on the panel meanwhile, so a drop is seen to be taken.
     state_.FileLoaded(false);
-    SetFileStatus(QStringLiteral("No Updated File !"));
+    if (options_.updateFile.isEmpty())
+        SetFileStatus(QStringLiteral("No Updated File !"));
     // A failed run's text outlives the product's restart: it says what to do next.
     if (!state_.FailurePinned())
         lblISPProcStatus_->clear();
@@ -84,7 +87,7 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
         // The file's state is shown as it is also for a device that may not be
         // opened, so that only the permission is left to mend.
         if (!state_.FileReady())
-            ReadProgramFile1();
+            LoadProductFile();
     }
     ShowStartButton();
 }

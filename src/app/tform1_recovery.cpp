@@ -72,7 +72,7 @@ void TForm1::OfferRecovery() {
     cbxRecoveryProduct_->setVisible(files.size() > 1);
     btnChooseFile_->setVisible(files.empty());
     if (!files.empty()) {
-        LoadRecoveryFile(files.front());
+        TakeUpdateFile(RecoveryFileToLoad(files.front()));
         return;
     }
     offer.chosen.reset();
@@ -92,26 +92,16 @@ void TForm1::ClearRecoveryOffer() {
     btnChooseFile_->hide();
 }
 
-void TForm1::LoadRecoveryFile(const app::RecoveryFile& file) {
-    context_.programFile.programFilePath = file.path;
-    context_.programFile.programFileReady = true;
-    const image::LoadResult result =
-        image::LoadFirmwareFile(context_.firmwareImage, QFile::encodeName(file.path).toStdString());
+void TForm1::ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result) {
     if (!result.Loaded()) {
-        state_.Recovery().chosen.reset();
-        state_.FileLoaded(false);
-        ShowStartButton();
         SetIndicatorColour(QColor(255, 0, 0));
         SetFileStatus(kWaitingText + QStringLiteral(" The update file %1 cannot be used: %2")
                                          .arg(QFileInfo(file.path).fileName(),
                                               QString::fromStdString(result.message)));
         return;
     }
-    state_.Recovery().chosen = file;
-    state_.FileLoaded(true);
     SetIndicatorColour(QColor(0, 255, 0));
     SetFileStatus(RecoveryFileStatus(file));
-    ShowStartButton();
 }
 
 QString TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
@@ -129,7 +119,7 @@ QString TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
 void TForm1::cbxRecoveryProductChange(int index) {
     const std::vector<app::RecoveryFile>& files = state_.Recovery().files;
     if (index >= 0 && static_cast<std::size_t>(index) < files.size())
-        LoadRecoveryFile(files[static_cast<std::size_t>(index)]);
+        TakeUpdateFile(RecoveryFileToLoad(files[static_cast<std::size_t>(index)]));
 }
 
 void TForm1::btnChooseFileClick() {
@@ -141,7 +131,7 @@ void TForm1::btnChooseFileClick() {
         return;
     const app::RecoveryFile file{QFileInfo(path).absoluteFilePath(), app::ProductOfFile(path)};
     state_.Recovery().files = {file};
-    LoadRecoveryFile(file);
+    TakeUpdateFile(RecoveryFileToLoad(file));
 }
 
 // The confirmation of a recovery names what is about to be written, and to

@@ -231,6 +231,24 @@ TEST(UpdateFile, AFileDroppedOnTheWindowIsUsedForTheProductFound) {
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 2u);
 }
 
+// Taken at once, not when a device turns up: the panel shows it through the
+// searches that follow, and "Start" waits for a device.
+TEST(UpdateFile, AFileDroppedWithNoDeviceIsLoadedAndShownAtOnce) {
+    FormRig rig;
+    rig.WriteFile("dropped.hex", gui_test::HexFileOf({8, 8, 8}));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir(rig.WorkDir()).filePath("dropped.hex"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(rig.Form()).event(&drop);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
+}
+
 TEST(UpdateFile, AFileDroppedWhileAnOperationHoldsTheLinkIsNotTaken) {
     FormRig rig;
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4, 5}));
