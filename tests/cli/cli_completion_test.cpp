@@ -9,7 +9,7 @@
 #include <regex>
 #include <set>
 
-#include "image/scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "tool_process.h"
 
 namespace cli_test {

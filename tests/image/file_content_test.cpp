@@ -14,7 +14,7 @@
 #include "image/firmware_file.h"
 #include "image/firmware_image.h"
 #include "image_checks.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
