@@ -83,7 +83,7 @@ void TForm1::BuildPages() {
     MainPageControl_->addTab(informationPage_, QStringLiteral("Information"));
     MainPageControl_->addTab(binFilePage_, QStringLiteral("Gen. Bin File"));
 
-    ispPage_->SetUpdateFileLoader(pages::Guarded([this] { ReadProgramFile1(); }));
+    ispPage_->SetUpdateFileLoader(pages::Guarded([this] { LoadProductFile(); }));
     ispPage_->SetSaveHandler(pages::Guarded([this] { binFilePage_->btnSaveBinClick(); }));
     ispPage_->SetAutoRunWrapper([this](const std::function<void()>& run) {
         const app::KeepAwake awake(RunningProductName(), options_.trace);
@@ -99,14 +99,14 @@ void TForm1::FormCreate() {
     setWindowTitle(QString::fromLatin1(kWindowTitle));
 
     ispPage_->ApplyStartupDefaults();
-    context_.shell.vidText = QStringLiteral("2fc6");
-    context_.shell.pidText = QStringLiteral("f800");
+    state_.vidText = QStringLiteral("2fc6");
+    state_.pidText = QStringLiteral("f800");
     registerPage_->FillGridHeadings();
     i2cPage_->FillGridHeadings();
     MainPageControl_->setCurrentWidget(registerPage_);
-    context_.shell.detectEnabled = false;
-    lbledtVID_->setText(context_.shell.vidText);
-    lbledtPID_->setText(context_.shell.pidText);
+    state_.SetDetecting(false);
+    lbledtVID_->setText(state_.vidText);
+    lbledtPID_->setText(state_.pidText);
     chkDetectUSB_->setChecked(true);  // runs chkDetectUSBClick: detection on
     context_.devicePages.sysSetting = {0xA1, 0x00, 0x00, 0x00};
     parameterPage_->ShowSysSetting();
@@ -225,16 +225,16 @@ void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& col
 QString TForm1::RunningProductName() const {
     if (context_.usbLink.UsesAudioDriver())
         return app::ProductName(ProductRowInView());
-    return recoveryFile_ ? app::ProductName(recoveryFile_->row)
-                         : QStringLiteral("the chip waiting in ISP mode");
+    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    return chosen ? app::ProductName(chosen->row) : QStringLiteral("the chip waiting in ISP mode");
 }
 
 // The row of the product the detection found; while none is found (the ISP
 // page may load the update file without a device), the row searched last.
 std::size_t TForm1::ProductRowInView() const {
     const std::optional<product::ListedDevice> found =
-        product::FoundDevice(context_.usbLink, context_.shell.detection);
+        product::FoundDevice(context_.usbLink, state_.Detection());
     if (found && found->row != nullptr)
         return static_cast<std::size_t>(found->row - product::productTable.data());
-    return product::LastProductRow(context_.shell.detection);
+    return product::LastProductRow(state_.Detection());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/recovery_choice.h"
+#include "app/update_panel_state.h"
 
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
@@ -29,6 +30,9 @@ class RequestTrace;
 }
 namespace flash {
 struct UpdateResult;
+}
+namespace image {
+struct LoadResult;
 }
 namespace product {
 struct UpdateOutcome;
@@ -73,8 +77,8 @@ public:
     void chkDetectUSBClick();
     void lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key);
 
-    // The firmware file of the found product, from the current directory.
-    void ReadProgramFile1();
+    // Finds, loads and shows the found product's update file.
+    void LoadProductFile();
 
     // The one-button update.
     void btnSimpleAutoClick();
@@ -90,6 +94,8 @@ public:
     void MainPageControlChange();
 
     QTimer* Timer1() const { return timer1_; }
+    // The panel's state, which the panel is drawn from.
+    app::UpdatePanelState& PanelState() { return state_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,7 +117,24 @@ private:
     void ShowDetectionOutcome(bool newlyFound);
     void SetIndicatorColour(const QColor& colour);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
+
+    // An update file the panel is about to take: where it is, the name it is
+    // shown by, and whom it is for.
+    struct FileToLoad {
+        QString path;
+        QString shownName;
+        bool anyKind = false;                       // a BIN image too, not only Intel HEX
+        std::optional<app::RecoveryFile> recovery;  // for the chip waiting in ISP mode
+        QString lookedIn;                           // where a missing file was looked for
+    };
+    FileToLoad FindProductFile() const;
+    static FileToLoad RecoveryFileToLoad(const app::RecoveryFile& recovery);
+    image::LoadResult LoadUpdateFile(const FileToLoad& file);
+    void ShowUpdateFile(const FileToLoad& file, const image::LoadResult& result);
+    void ShowProductFile(const FileToLoad& file, const image::LoadResult& result);
+    void TakeUpdateFile(const FileToLoad& file);
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
+    void ShowStartButton();
     void RunOneButtonUpdate();
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
@@ -122,7 +145,7 @@ private:
     void OfferRecovery();
     std::optional<std::size_t> ProductInWaitingFlash();
     void ClearRecoveryOffer();
-    void LoadRecoveryFile(const app::RecoveryFile& file);
+    void ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result);
     QString RecoveryFileStatus(const app::RecoveryFile& file) const;
     QString RecoveryConfirmationNote() const;
     void FindReturnedProduct();
@@ -156,22 +179,7 @@ private:
     pages::InformationPage* informationPage_ = nullptr;
     pages::BinFilePage* binFilePage_ = nullptr;
 
-    // The one-button update while it runs; empty otherwise.
-    bool ownRunActive_ = false;  // "Start" runs: its button is the stop button
-    // The failure of the last run stays on the panel until a new run starts
-    // or a search finds the product again.
-    bool failurePinned_ = false;
-    // The file the last run wrote: a chip it left waiting is offered it again.
-    std::optional<app::RecoveryFile> lastRunFile_;
-    // What is offered to a chip waiting in ISP mode, and the one chosen.
-    std::vector<app::RecoveryFile> recoveryFiles_;
-    std::optional<app::RecoveryFile> recoveryFile_;
-    // The product the waiting chip was before, as far as the tool can tell: the
-    // last run's, or the one its flash's parameter table names.
-    std::optional<std::size_t> formerProduct_;
-    // What the flash of the waiting chip named, once read; forgotten when the
-    // chip goes or a run changes the flash.
-    std::optional<std::optional<std::size_t>> flashProduct_;
+    app::UpdatePanelState state_;
     pages::FileChooser chooseFile_ = pages::ChooseWithDialog;
 
     QTimer* timer1_ = nullptr;

@@ -22,9 +22,8 @@ constexpr int kPresentIntervalMs = 1000;
 }  // namespace
 
 void TForm1::Timer1Timer() {
-    pages::ShellState& shell = context_.shell;
     usb::QuorvexUsb& link = context_.usbLink;
-    if (!shell.detectEnabled || shell.updateFinished) {
+    if (!state_.Detecting()) {
         // Never close the link under an operation that holds it.
         if (link.IsFound() && !context_.runState.LinkBusy())
             link.CloseDevice();
@@ -45,32 +44,35 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::SearchNextDevice() {
-    pages::ShellState& shell = context_.shell;
-    shell.fileReady = false;
-    SetFileStatus(QStringLiteral("No Updated File !"));
+    // The file is read again when a device turns up; a file the user gave
+    // stays on the panel meanwhile, so a drop is seen to be taken.
+    state_.FileLoaded(false);
+    if (options_.updateFile.isEmpty())
+        SetFileStatus(QStringLiteral("No Updated File !"));
     // A failed run's text outlives the product's restart: it says what to do next.
-    if (!failurePinned_)
+    if (!state_.FailurePinned())
         lblISPProcStatus_->clear();
     // Only a search that follows a product search speeds the timer up again.
-    if (product::SearchNext(context_.usbLink, shell.detection) == product::SearchKind::Isp)
+    if (product::SearchNext(context_.usbLink, state_.Detection()) == product::SearchKind::Isp)
         timer1_->setInterval(kSearchIntervalMs);
 }
 
 void TForm1::ShowDetectionOutcome(bool newlyFound) {
     const usb::QuorvexUsb& link = context_.usbLink;
     const std::optional<product::ListedDevice> found =
-        product::FoundDevice(link, context_.shell.detection);
+        product::FoundDevice(link, state_.Detection());
     lblDetectDevice_->setText(QString::fromStdString(product::DetectionText(found)));
     if (!found) {
+        state_.DeviceGone();
         ClearRecoveryOffer();
-        flashProduct_.reset();
         SetIndicatorColour(palette().color(QPalette::Button));
-        btnSimpleAuto_->setEnabled(false);
+        ShowStartButton();
         return;
     }
     // A device the user may not open is found all the same; say why nothing
     // will work rather than let "Start" fail half-way.
     const bool permissionDenied = found->openStatus == usb::OpenStatus::PermissionDenied;
+    state_.DeviceFound(permissionDenied);
     if (permissionDenied) {
         SetProcStatus(QString::fromStdString(product::OpenFailureMessage(found->openStatus)), 12,
                       Qt::red);
@@ -78,32 +80,28 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     if (found->mode == product::DeviceMode::Isp) {
         if (newlyFound)
             OfferRecovery();
-        return;
-    }
-    if (newlyFound && failurePinned_) {
+    } else {
         // The product is back: the failure is history.
-        failurePinned_ = false;
-        if (!permissionDenied)
+        if (newlyFound && state_.ProductBack() && !permissionDenied)
             lblISPProcStatus_->clear();
+        // The file's state is shown as it is also for a device that may not be
+        // opened, so that only the permission is left to mend.
+        if (!state_.FileReady())
+            LoadProductFile();
     }
-    // The file's state is shown as it is also for a device that may not be
-    // opened, so that only the permission is left to mend.
-    if (!context_.shell.fileReady)
-        ReadProgramFile1();
-    btnSimpleAuto_->setEnabled(context_.shell.fileReady && !permissionDenied);
+    ShowStartButton();
 }
 
 void TForm1::chkDetectUSBClick() {
-    pages::ShellState& shell = context_.shell;
     if (chkDetectUSB_->isChecked()) {
-        shell.detectEnabled = true;
+        state_.SetDetecting(true);
         lbledtVID_->setEnabled(false);
         lbledtPID_->setEnabled(false);
-        shell.vidText = lbledtVID_->text();
-        shell.pidText = lbledtPID_->text();
+        state_.vidText = lbledtVID_->text();
+        state_.pidText = lbledtPID_->text();
         return;
     }
-    shell.detectEnabled = false;
+    state_.SetDetecting(false);
     SetIndicatorColour(QColor(0x80, 0x80, 0x80));
     lbledtVID_->setEnabled(true);
     lbledtPID_->setEnabled(true);
@@ -114,7 +112,7 @@ void TForm1::lbledtVIDPIDKeyDown(pages::LabeledEdit* sender, int key) {
     if (!pages::IsEnterKey(key))
         return;
     if (sender == lbledtVID_)
-        context_.shell.vidText = sender->text();
+        state_.vidText = sender->text();
     if (sender == lbledtPID_)
-        context_.shell.pidText = sender->text();
+        state_.pidText = sender->text();
 }

@@ -1,6 +1,6 @@
-// Picks the found product's update file from the current directory and loads
-// it into the firmware image; a file that fails its checks never reaches the
-// image, and "Start" stays disabled for it.
+// The window's one way to take an update file, whoever asks for it (the
+// detection, the ISP page, a drop, a recovery offer, "Choose file…"): find
+// it, load it into the firmware image, show it on the panel.
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +14,6 @@
 #include "catalog/update_file_rule.h"
 #include "image/firmware_file.h"
 #include "image/hex_loader.h"
-#include "usb/quorvex_usb.h"
 
 namespace {
 
@@ -30,8 +29,9 @@ QString LookedIn(const QString& givenFile, const QStringList& folders) {
 
 }  // namespace
 
-void TForm1::ReadProgramFile1() {
-    pages::ShellState& shell = context_.shell;
+// The found product's file: the one given (on the command line or dropped),
+// else the product's update file from the folders searched.
+TForm1::FileToLoad TForm1::FindProductFile() const {
     const product::ProductRow& row = product::productTable[ProductRowInView()];
     const bool given = !options_.updateFile.isEmpty();
     // The current folder first, then the tool's own (unpacked with its file).
@@ -45,59 +45,91 @@ void TForm1::ReadProgramFile1() {
             break;
         }
     }
-    const QString fileName = given   ? QFileInfo(options_.updateFile).fileName()
-                             : found ? QFile::decodeName(found->filename().string().c_str())
-                                     : QString::fromStdString(product::UpdateFileName(row));
-    context_.programFile.programFilePath =
-        given ? options_.updateFile : QDir(folder).absoluteFilePath(fileName);
-    context_.programFile.programFileReady = true;
-
+    FileToLoad file;
+    file.shownName = given   ? QFileInfo(options_.updateFile).fileName()
+                     : found ? QFile::decodeName(found->filename().string().c_str())
+                             : QString::fromStdString(product::UpdateFileName(row));
+    file.path = given ? options_.updateFile : QDir(folder).absoluteFilePath(file.shownName);
     // A file given to the window may be a binary image too.
-    const std::string path = QFile::encodeName(context_.programFile.programFilePath).toStdString();
-    const image::LoadResult result = given ? image::LoadFirmwareFile(context_.firmwareImage, path)
-                                           : image::LoadHexFile(context_.firmwareImage, path);
+    file.anyKind = given;
+    file.lookedIn = LookedIn(options_.updateFile, folders);
+    return file;
+}
+
+TForm1::FileToLoad TForm1::RecoveryFileToLoad(const app::RecoveryFile& recovery) {
+    FileToLoad file;
+    file.path = recovery.path;
+    file.shownName = QFileInfo(recovery.path).fileName();
+    file.anyKind = true;
+    file.recovery = recovery;
+    return file;
+}
+
+// A file that fails its checks never reaches the image; whatever was loaded
+// before is then not the device's file as it stands now, and "Start" waits.
+image::LoadResult TForm1::LoadUpdateFile(const FileToLoad& file) {
+    context_.programFile.programFilePath = file.path;
+    context_.programFile.programFileReady = true;
+    const std::string path = QFile::encodeName(file.path).toStdString();
+    image::LoadResult result = file.anyKind ? image::LoadFirmwareFile(context_.firmwareImage, path)
+                                            : image::LoadHexFile(context_.firmwareImage, path);
+    state_.FileLoaded(result.Loaded());
+    if (file.recovery)
+        state_.Recovery().chosen = result.Loaded() ? file.recovery : std::nullopt;
+    return result;
+}
+
+void TForm1::ShowUpdateFile(const FileToLoad& file, const image::LoadResult& result) {
+    if (file.recovery)
+        ShowRecoveryFile(*file.recovery, result);
+    else
+        ShowProductFile(file, result);
+    ShowStartButton();
+}
+
+void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& result) {
     switch (result.status) {
         case image::LoadStatus::Loaded:
             SetIndicatorColour(QColor(0, 255, 0));
-            SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+            SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                           QStringLiteral("    is Ready!"));
-            // A device the user may not open keeps "Start" off whatever its file.
-            btnSimpleAuto_->setEnabled(context_.usbLink.LastOpenStatus() !=
-                                       usb::OpenStatus::PermissionDenied);
-            shell.fileReady = true;
             return;
         case image::LoadStatus::Refused:
             // Say so plainly; the file is tried again on the next tick, so a
             // corrected file is picked up without a restart.
             SetIndicatorColour(QColor(255, 0, 0));
-            SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+            SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                               QStringLiteral("    is invalid: ") +
                               QString::fromStdString(result.reason),
                           QString::fromStdString(result.message));
-            break;
+            return;
         case image::LoadStatus::NotOpened:
             // There, but no file to read (a folder, a FIFO, no permission):
             // said with its reason, as the command line says it, not as missing.
-            if (QFileInfo::exists(context_.programFile.programFilePath)) {
+            if (QFileInfo::exists(file.path)) {
                 SetIndicatorColour(QColor(255, 0, 0));
-                SetFileStatus(QStringLiteral("Update Hex file   ") + fileName +
+                SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                                   QStringLiteral("    cannot be read: ") +
                                   QString::fromStdString(result.reason),
                               QString::fromStdString(result.message));
-                break;
+                return;
             }
             [[fallthrough]];
         case image::LoadStatus::NotRecognised:
             // A refused file that has since gone leaves no red mark behind.
             SetIndicatorColour(palette().color(QPalette::Button));
             SetFileStatus(QStringLiteral("No Updated File !   Looked for %1 in %2")
-                              .arg(fileName, LookedIn(options_.updateFile, folders)));
-            break;
+                              .arg(file.shownName, file.lookedIn));
+            return;
     }
-    // Whatever was loaded before is not this product's file as it stands now:
-    // "Start" waits, and the next tick tries the file again.
-    shell.fileReady = false;
-    btnSimpleAuto_->setEnabled(false);
+}
+
+void TForm1::TakeUpdateFile(const FileToLoad& file) {
+    ShowUpdateFile(file, LoadUpdateFile(file));
+}
+
+void TForm1::LoadProductFile() {
+    TakeUpdateFile(FindProductFile());
 }
 
 void TForm1::SetFileStatus(const QString& text, const QString& toolTip) {

@@ -122,3 +122,9 @@ void TForm1::LayOutDevicePanel() {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
 }
+
+void TForm1::ShowStartButton() {
+    const app::StartButton start = state_.Start();
+    btnSimpleAuto_->setText(start.text);
+    btnSimpleAuto_->setEnabled(start.enabled);
+}

@@ -31,50 +31,53 @@ const QString kWaitingText =
 // product's VID and PID in the flash: the chip then still tells what it was.
 // Read once while the chip stays connected.
 std::optional<std::size_t> TForm1::ProductInWaitingFlash() {
-    if (!flashProduct_) {
+    if (!state_.FlashProductKnown()) {
         const product::ProductRow* row = product::ProductInFlash(context_.usbLink);
-        flashProduct_ = row == nullptr ? std::nullopt
-                                       : std::optional<std::size_t>(static_cast<std::size_t>(
-                                             row - product::productTable.data()));
+        state_.NoteFlashProduct(row == nullptr
+                                    ? std::nullopt
+                                    : std::optional<std::size_t>(static_cast<std::size_t>(
+                                          row - product::productTable.data())));
     }
-    return *flashProduct_;
+    return state_.FlashProduct();
 }
 
 void TForm1::OfferRecovery() {
-    formerProduct_ =
-        lastRunFile_ && lastRunFile_->row ? lastRunFile_->row : ProductInWaitingFlash();
+    const std::optional<app::RecoveryFile>& lastRunFile = state_.LastRunFile();
+    app::RecoveryOffer& offer = state_.Recovery();
+    offer.formerProduct =
+        lastRunFile && lastRunFile->row ? lastRunFile->row : ProductInWaitingFlash();
+    std::vector<app::RecoveryFile>& files = offer.files;
     if (!options_.updateFile.isEmpty()) {
-        recoveryFiles_ = {{QFileInfo(options_.updateFile).absoluteFilePath(),
-                           app::ProductOfFile(options_.updateFile)}};
-    } else if (lastRunFile_ && QFileInfo::exists(lastRunFile_->path)) {
+        files = {{QFileInfo(options_.updateFile).absoluteFilePath(),
+                  app::ProductOfFile(options_.updateFile)}};
+    } else if (lastRunFile && QFileInfo::exists(lastRunFile->path)) {
         // The file of the run that did not finish: what the failure text told
         // the user would be offered.
-        recoveryFiles_ = {*lastRunFile_};
+        files = {*lastRunFile};
     } else {
-        recoveryFiles_ = app::FindRecoveryFiles(app::UpdateFileFolders(options_.secondFolder));
+        files = app::FindRecoveryFiles(app::UpdateFileFolders(options_.secondFolder));
         // The product this chip was before comes first.
-        const auto known = std::find_if(recoveryFiles_.begin(), recoveryFiles_.end(),
-                                        [this](const app::RecoveryFile& file) {
-                                            return formerProduct_ && file.row == formerProduct_;
-                                        });
-        std::rotate(recoveryFiles_.begin(), known,
-                    known == recoveryFiles_.end() ? known : known + 1);
+        const std::optional<std::size_t> former = offer.formerProduct;
+        const auto known = std::find_if(
+            files.begin(), files.end(),
+            [former](const app::RecoveryFile& file) { return former && file.row == former; });
+        std::rotate(files.begin(), known, known == files.end() ? known : known + 1);
     }
     {
         const QSignalBlocker quiet(cbxRecoveryProduct_);
         cbxRecoveryProduct_->clear();
-        for (const app::RecoveryFile& file : recoveryFiles_)
+        for (const app::RecoveryFile& file : files)
             cbxRecoveryProduct_->addItem(app::ProductName(file.row));
     }
-    cbxRecoveryProduct_->setVisible(recoveryFiles_.size() > 1);
-    btnChooseFile_->setVisible(recoveryFiles_.empty());
-    if (!recoveryFiles_.empty()) {
-        LoadRecoveryFile(recoveryFiles_.front());
+    cbxRecoveryProduct_->setVisible(files.size() > 1);
+    btnChooseFile_->setVisible(files.empty());
+    if (!files.empty()) {
+        TakeUpdateFile(RecoveryFileToLoad(files.front()));
         return;
     }
-    recoveryFile_.reset();
-    context_.shell.fileReady = false;
-    btnSimpleAuto_->setEnabled(false);
+    offer.chosen.reset();
+    state_.FileLoaded(false);
+    ShowStartButton();
     QStringList places;
     for (const QString& folder : app::UpdateFileFolders(options_.secondFolder))
         places << QDir::toNativeSeparators(folder);
@@ -84,50 +87,39 @@ void TForm1::OfferRecovery() {
 }
 
 void TForm1::ClearRecoveryOffer() {
-    recoveryFiles_.clear();
-    recoveryFile_.reset();
+    state_.ClearRecovery();
     cbxRecoveryProduct_->hide();
     btnChooseFile_->hide();
 }
 
-void TForm1::LoadRecoveryFile(const app::RecoveryFile& file) {
-    pages::ShellState& shell = context_.shell;
-    context_.programFile.programFilePath = file.path;
-    context_.programFile.programFileReady = true;
-    const image::LoadResult result =
-        image::LoadFirmwareFile(context_.firmwareImage, QFile::encodeName(file.path).toStdString());
+void TForm1::ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result) {
     if (!result.Loaded()) {
-        recoveryFile_.reset();
-        shell.fileReady = false;
-        btnSimpleAuto_->setEnabled(false);
         SetIndicatorColour(QColor(255, 0, 0));
         SetFileStatus(kWaitingText + QStringLiteral(" The update file %1 cannot be used: %2")
                                          .arg(QFileInfo(file.path).fileName(),
                                               QString::fromStdString(result.message)));
         return;
     }
-    recoveryFile_ = file;
-    shell.fileReady = true;
     SetIndicatorColour(QColor(0, 255, 0));
     SetFileStatus(RecoveryFileStatus(file));
-    btnSimpleAuto_->setEnabled(context_.usbLink.LastOpenStatus() !=
-                               usb::OpenStatus::PermissionDenied);
 }
 
 QString TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
     QString text =
         kWaitingText + QStringLiteral(" \"Start\" writes %1 for %2.")
                            .arg(QFileInfo(file.path).fileName(), app::ProductName(file.row));
-    if (formerProduct_ && file.row != formerProduct_) {
+    const std::optional<std::size_t> former = state_.Recovery().formerProduct;
+    if (former && file.row != former) {
         text += QStringLiteral(" Warning: the device was %1 before; this file is for %2.")
-                    .arg(app::ProductName(formerProduct_), app::ProductName(file.row));
+                    .arg(app::ProductName(former), app::ProductName(file.row));
     }
     return text;
 }
 
 void TForm1::cbxRecoveryProductChange(int index) {
-    if (index >= 0 && static_cast<std::size_t>(index) < recoveryFiles_.size())
-        LoadRecoveryFile(recoveryFiles_[static_cast<std::size_t>(index)]);
+    const std::vector<app::RecoveryFile>& files = state_.Recovery().files;
+    if (index >= 0 && static_cast<std::size_t>(index) < files.size())
+        TakeUpdateFile(RecoveryFileToLoad(files[static_cast<std::size_t>(index)]));
 }
 
 void TForm1::btnChooseFileClick() {
@@ -138,20 +130,22 @@ void TForm1::btnChooseFileClick() {
     if (path.isEmpty())
         return;
     const app::RecoveryFile file{QFileInfo(path).absoluteFilePath(), app::ProductOfFile(path)};
-    recoveryFiles_ = {file};
-    LoadRecoveryFile(file);
+    state_.Recovery().files = {file};
+    TakeUpdateFile(RecoveryFileToLoad(file));
 }
 
 // The confirmation of a recovery names what is about to be written, and to
 // what, since no product name is on the panel's device line.
 QString TForm1::RecoveryConfirmationNote() const {
-    if (!recoveryFile_)
+    const app::RecoveryOffer& offer = state_.Recovery();
+    if (!offer.chosen)
         return {};
-    QString text = QStringLiteral("\n\nFile: %1\nProduct: %2")
-                       .arg(QDir::toNativeSeparators(recoveryFile_->path),
-                            app::ProductName(recoveryFile_->row));
-    if (formerProduct_ && recoveryFile_->row != formerProduct_)
-        text += QStringLiteral("\nThe device was %1 before.").arg(app::ProductName(formerProduct_));
+    QString text =
+        QStringLiteral("\n\nFile: %1\nProduct: %2")
+            .arg(QDir::toNativeSeparators(offer.chosen->path), app::ProductName(offer.chosen->row));
+    if (offer.formerProduct && offer.chosen->row != offer.formerProduct)
+        text += QStringLiteral("\nThe device was %1 before.")
+                    .arg(app::ProductName(offer.formerProduct));
     return text;
 }
 
@@ -159,13 +153,14 @@ QString TForm1::RecoveryConfirmationNote() const {
 // would, so the panel names it (detection stops after a success).
 void TForm1::FindReturnedProduct() {
     std::vector<std::size_t> rows;
-    if (recoveryFile_ && recoveryFile_->row)
-        rows.push_back(*recoveryFile_->row);
+    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    if (chosen && chosen->row)
+        rows.push_back(*chosen->row);
     for (std::size_t row = 0; row < product::kProductCount; ++row)
         rows.push_back(row);
     for (const std::size_t row : rows) {
         const std::optional<product::ListedDevice> found =
-            product::FindProductRow(context_.usbLink, context_.shell.detection, row);
+            product::FindProductRow(context_.usbLink, state_.Detection(), row);
         if (found) {
             lblDetectDevice_->setText(QString::fromStdString(product::DetectionText(found)));
             return;

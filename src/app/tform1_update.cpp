@@ -33,17 +33,22 @@ const char* const kStopQuestion =
     "After that it waits in ISP mode until \"Start\" writes the firmware again: keep it "
     "connected.";
 
-// Marks the window's own run for as long as it lasts, however it ends: only
-// that run's button is its stop button.
+// Marks the window's own run for as long as it lasts: only that run's button
+// is its stop button. A run left by an exception ends as failed.
 class OwnRunScope {
 public:
-    explicit OwnRunScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~OwnRunScope() { flag_ = false; }
+    OwnRunScope(app::UpdatePanelState& state, const app::RecoveryFile& file) : state_(state) {
+        state_.StartRun(file);
+    }
+    ~OwnRunScope() {
+        if (state_.OwnRunActive())
+            state_.EndRun(app::RunEnd::Failed);
+    }
     OwnRunScope(const OwnRunScope&) = delete;
     OwnRunScope& operator=(const OwnRunScope&) = delete;
 
 private:
-    bool& flag_;
+    app::UpdatePanelState& state_;
 };
 
 }  // namespace
@@ -56,18 +61,20 @@ void TForm1::AskToStopTheRun() {
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Stop"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Continue"));
     box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes || !context_.runState.Running())
+    if (box.exec() != QMessageBox::Yes || !context_.runState.Running() || !state_.AskStop())
         return;
+    // The device link's stop gate refuses the run's next request.
     context_.runState.AskStop();
-    btnSimpleAuto_->setEnabled(false);  // until the run has ended at its next request
+    ShowStartButton();  // off until the run has ended at that request
 }
 
 void TForm1::btnSimpleAutoClick() {
     product::RunState& runState = context_.runState;
-    // A click while this window's run goes on and no stop was asked yet is a
-    // stop click; it shows "Stop" on the button then.
-    if (ownRunActive_ && runState.Phase() == product::RunPhase::Running) {
-        AskToStopTheRun();
+    // A click while this window's run goes on is a stop click; it shows
+    // "Stop" on the button then.
+    if (state_.OwnRunActive()) {
+        if (!state_.StopAsked())
+            AskToStopTheRun();
         return;
     }
     // While a page operation or an update holds the device link a new update
@@ -98,13 +105,15 @@ void TForm1::btnSimpleAutoClick() {
 // written for. Empty when it is.
 QString TForm1::FileMismatchNote() const {
     const std::optional<product::ListedDevice> found =
-        product::FoundDevice(context_.usbLink, context_.shell.detection);
+        product::FoundDevice(context_.usbLink, state_.Detection());
     const bool bareChip = found && found->mode == product::DeviceMode::Isp;
-    const product::ProductRow* product =
-        bareChip ? (formerProduct_ ? &product::productTable[*formerProduct_] : nullptr)
-                 : &product::productTable[ProductRowInView()];
+    const std::optional<std::size_t> former = state_.Recovery().formerProduct;
+    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    const product::ProductRow* product = bareChip
+                                             ? (former ? &product::productTable[*former] : nullptr)
+                                             : &product::productTable[ProductRowInView()];
     const image::FirmwareImage& image = context_.firmwareImage;
-    const QString path = recoveryFile_ ? recoveryFile_->path : context_.programFile.programFilePath;
+    const QString path = chosen ? chosen->path : context_.programFile.programFilePath;
     const std::string text = product::FileMismatchText(
         product::CheckFileFor(image.Defined(), product), QFileInfo(path).fileName().toStdString(),
         product, bareChip ? product::DeviceKnownBy::ItsFlash : product::DeviceKnownBy::ItsIdentity);
@@ -115,17 +124,16 @@ QString TForm1::FileMismatchNote() const {
 }
 
 void TForm1::RunOneButtonUpdate() {
-    failurePinned_ = false;
-    const bool recovering = recoveryFile_.has_value();
-    lastRunFile_ =
-        recovering ? *recoveryFile_
-                   : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()};
+    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    const bool recovering = chosen.has_value();
     // The flash is about to change: what it said of the product is history.
-    flashProduct_.reset();
-    const OwnRunScope run(ownRunActive_);
-    btnSimpleAuto_->setText(QStringLiteral("Stop"));
+    const OwnRunScope run(
+        state_, recovering
+                    ? *chosen
+                    : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()});
+    ShowStartButton();
     // Held until this function returns, however the run ends.
-    const app::KeepAwake awake(app::ProductName(lastRunFile_->row), options_.trace);
+    const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), options_.trace);
     SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
     barUpdateProgress_->setValue(0);
     barUpdateProgress_->show();
@@ -137,17 +145,21 @@ void TForm1::RunOneButtonUpdate() {
         flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash, progress, progress);
     barUpdateProgress_->hide();
     const flash::UpdateResult& result = outcome.result;
-    if (outcome.stopped) {
+    const app::RunEnd end = outcome.stopped               ? app::RunEnd::Stopped
+                            : flash::NotRestarted(result) ? app::RunEnd::NotRestarted
+                            : result.succeeded            ? app::RunEnd::Succeeded
+                                                          : app::RunEnd::Failed;
+    state_.EndRun(end);
+    ShowStartButton();
+    if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;
     }
-    if (flash::NotRestarted(result)) {
+    if (end == app::RunEnd::NotRestarted) {
         ShowNotRestarted(result);
         return;
     }
-    if (result.succeeded) {
-        btnSimpleAuto_->setText(QStringLiteral("Finish"));
-        btnSimpleAuto_->setEnabled(false);
+    if (end == app::RunEnd::Succeeded) {
         // A closing step that did not work out is said beside the success.
         const std::string note = flash::UpdateSuccessNote(result);
         SetProcStatus(
@@ -158,19 +170,14 @@ void TForm1::RunOneButtonUpdate() {
             FindReturnedProduct();
             ClearRecoveryOffer();
         }
-        context_.shell.updateFinished = true;
         return;
     }
-    btnSimpleAuto_->setText(QStringLiteral("Start"));
-    btnSimpleAuto_->setEnabled(true);
     ShowRunFailure(result);
 }
 
 // What the stop left: the old firmware when nothing was erased yet, else the
 // chip waiting in ISP mode for "Start" to write the firmware again.
 void TForm1::ShowStoppedRun(const product::UpdateOutcome& outcome) {
-    btnSimpleAuto_->setText(QStringLiteral("Start"));
-    btnSimpleAuto_->setEnabled(true);
     const QString what =
         outcome.eraseSent
             ? QStringLiteral(
@@ -178,17 +185,13 @@ void TForm1::ShowStoppedRun(const product::UpdateOutcome& outcome) {
                   "firmware. Keep it connected and press \"Start\" to write it again.")
             : QStringLiteral("Stopped before the flash was erased: the device keeps its firmware.");
     SetProcStatus(QStringLiteral("Abort Firmware update process\n") + what, 12, Qt::red);
-    failurePinned_ = true;
 }
 
 // The image is in place but the product did not come back: no success yet.
 // Detection goes on, so the product is found when the user plugs it in again,
 // or offered "Start" once more if it comes back waiting for its firmware.
 void TForm1::ShowNotRestarted(const flash::UpdateResult& result) {
-    btnSimpleAuto_->setText(QStringLiteral("Start"));
-    btnSimpleAuto_->setEnabled(true);
     SetProcStatus(QString::fromStdString(flash::NotRestartedMessage(result)) + '.', 12, Qt::red);
-    failurePinned_ = true;
 }
 
 // The failure stays on the panel through the detection ticks that follow
@@ -200,8 +203,7 @@ void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
         text += QStringLiteral(
                     "\nIf the device now shows as waiting for its firmware, it can be recovered: "
                     "\"Start\" offers %1 again.")
-                    .arg(QFileInfo(lastRunFile_->path).fileName());
+                    .arg(QFileInfo(state_.LastRunFile()->path).fileName());
     }
     SetProcStatus(text, 12, Qt::red);
-    failurePinned_ = true;
 }

@@ -4,8 +4,6 @@
 #include <array>
 #include <cstdint>
 
-#include "product/detection.h"
-
 namespace usb {
 class QuorvexUsb;
 }
@@ -21,19 +19,6 @@ class StopGate;
 }  // namespace product
 
 namespace pages {
-
-// Program-wide flags and texts of the shell (detection and the one-button update).
-struct ShellState {
-    bool detectEnabled = false;
-    // "Start" succeeded: detection stops for the rest of the run. Not the run
-    // state's Finished phase: a later run of the ISP page's "Auto" ends in a
-    // phase of its own, and the detection must stay stopped all the same.
-    bool updateFinished = false;
-    product::DetectionCursor detection;
-    bool fileReady = false;
-    QString vidText;
-    QString pidText;
-};
 
 // The firmware file of the ISP page and of the updates.
 struct ProgramFileState {
@@ -53,7 +38,6 @@ struct PageContext {
     usb::QuorvexUsb& usbLink;
     image::FirmwareImage& firmwareImage;
     flash::FlashState& flash;
-    ShellState& shell;
     ProgramFileState& programFile;
     DevicePageState& devicePages;
     // Whether an update run or a page operation holds the device link. Such

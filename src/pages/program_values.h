@@ -15,14 +15,13 @@ struct ProgramValues {
     // built on them.
     ProgramValues(usb::QuorvexUsb& usbLink, product::RunState& runState,
                   product::StopGate& stopGate)
-        : context{usbLink,     firmwareImage, flashState, shell,
-                  programFile, devicePages,   runState,   stopGate} {}
+        : context{usbLink,     firmwareImage, flashState, programFile,
+                  devicePages, runState,      stopGate} {}
     ProgramValues(const ProgramValues&) = delete;
     ProgramValues& operator=(const ProgramValues&) = delete;
 
     image::FirmwareImage firmwareImage;
     flash::FlashState flashState;
-    ShellState shell;
     ProgramFileState programFile;
     DevicePageState devicePages;
     PageContext context;

@@ -12,6 +12,12 @@ namespace {
 
 using gui_test::FormRig;
 
+// As a successful "Start" leaves the panel: detection stops for good.
+void FinishARun(FormRig& rig) {
+    rig.State().StartRun({});
+    rig.State().EndRun(app::RunEnd::Succeeded);
+}
+
 QColor IndicatorColour(const FormRig& rig) {
     return rig.Find<QWidget>("pnlUSBExist")->palette().color(QPalette::Window);
 }
@@ -61,7 +67,7 @@ TEST(Detection, UnpluggedProductIsReportedAndSearchingResumes) {
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
     rig.Plug({});
     ASSERT_GT(rig.TickUntilFound(), 0);
-    ASSERT_TRUE(rig.shell.fileReady);
+    ASSERT_TRUE(rig.State().FileReady());
     ASSERT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_EQ(IndicatorColour(rig), QColor(0, 255, 0));
 
@@ -70,10 +76,10 @@ TEST(Detection, UnpluggedProductIsReportedAndSearchingResumes) {
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "No device is available");
     EXPECT_EQ(IndicatorColour(rig), rig.Form().palette().color(QPalette::Button));
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
-    EXPECT_TRUE(rig.shell.fileReady);  // cleared by the next, searching tick
+    EXPECT_TRUE(rig.State().FileReady());  // cleared by the next, searching tick
 
     rig.Tick();
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(), "No Updated File !");
     EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_0ea0&pid_6000"));
 }
@@ -109,7 +115,7 @@ TEST(Detection, StoppedStatesNeitherSearchNorChangeLabels) {
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(), "Find Device Pale Reed F066");
 
     rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
-    rig.shell.updateFinished = true;
+    FinishARun(rig);
     rig.Unplug();
     for (int tick = 0; tick < 5; ++tick)
         rig.Tick();
@@ -131,10 +137,10 @@ TEST(Detection, TicksDoNothingWhileASequenceOrAPageOperationHoldsTheLink) {
     {
         const product::RunState::LinkHold held(rig.runState);
         rig.Tick();
-        rig.shell.updateFinished = true;
+        rig.State().SetDetecting(false);
         rig.Tick();  // stopped detection closes the link, but not under an operation
         EXPECT_TRUE(rig.usbLink.HasOpenHandle());
-        rig.shell.updateFinished = false;
+        rig.State().SetDetecting(true);
     }
     EXPECT_TRUE(rig.trace.Lines().empty());
     EXPECT_TRUE(rig.usbLink.IsFound());
@@ -170,10 +176,10 @@ TEST(Detection, EnterInThePidEditTakesTheTextWithoutChangingTheSearch) {
     auto* pid = rig.Find<pages::LabeledEdit>("lbledtPID");
     pid->setText("6012");
     QTest::keyClick(pid->edit(), Qt::Key_A);
-    EXPECT_EQ(rig.shell.pidText, "f800");
+    EXPECT_EQ(rig.State().pidText, "f800");
     pid->setText("6012");
     QTest::keyClick(pid->edit(), Qt::Key_Return);
-    EXPECT_EQ(rig.shell.pidText, "6012");
+    EXPECT_EQ(rig.State().pidText, "6012");
     rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
     rig.Tick();
     EXPECT_EQ(rig.usbLink.MatchString(), std::string("vid_2fc6&pid_f067"));
@@ -193,9 +199,9 @@ TEST(Detection, AStoppedDetectionClosesAnOpenDevice) {
         ASSERT_GT(rig.TickUntilFound(), 0);
         ASSERT_TRUE(rig.usbLink.OpenDevice());
         if (finished)
-            rig.shell.updateFinished = true;
+            FinishARun(rig);
         else
-            rig.shell.detectEnabled = false;
+            rig.State().SetDetecting(false);
         rig.Tick();
         EXPECT_FALSE(rig.usbLink.HasOpenHandle()) << finished;
     }
@@ -224,8 +230,8 @@ TEST(Detection, CheckingDetectDeviceTakesTheTextsOfTheTwoEdits) {
     rig.Find<pages::LabeledEdit>("lbledtVID")->setText("0ea0");
     rig.Find<pages::LabeledEdit>("lbledtPID")->setText("6000");
     rig.Find<QCheckBox>("chkDetectUSB")->setChecked(true);
-    EXPECT_EQ(rig.shell.vidText, "0ea0");
-    EXPECT_EQ(rig.shell.pidText, "6000");
+    EXPECT_EQ(rig.State().vidText, "0ea0");
+    EXPECT_EQ(rig.State().pidText, "6000");
     EXPECT_FALSE(rig.Find<pages::LabeledEdit>("lbledtVID")->isEnabled());
 }
 
@@ -251,7 +257,7 @@ TEST_P(EveryProduct, IsFoundByItsRowAndLoadsItsOwnFile) {
     config.row = GetParam();
     rig.Plug(config);
     ASSERT_GT(rig.TickUntilFound(), 0);
-    EXPECT_EQ(rig.shell.detection.productIndex, GetParam());
+    EXPECT_EQ(rig.State().Detection().productIndex, GetParam());
     EXPECT_EQ(rig.Find<QLabel>("lblDetectDevice")->text(),
               QStringLiteral("Find Device ") + row.name);
     const QString file = QString::fromLatin1(row.file) + ".hex";

@@ -69,13 +69,13 @@ TEST(FormStartup, PanelTextsAndTheStartButtonBeginAsTheyShould) {
 
 TEST(FormStartup, DetectionIsOnAlthoughItsBoxIsHidden) {
     FormRig rig;
-    EXPECT_TRUE(rig.shell.detectEnabled);
+    EXPECT_TRUE(rig.State().Detecting());
     EXPECT_TRUE(rig.Find<QCheckBox>("chkDetectUSB")->isChecked());
     EXPECT_FALSE(rig.Find<pages::LabeledEdit>("lbledtVID")->isEnabled());
     EXPECT_EQ(rig.Find<pages::LabeledEdit>("lbledtVID")->text(), "2fc6");
     EXPECT_EQ(rig.Find<pages::LabeledEdit>("lbledtPID")->text(), "f800");
-    EXPECT_EQ(rig.shell.vidText, "2fc6");
-    EXPECT_EQ(rig.shell.pidText, "f800");
+    EXPECT_EQ(rig.State().vidText, "2fc6");
+    EXPECT_EQ(rig.State().pidText, "f800");
     EXPECT_EQ(rig.Form().Timer1()->interval(), 1000);
 }
 

@@ -28,6 +28,7 @@ public:
     ~FormRig();
 
     TForm1& Form() { return *form_; }
+    app::UpdatePanelState& State() { return form_->PanelState(); }
     // Whether Timer1 was running, at 1000 ms, when the window was made, before the rig stopped it.
     bool TimerRanFromStart() const { return timerRanFromStart_; }
     template <typename T>

@@ -26,7 +26,6 @@ struct SimulatedProgram {
     pages::ProgramValues values{usbLink, runState, gated.gate};
     image::FirmwareImage& firmwareImage = values.firmwareImage;
     flash::FlashState& flashState = values.flashState;
-    pages::ShellState& shell = values.shell;
     pages::ProgramFileState& programFile = values.programFile;
     pages::DevicePageState& devicePages = values.devicePages;
     pages::PageContext& context = values.context;

@@ -56,7 +56,7 @@ struct Update {
         image = test_support::ProductImage(0x2FC6, 0xF066, length, 0x5A);
         rig->WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
         EXPECT_GT(rig->TickUntilFound(), 0);
-        EXPECT_TRUE(rig->shell.fileReady);
+        EXPECT_TRUE(rig->State().FileReady());
     }
     QPushButton* Start() const { return rig->Find<QPushButton>("btnSimpleAuto"); }
     // Presses "Start", confirms, and runs `duringRun` once while the run is
@@ -150,7 +150,7 @@ TEST_P(StartUpdate, LeavesTheImageInTheFlashAndTheProductRunningIt) {
     EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(run.Start()->text(), "Finish");
     EXPECT_FALSE(run.Start()->isEnabled());
-    EXPECT_TRUE(run.rig->shell.updateFinished);
+    EXPECT_TRUE(run.rig->State().Finished());
     EXPECT_FALSE(run.rig->runState.LinkBusy());
     EXPECT_TRUE(run.rig->Find<QProgressBar>("barUpdateProgress")->isHidden());
 
@@ -199,7 +199,7 @@ TEST(StartUpdateFailure, SaysPlainlyWhichStepFailedAndOffersStartAgain) {
     EXPECT_EQ(run.Status()->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_EQ(run.Start()->text(), "Start");
     EXPECT_TRUE(run.Start()->isEnabled());
-    EXPECT_FALSE(run.rig->shell.updateFinished);
+    EXPECT_FALSE(run.rig->State().Finished());
     EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));  // ISP mode is left all the same
 }
 
@@ -378,7 +378,7 @@ TEST(StartUpdateNotRestarted, IsNoSuccessAndSaysWhatToDo) {
               "The firmware is written and verified, but the device did not restart: unplug it "
               "and plug it in again.");
     EXPECT_EQ(rig.Find<QPushButton>("btnSimpleAuto")->text(), "Start");
-    EXPECT_FALSE(rig.shell.updateFinished);
+    EXPECT_FALSE(rig.State().Finished());
 }
 
 // Another product's firmware under the product's file name: the warning names

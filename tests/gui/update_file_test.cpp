@@ -27,14 +27,14 @@ TEST(UpdateFile, MissingFileIsRetriedOnEveryTickUntilItAppears) {
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "No Updated File !   Looked for PaleReed_f066.hex in " +
                   QDir::toNativeSeparators(QDir(rig.WorkDir()).canonicalPath()));
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_TRUE(rig.programFile.programFileReady);
     EXPECT_TRUE(rig.programFile.programFilePath.endsWith("/PaleReed_f066.hex"));
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({0x01, 0x02, 0x03, 0x04}));
     rig.Tick();
-    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_TRUE(rig.State().FileReady());
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   PaleReed_f066.hex    is Ready!");
     EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
@@ -68,7 +68,7 @@ TEST(UpdateFile, DamagedFileNeverReachesTheImageAndStartStaysOff) {
     EXPECT_TRUE(status.startsWith("Update Hex file   PaleReed_f066.hex    is invalid: line 1"))
         << status.toStdString();
     EXPECT_TRUE(status.contains("line 1")) << status.toStdString();
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_TRUE(std::equal(before.begin(), before.end(), rig.firmwareImage.Bytes().begin()));
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 0u);
@@ -93,7 +93,7 @@ TEST(UpdateFile, NamesAreMatchedWithoutRegardToCase) {
     ASSERT_GT(rig.TickUntilFound(), 0);
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   PaleReed_f06a.hex    is Ready!");
-    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_TRUE(rig.State().FileReady());
     EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
@@ -108,7 +108,7 @@ TEST(UpdateFile, AFileCutOffBeforeItsEndRecordIsRefused) {
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   PaleReed_f066.hex    is invalid: the file ends without its "
               "end-of-file record; it may be incomplete");
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
@@ -119,15 +119,15 @@ TEST(UpdateFile, ARefusedReloadIsRetriedOnTheNextTick) {
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({1, 2, 3, 4}));
     rig.Plug({});
     ASSERT_GT(rig.TickUntilFound(), 0);
-    ASSERT_TRUE(rig.shell.fileReady);
+    ASSERT_TRUE(rig.State().FileReady());
     rig.WriteFile("PaleReed_f066.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
     rig.Find<QPushButton>("USBLoadFileBitBtn")->click();
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({9, 8, 7}));
     rig.Tick();
-    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_TRUE(rig.State().FileReady());
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
     EXPECT_TRUE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
@@ -141,7 +141,7 @@ TEST(UpdateFile, TheFileIsLoadedOnlyWhileFileReadyIsClear) {
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf({9, 8, 7}));
     rig.Tick();
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 4u);
-    rig.shell.fileReady = false;
+    rig.State().FileLoaded(false);
     rig.Tick();
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
 }
@@ -168,7 +168,7 @@ TEST(UpdateFile, AFileWithoutDataIsRefused) {
     rig.WriteFile("PaleReed_f066.hex", ":00000001FF\r\n");
     rig.Plug({});
     ASSERT_GT(rig.TickUntilFound(), 0);
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
     EXPECT_TRUE(rig.Find<QLabel>("lblUpdaeFileStatus")->text().contains("holds no data"));
 }
@@ -212,7 +212,7 @@ TEST(UpdateFile, TheSecondFolderIsSearchedAfterTheCurrentOne) {
     file.write(gui_test::HexFileOf({6, 6}));
     file.close();
     rig.Tick();
-    EXPECT_TRUE(rig.shell.fileReady);
+    EXPECT_TRUE(rig.State().FileReady());
     EXPECT_EQ(rig.programFile.programFilePath, QDir(beside.path()).filePath("PaleReed_f066.hex"));
 }
 
@@ -229,6 +229,24 @@ TEST(UpdateFile, AFileDroppedOnTheWindowIsUsedForTheProductFound) {
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   dropped.hex    is Ready!");
     EXPECT_EQ(rig.firmwareImage.ImageLength(), 2u);
+}
+
+// Taken at once, not when a device turns up: the panel shows it through the
+// searches that follow, and "Start" waits for a device.
+TEST(UpdateFile, AFileDroppedWithNoDeviceIsLoadedAndShownAtOnce) {
+    FormRig rig;
+    rig.WriteFile("dropped.hex", gui_test::HexFileOf({8, 8, 8}));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir(rig.WorkDir()).filePath("dropped.hex"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(rig.Form()).event(&drop);
+    EXPECT_EQ(rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    rig.Tick();
+    EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
+              "Update Hex file   dropped.hex    is Ready!");
+    EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 
 TEST(UpdateFile, AFileDroppedWhileAnOperationHoldsTheLinkIsNotTaken) {
@@ -260,7 +278,7 @@ TEST(UpdateFile, AFifoUnderTheFilesNameIsRefusedWithItsReason) {
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
               "Update Hex file   PaleReed_f066.hex    cannot be read: not a regular file but a "
               "FIFO");
-    EXPECT_FALSE(rig.shell.fileReady);
+    EXPECT_FALSE(rig.State().FileReady());
     EXPECT_FALSE(rig.Find<QPushButton>("btnSimpleAuto")->isEnabled());
 }
 #endif
