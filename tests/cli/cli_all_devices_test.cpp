@@ -106,6 +106,22 @@ TEST_F(CliAllDevices, OnATerminalEachDeviceKeepsOneLine) {
     EXPECT_EQ(screen[2], "2 of 2 devices updated");
 }
 
+// On a narrow terminal no row of the board reaches the last column: a row
+// that wrapped would push the board down at every redraw.
+TEST_F(CliAllDevices, TheBoardFitsANarrowTerminal) {
+    ToolRun run(
+        {"update", file, "--all", "--yes", "--simulate", "--simulate", "--sim-clock=virtual"}, "",
+        true);
+    run.columns = 30;
+    const ToolResult result = RunTool(run);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::vector<std::string> screen = Screen(result.out);
+    ASSERT_EQ(screen.size(), 3u) << result.out;
+    for (const std::string& row : screen)
+        EXPECT_LE(row.size(), 29u) << row;
+    EXPECT_EQ(screen[0].rfind("1-2 Pale Reed F066: success", 0), 0u) << screen[0];
+}
+
 // A supervisor's SIGTERM while both program: both stop at their next
 // request, each says so, and the batch ends with 6.
 TEST_F(CliAllDevices, AStopReachesEveryDevice) {
