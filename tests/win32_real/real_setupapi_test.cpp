@@ -4,12 +4,16 @@
 // table is wired, that SetupAPI accepts both record sizes and that a control
 // call reaches a real driver and comes back with its byte count.
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/virtual_clock.h"
@@ -46,7 +50,15 @@ protected:
 // The path comes out of the detail record, so the detail record's size field
 // was accepted too.
 TEST_F(RealWindows, FetchesWholePathsOfPresentInterfaces) {
-    const auto paths = backend->ListInterfacePaths(kDisplayAdapterClass);
+    // Windows always has a desktop and its display adapter. Wine starts its
+    // desktop for the first program that asks for it, which a console suite
+    // never does, and registers the adapter as the desktop comes up.
+    GetDesktopWindow();
+    auto paths = backend->ListInterfacePaths(kDisplayAdapterClass);
+    for (int attempt = 0; attempt < 50 && paths && paths->empty(); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        paths = backend->ListInterfacePaths(kDisplayAdapterClass);
+    }
     ASSERT_TRUE(paths.has_value()) << backend->LastError().ToString();
     ASSERT_FALSE(paths->empty()) << backend->LastError().ToString();
     for (const std::string& path : *paths) {
