@@ -42,12 +42,18 @@ started=$(date +%s%N)
 (cd "$top/data/demo" && exec "$wine" "$tool/palereed-update-tool.exe" --simulate --sim-state "$wine_state" \
     >"$work/window.log" 2>&1) &
 window_job=$!
-window=""
-for _ in $(seq 1 240); do
-    window="$(xdotool search --name 'firmware update Tool' 2>/dev/null | head -1 || true)"
-    [ -n "$window" ] && break
-    sleep 0.25
-done
+# Prints the first window whose title matches NAME, looking every quarter of
+# a second for at most TRIES times; prints nothing if none came.
+find_window() {  # NAME TRIES
+    local found=""
+    for _ in $(seq 1 "$2"); do
+        found="$(xdotool search --name "$1" 2>/dev/null | head -1 || true)"
+        [ -n "$found" ] && break
+        sleep 0.25
+    done
+    echo "$found"
+}
+window="$(find_window 'firmware update Tool' 240)"
 [ -n "$window" ] || { cat "$work/window.log" >&2; echo "the window did not appear" >&2; exit 1; }
 echo "window start under Wine: $((($(date +%s%N) - started) / 1000000)) ms to the window on screen"
 
@@ -66,12 +72,7 @@ click() {  # WINDOW PIXELS_FROM_RIGHT PIXELS_FROM_BOTTOM
 }
 sleep 3  # the detection tick finds the simulated product and the demo file
 click "$window" 64 28  # "Start"
-warning=""
-for _ in $(seq 1 40); do
-    warning="$(xdotool search --name '^Warning$' 2>/dev/null | head -1 || true)"
-    [ -n "$warning" ] && break
-    sleep 0.25
-done
+warning="$(find_window '^Warning$' 40)"
 [ -n "$warning" ] || { import -window root "$shot"; echo "no warning after Start (see $shot)" >&2; exit 1; }
 sleep 1
 xdotool key Return  # the warning has the keyboard; its default answer: OK

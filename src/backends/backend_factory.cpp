@@ -30,26 +30,6 @@ std::string NotLoaded(const std::string& path, const std::string& why) {
            "); it was left as it is";
 }
 
-// The simulated bus, for one more link: the bus guards its own tables, so
-// links on threads of their own reach it through one of these each.
-class BusShare final : public usb::DeviceBackend {
-public:
-    explicit BusShare(sim::SimBackend& bus) : bus_(bus) {}
-    std::optional<std::vector<std::string>> ListInterfacePaths(const usb::Guid& c) override {
-        return bus_.ListInterfacePaths(c);
-    }
-    OpenResult Open(const std::string& path) override { return bus_.Open(path); }
-    void Close(HandleId handle) noexcept override { bus_.Close(handle); }
-    usb::IoResult IoControl(HandleId handle, std::uint32_t code,
-                            std::span<const std::uint8_t> input,
-                            std::span<std::uint8_t> output) override {
-        return bus_.IoControl(handle, code, input, output);
-    }
-
-private:
-    sim::SimBackend& bus_;
-};
-
 // The serial number of the first simulated product, as the factory writes it.
 constexpr std::size_t kFirstSerial = 170203;
 
@@ -188,7 +168,9 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
     }
     sim::SimBackend* shared = bus.get();
     start.clockAt = [shared](const std::string& location) { return shared->ClockAt(location); };
-    start.linkBackend = [shared] { return std::make_unique<BusShare>(*shared); };
+    // The bus guards its own tables: links on threads of their own each reach
+    // it through a forwarding backend of their own.
+    start.linkBackend = [shared] { return std::make_unique<usb::ForwardingBackend>(*shared); };
     start.backend = std::move(bus);
     return start;
 }

@@ -89,6 +89,29 @@ public:
     virtual bool ReportsExactLength() const { return true; }
 };
 
+// Passes every call to another backend: a second way into one backend (a
+// link of its own on a shared bus), or the base of one that watches the calls.
+class ForwardingBackend : public DeviceBackend {
+public:
+    explicit ForwardingBackend(DeviceBackend& inner) : inner_(inner) {}
+
+    std::optional<std::vector<std::string>> ListInterfacePaths(
+        const Guid& interfaceClass) override {
+        return inner_.ListInterfacePaths(interfaceClass);
+    }
+    OpenResult Open(const std::string& path) override { return inner_.Open(path); }
+    void Close(HandleId handle) noexcept override { inner_.Close(handle); }
+    IoResult IoControl(HandleId handle, std::uint32_t controlCode,
+                       std::span<const std::uint8_t> input,
+                       std::span<std::uint8_t> output) override {
+        return inner_.IoControl(handle, controlCode, input, output);
+    }
+    bool ReportsExactLength() const override { return inner_.ReportsExactLength(); }
+
+private:
+    DeviceBackend& inner_;
+};
+
 // Move-only owner of one open backend handle; closes it on destruction.
 class BackendHandle {
 public:

@@ -14,7 +14,7 @@ usb::IoResult InterruptingBus::IoControl(HandleId handle, std::uint32_t code,
         cli::RaiseInterrupt();
         cli::RaiseInterrupt();
     }
-    const usb::IoResult result = inner_.IoControl(handle, code, input, output);
+    const usb::IoResult result = ForwardingBackend::IoControl(handle, code, input, output);
     if (onCall)
         onCall(code, input, output, result);
     return result;

@@ -15,9 +15,9 @@ namespace cli_test {
 
 // Passes every call to the simulated bus and presses Ctrl-C (twice, as a
 // user who means it) when the control call numbered `interruptAt` arrives.
-class InterruptingBus final : public usb::DeviceBackend {
+class InterruptingBus final : public usb::ForwardingBackend {
 public:
-    explicit InterruptingBus(usb::DeviceBackend& inner) : inner_(inner) {}
+    using ForwardingBackend::ForwardingBackend;
     std::uint64_t interruptAt = 0;  // 0: never
     // Sees every call with what the bus made of it.
     std::function<void(std::uint32_t code, std::span<const std::uint8_t> input,
@@ -25,17 +25,11 @@ public:
         onCall;
     std::uint64_t Calls() const { return calls_; }
 
-    std::optional<std::vector<std::string>> ListInterfacePaths(const usb::Guid& c) override {
-        return inner_.ListInterfacePaths(c);
-    }
-    OpenResult Open(const std::string& path) override { return inner_.Open(path); }
-    void Close(HandleId handle) noexcept override { inner_.Close(handle); }
     usb::IoResult IoControl(HandleId handle, std::uint32_t code,
                             std::span<const std::uint8_t> input,
                             std::span<std::uint8_t> output) override;
 
 private:
-    usb::DeviceBackend& inner_;
     std::uint64_t calls_ = 0;
 };
 
