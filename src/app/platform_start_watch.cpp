@@ -55,7 +55,7 @@ void WatchMessages(QtMsgType type, const QMessageLogContext& context, const QStr
         {type, context.file, context.line, context.function, context.category, text});
 }
 
-QString Variable(const char* name) {
+QString EnvironmentSetting(const char* name) {
     const QString value = qEnvironmentVariable(name);
     return value.isEmpty() ? QString() : QStringLiteral("%1=%2").arg(QLatin1String(name), value);
 }
@@ -89,7 +89,7 @@ PlatformStartWatch::~PlatformStartWatch() {
 QString NoDisplayLine(const QString& platform) {
     QStringList found;
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        if (const QString value = Variable(name); !value.isEmpty())
+        if (const QString value = EnvironmentSetting(name); !value.isEmpty())
             found << value;
     }
     QString line =
