@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/toolkit_options.h"
 #include "usb/request_trace.h"
 #include "version/version.h"
 
@@ -150,9 +151,11 @@ LaunchRequest ParseLaunchOptions(const QStringList& arguments) {
                                             QString::fromLatin1(option.valueName)));
     }
     LaunchRequest request;
+    QStringList ours;
     QStringList rest;
-    if (!TraceNamesAFile(arguments, request.error) ||
-        !TakeDeviceOptions(arguments, request.options.backend, rest, request.error) ||
+    if (!SplitToolkitOptions(arguments, ours, request.options.toolkitArguments, request.error) ||
+        !TraceNamesAFile(ours, request.error) ||
+        !TakeDeviceOptions(ours, request.options.backend, rest, request.error) ||
         !parser.parse(rest)) {
         request.action = LaunchRequest::Action::Refuse;
         if (request.error.isEmpty())
@@ -179,6 +182,9 @@ QString LaunchUsage() {
         text += QStringLiteral("  %1 %2\n")
                     .arg(QLatin1String(option.usage), -20)
                     .arg(QLatin1String(option.description));
+    text += QStringLiteral(
+        "\nQt's standard options (-style STYLE, -stylesheet FILE, -platform NAME, -reverse,\n"
+        "-qwindowgeometry GEOMETRY, ...) are passed on to Qt.\n");
     text += QStringLiteral("\nSimulated products, for trying the tool without hardware:\n") +
             QLatin1String(product::BackendOptionsHelp());
     text += QStringLiteral(

@@ -15,6 +15,9 @@ struct LaunchOptions {
     bool engineering = false;
     QString traceFile;
     QString updateFile;  // FILE: the update file for the product found, instead of its own
+    // Qt's own options as given (-style fusion, -reverse, ...); QApplication
+    // reads them from the command line itself.
+    QStringList toolkitArguments;
 };
 
 // What the command line asks for. Everything but Run is answered on the

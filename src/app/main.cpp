@@ -2,13 +2,16 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "app/launch_options.h"
+#include "app/platform_start_watch.h"
 #include "app/tform1.h"
 #include "app/tool_session.h"
+#include "app/toolkit_options.h"
 #include "platform/parent_console.h"
 
 namespace {
@@ -78,7 +81,13 @@ int main(int argc, char** argv) {
     if (const auto answered = AnswerWithoutWindow(request))
         return *answered;
 
-    QApplication application(argc, argv);
+    // QApplication takes Qt's own options (-style, -platform, ...) out of argv.
+    std::unique_ptr<QApplication> application;
+    {
+        const app::PlatformStartWatch watch(
+            app::RequestedPlatform(request.options.toolkitArguments));
+        application = std::make_unique<QApplication>(argc, argv);
+    }
     QApplication::setApplicationName(QStringLiteral("Pale Reed Update Tool"));
     try {
         return RunTool(request.options);

@@ -18,6 +18,15 @@ std::uint32_t SlotOffset(std::uint32_t slot) {
     return TableStringOffset(static_cast<TableString>(slot));
 }
 
+std::uint16_t Get16(std::span<const std::uint8_t> bytes, std::uint32_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+}
+
+// The text a slot holds: its length byte's count of characters after it.
+std::string SlotText(std::span<const std::uint8_t> slot) {
+    return {slot.begin() + 1, slot.begin() + 1 + slot[0]};
+}
+
 }  // namespace
 
 std::string TableLayoutProblem(std::span<const std::uint8_t> bytes, std::uint32_t length,
@@ -43,6 +52,19 @@ std::string TableLayoutProblem(std::span<const std::uint8_t> bytes, std::uint32_
     return {};
 }
 
+std::optional<TableEdits> ReadTableEdits(std::span<const std::uint8_t> bytes, std::uint32_t length,
+                                         std::uint32_t offset) {
+    if (!TableLayoutProblem(bytes, length, offset).empty())
+        return std::nullopt;
+    const auto table = bytes.subspan(offset, kTableSize);
+    TableEdits values;
+    values.vendorId = Get16(table, kTableVidOffset);
+    values.productId = Get16(table, kTablePidOffset);
+    for (std::uint32_t slot = 0; slot < kTableStringCount; ++slot)
+        values.strings[slot] = SlotText(table.subspan(SlotOffset(slot), kTableStringSlotSize));
+    return values;
+}
+
 void WriteTableEdits(std::span<std::uint8_t> bytes, std::uint32_t offset, const TableEdits& edits) {
     if (std::uint64_t{offset} + kTableSize > bytes.size())
         throw std::out_of_range("parameter table beyond the image");
@@ -54,6 +76,8 @@ void WriteTableEdits(std::span<std::uint8_t> bytes, std::uint32_t offset, const 
         if (text.size() > kTableStringMaxLength)
             throw std::length_error("string longer than a parameter-table slot");
         const auto slotBytes = table.subspan(SlotOffset(slot), kTableStringSlotSize);
+        if (slotBytes[0] <= kTableStringMaxLength && SlotText(slotBytes) == text)
+            continue;
         std::fill(slotBytes.begin(), slotBytes.end(), 0);
         slotBytes[0] = static_cast<std::uint8_t>(text.size());
         std::copy(text.begin(), text.end(), slotBytes.begin() + 1);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -25,9 +26,17 @@ struct TableEdits {
 std::string TableLayoutProblem(std::span<const std::uint8_t> bytes, std::uint32_t length,
                                std::uint32_t offset);
 
+// What the table at `offset` holds, or nothing when it fails the check above:
+// a table of another layout has no values this tool can show truthfully.
+std::optional<TableEdits> ReadTableEdits(std::span<const std::uint8_t> bytes, std::uint32_t length,
+                                         std::uint32_t offset);
+
 // Puts the edits into the table at `offset`, which must have passed the check
-// above, and every string no longer than a slot's text. The rest of a slot
-// after its text becomes zero; no byte outside the table changes.
+// above, and every string no longer than a slot's text. A slot whose text
+// changes is rewritten with zeros after the text; a slot that already holds
+// its text keeps every byte, whatever follows the text, so values read with
+// ReadTableEdits and written back leave the image byte for byte as it was.
+// No byte outside the table changes.
 void WriteTableEdits(std::span<std::uint8_t> bytes, std::uint32_t offset, const TableEdits& edits);
 
 }  // namespace image

@@ -12,10 +12,12 @@
 
 #include "image/built_in_image.h"
 #include "image/firmware_file.h"
+#include "image/parameter_table_edit.h"
 #include "image/table_marker.h"
 #include "pages/handler_guard.h"
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
+#include "pages/latin1_text.h"
 #include "pages/named_widgets.h"
 #include "product/run_state.h"
 
@@ -48,6 +50,11 @@ bool LoadFailed(const image::LoadResult& result) {
 void ShowPath(QLabel& label, const QString& path) {
     label.setText(path);
     label.setToolTip(path);
+}
+
+// As the resource texts write the IDs: four upper-case hexadecimal digits.
+QString TableIdText(std::uint16_t id) {
+    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toUpper();
 }
 
 }  // namespace
@@ -160,12 +167,33 @@ void BinFilePage::CurrentFileBitBtnClick() {
         return;
     }
     if (FindTableMarker()) {
+        ShowTable();
         groupBox9_->setEnabled(true);
         btnSaveBitBin_->setEnabled(true);
         lblStatusReport_->setText(kLoadReady);
     } else {
         lblStatusReport_->setText(kLoadInvalid);
     }
+}
+
+void BinFilePage::ShowTable() {
+    // A table of another layout has nothing to show, and the resource
+    // defaults would pass for its values: the edits are emptied instead
+    // (" Save" refuses such a table and says why).
+    const auto table = image::ReadTableEdits(modifyImage_.Bytes(), modifyLength_, tableOffset_);
+    QString vid;
+    QString pid;
+    std::array<QString, image::kTableStringCount> strings;
+    if (table) {
+        vid = TableIdText(table->vendorId);
+        pid = TableIdText(table->productId);
+        for (std::uint32_t slot = 0; slot < image::kTableStringCount; ++slot)
+            strings[slot] = FromLatin1View(table->strings[slot]);
+    }
+    findChild<LabeledEdit*>(QStringLiteral("labedtNewVID"))->setText(vid);
+    findChild<LabeledEdit*>(QStringLiteral("labedtNewPID"))->setText(pid);
+    for (std::uint32_t slot = 0; slot < image::kTableStringCount; ++slot)
+        findChild<QLineEdit*>(QStringLiteral("edtNewStr%1").arg(slot))->setText(strings[slot]);
 }
 
 image::LoadResult BinFilePage::ReadModifyFile() {

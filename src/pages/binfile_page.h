@@ -54,6 +54,9 @@ private:
     QWidget* BuildSource();
     QWidget* BuildNewSetting();
     QWidget* BuildTarget();
+    // The seven edits show what the loaded file's table holds, so that an
+    // untouched " Save" gives back the file as it was.
+    void ShowTable();
     // The seven edits as table values; refuses (with a box naming the field)
     // and returns nothing when one does not fit.
     std::optional<image::TableEdits> CollectEdits();

@@ -310,6 +310,60 @@ TEST_F(SaveTest, WritesTheWorkingCopyWithTheEditsInItsTableAndLeavesTheImageAlon
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.firmwareImage.Bytes().begin()));
 }
 
+// The shipped demo file: Pale Reed F066, its table at 0xB000 (PID at 0xB012).
+TEST_F(SaveTest, TheEditsShowTheLoadedTableAndAnUntouchedSaveGivesBackTheSameImage) {
+    Load(QStringLiteral(PALEREED_SOURCE_DIR "/data/demo/PaleReed_f066.hex"));
+    ASSERT_EQ(page.TableOffset(), 0xB000u);
+    EXPECT_EQ(Find<pages::LabeledEdit>(page, "labedtNewVID")->text(), "2FC6");
+    EXPECT_EQ(Find<pages::LabeledEdit>(page, "labedtNewPID")->text(), "F066");
+    const QStringList strings = {"Quorvex-inc", "Quorvex-inc UAC22", "QVUA170405",
+                                 "Primary Play Interface", "Record Interface"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Edit(i)->text(), strings[i]);
+
+    newFile = QDir(dir.path()).filePath("same.bin");
+    answer = newFile;
+    Click("btnSaveBitBin");
+    Click("btnSaveBin");
+    QFile file(newFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    const auto loaded = rig.firmwareImage.Bytes().first(rig.firmwareImage.ImageLength());
+    EXPECT_EQ(written, AsBytes({loaded.begin(), loaded.end()}));
+    EXPECT_EQ(written.mid(0xB012, 2), QByteArray("\x66\xF0"));
+    EXPECT_TRUE(boxes.Titles().isEmpty());
+}
+
+// Bytes after a slot's text are the file's own: a slot whose text stays keeps
+// them; the slot that changes is written afresh.
+TEST_F(SaveTest, OnlyTheChangedFieldsAreRewritten) {
+    std::vector<std::uint8_t> original = ImageWithTable(0x100);
+    const std::uint32_t serial = 0x100 + image::TableStringOffset(image::TableString::SerialNumber);
+    const std::uint32_t product = 0x100 + image::TableStringOffset(image::TableString::Product);
+    for (std::uint32_t slot : {serial, product}) {
+        original[slot] = 2;
+        std::fill_n(original.begin() + slot + 1, 2, 'A');
+        std::fill_n(original.begin() + slot + 3, image::kTableStringSlotSize - 3, 0xEE);
+    }
+    Load(Write("fw.bin", AsBytes(original)));
+    newFile = QDir(dir.path()).filePath("new.bin");
+    answer = newFile;
+    Click("btnSaveBitBin");
+    SetField("labedtNewPID", "f067");
+    Edit(1)->setText("B");
+    Click("btnSaveBin");
+
+    std::vector<std::uint8_t> expected = original;
+    expected[0x100 + image::kTablePidOffset] = 0x67;
+    expected[0x100 + image::kTablePidOffset + 1] = 0xF0;
+    std::fill_n(expected.begin() + product, image::kTableStringSlotSize, 0x00);
+    expected[product] = 1;
+    expected[product + 1] = 'B';
+    QFile file(newFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), AsBytes(expected));
+}
+
 TEST_F(SaveTest, ATableOfAnotherLayoutIsRefusedWithTheReason) {
     struct Case {
         const char* name;
@@ -327,6 +381,10 @@ TEST_F(SaveTest, ATableOfAnotherLayoutIsRefusedWithTheReason) {
     for (const Case& c : cases) {
         std::vector<std::uint8_t> content = ImageWithTable(0x100);
         c.damage(content);
+        // Its values cannot be read, so none are shown, not even the defaults.
+        Load(Write("other.bin", AsBytes(content)));
+        EXPECT_EQ(Find<pages::LabeledEdit>(page, "labedtNewPID")->text(), "") << c.name;
+        EXPECT_EQ(Edit(0)->text(), "") << c.name;
         Prepare(content);
         EXPECT_TRUE(SaveRefused()) << c.name;
         EXPECT_TRUE(boxes.Texts().back().contains(c.reason)) << boxes.Texts().back().toStdString();

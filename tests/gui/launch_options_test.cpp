@@ -126,7 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"TraceInMissingFolder",
                 {"--simulate", "--trace", "/nonexistent-folder/run.trace"},
                 "cannot write the trace file '/nonexistent-folder/run.trace'"},
-        Refusal{"TraceOntoAFolder", {"--trace", "/"}, "cannot write the trace file '/'"}),
+        Refusal{"TraceOntoAFolder", {"--trace", "/"}, "cannot write the trace file '/'"},
+        Refusal{"QtOptionWithoutValue", {"--simulate", "-style"}, "-style needs a value"},
+        Refusal{
+            "QtOptionFollowedByAnOption", {"-platform", "--simulate"}, "-platform needs a value"},
+        Refusal{"QtOptionWithEmptyValue", {"-stylesheet="}, "-stylesheet needs a value"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 #if defined(LIBUSB_INIT_FAILS)
@@ -139,6 +143,45 @@ TEST(LaunchOptions, AStartUpErrorIsReportedAndExitsOne) {
         << run.err.toStdString();
 }
 #endif
+
+// Qt's platform plugin cannot start without a display; Qt alone would abort
+// (status 134) with a page of text.
+TEST(LaunchOptions, NoDisplayIsOneLineOnStderrAndExitOne) {
+    const ToolRun run = RunTool({}, "xcb");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err,
+              "palereed-update-tool: no display was found to open the window on (neither DISPLAY "
+              "nor WAYLAND_DISPLAY is set, Qt platform \"xcb\"); start the tool in a desktop "
+              "session, or update from a terminal with palereed-flash\n");
+}
+
+#if defined(LIBUSB_INIT_FAILS)
+// The environment names a platform that does not exist: only a -platform that
+// reaches Qt lets the start get as far as the USB stack (which fails here).
+TEST(LaunchOptions, QtsOwnOptionsGoToQt) {
+    const ToolRun run = RunTool({"-platform", "offscreen", "-style", "fusion", "-reverse",
+                                 "-qwindowgeometry", "700x300+0+0", "-stylesheet=none.qss"},
+                                "no-such-platform", LIBUSB_INIT_FAILS);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("palereed-update-tool: USB access could not be started"))
+        << run.err.toStdString();
+}
+#endif
+
+TEST(LaunchOptions, QtsOwnOptionsAreSetAsideWithTheirValues) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("fw.hex");
+    QFile(file).open(QIODevice::WriteOnly);
+    const auto request = Parse({"-style", "fusion", file, "-reverse", "--engineering", "-platform",
+                                "offscreen", "-style=windows"});
+    ASSERT_EQ(request.action, app::LaunchRequest::Action::Run) << request.error.toStdString();
+    EXPECT_EQ(request.options.updateFile, file);
+    EXPECT_TRUE(request.options.engineering);
+    EXPECT_EQ(
+        request.options.toolkitArguments,
+        QStringList({"-style", "fusion", "-reverse", "-platform", "offscreen", "-style=windows"}));
+}
 
 TEST(LaunchOptions, NoOptionsIsTheToolAsShipped) {
     const auto request = Parse({});

@@ -76,4 +76,11 @@ TEST(Metainfo, ListsEveryProductAsAModalias) {
     EXPECT_EQ(Count(metainfo, "<modalias>"), product::kProductCount);
 }
 
+// "Open With" and a file dropped on the launcher start the tool with that
+// file, which it takes as its first argument.
+TEST(DesktopEntry, PassesTheFileItWasOpenedWith) {
+    const std::string entry = ReadData("desktop/com.palereed.UpdateTool.desktop");
+    EXPECT_EQ(Count(entry, "\nExec=palereed-update-tool %f\n"), 1u) << entry;
+}
+
 }  // namespace
