@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "usb/request_trace.h"
+#include "usb/trace_format.h"
 #include "version/version.h"
 
 namespace app {
@@ -188,7 +189,7 @@ QString LaunchUsage() {
 }
 
 std::string TraceFirstLine() {
-    return std::string(kProgram) + " " + version::kVersion;
+    return usb::TraceVersionLine(kProgram, version::kVersion);
 }
 
 QString LaunchVersion() {
