@@ -19,7 +19,10 @@ class RequestTrace;
 class ListingTraceBackend final : public DeviceBackend {
 public:
     ListingTraceBackend(std::unique_ptr<DeviceBackend> inner, RequestTrace& trace)
-        : inner_(std::move(inner)), trace_(trace) {}
+        : owned_(std::move(inner)), inner_(owned_.get()), trace_(trace) {}
+    // Over a backend that the caller keeps alive.
+    ListingTraceBackend(DeviceBackend& inner, RequestTrace& trace)
+        : inner_(&inner), trace_(trace) {}
 
     std::optional<std::vector<std::string>> ListInterfacePaths(const Guid& interfaceClass) override;
     OpenResult Open(const std::string& path) override { return inner_->Open(path); }
@@ -32,7 +35,8 @@ public:
     bool ReportsExactLength() const override { return inner_->ReportsExactLength(); }
 
 private:
-    std::unique_ptr<DeviceBackend> inner_;
+    std::unique_ptr<DeviceBackend> owned_;
+    DeviceBackend* inner_;
     RequestTrace& trace_;
 };
 
