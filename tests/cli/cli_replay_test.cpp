@@ -17,7 +17,7 @@
 namespace cli_test {
 namespace {
 
-constexpr std::uint32_t kImageLength = 0x3000;
+constexpr std::uint32_t kReplayedImageLength = 0x3000;
 constexpr const char* kStoredTraces = PALEREED_SOURCE_DIR "/tests/data/replay/";
 
 std::string FileText(const std::string& path) {
@@ -75,7 +75,7 @@ class RecordThenReplay : public ReplayTest, public ::testing::WithParamInterface
 // The run as the tool sees it, and every line of its trace, opens, pauses
 // and listings included, are those of the recording.
 TEST_P(RecordThenReplay, ReproducesTheRunExactly) {
-    const std::string file = files.Write("PaleReed_f066.hex", kImageLength, 7);
+    const std::string file = files.Write("PaleReed_f066.hex", kReplayedImageLength, 7);
     const std::string output = files.dir.PathOf("flash.bin");
     const std::string command = GetParam().command;
     std::vector<std::string> args = {command};
@@ -118,10 +118,11 @@ INSTANTIATE_TEST_SUITE_P(EveryPartAndCommand, RecordThenReplay,
 // the first page whose bytes differ, and that request stops the run with its
 // trace line, the recorded request and the one sent.
 TEST_F(ReplayTest, AnotherImageStopsAtTheFirstDifferingPage) {
-    const std::string recordedFile = files.Write("PaleReed_f066.hex", kImageLength, 7);
+    const std::string recordedFile = files.Write("PaleReed_f066.hex", kReplayedImageLength, 7);
     const std::string recorded = files.dir.PathOf("recorded.trace");
     ASSERT_EQ(Record(Update(recordedFile), "w25", recorded), 0) << tool.err;
-    std::vector<std::uint8_t> other = test_support::ProductImage(0x2FC6, 0xF066, kImageLength, 7);
+    std::vector<std::uint8_t> other =
+        test_support::ProductImage(0x2FC6, 0xF066, kReplayedImageLength, 7);
     other[0x2345] ^= 0x01;
     const std::string otherFile = files.WriteBytes("PaleReed_f066_other.hex", other);
 
@@ -134,7 +135,7 @@ TEST_F(ReplayTest, AnotherImageStopsAtTheFirstDifferingPage) {
            before[differing] == after[differing])
         ++differing;
     ASSERT_LT(differing, before.size());
-    const std::string line = before[differing];
+    const std::string& line = before[differing];
     // The data of the page at 0x2300: its page-program instruction went out
     // as recorded, then its 256 bytes differ.
     std::size_t instruction = differing;
@@ -156,7 +157,7 @@ class OneChangedByte : public ReplayTest, public ::testing::WithParamInterface<C
 // line; one byte of a recorded answer (the verify's read-back) reaches the
 // run, which sees a difference and parts from the recording.
 TEST_P(OneChangedByte, FailsTheReplay) {
-    const std::string file = files.Write("PaleReed_f066.hex", kImageLength, 7);
+    const std::string file = files.Write("PaleReed_f066.hex", kReplayedImageLength, 7);
     const std::string recorded = files.dir.PathOf("recorded.trace");
     ASSERT_EQ(Record(Update(file), "w25", recorded), 0) << tool.err;
     std::vector<std::string> lines = FileLines(recorded);

@@ -124,7 +124,7 @@ PageRun RunIspButtons(FlashModel model, const std::vector<std::string>& recordin
     const QString autoFile =
         rig.WriteFile("fw.bin", QByteArray(reinterpret_cast<const char*>(image.data()),
                                            static_cast<qsizetype>(image.size())));
-    const QString dump = rig.WriteFile("dump.bin", {});
+    QString dump = rig.WriteFile("dump.bin", {});
     rig.Page().SetFileChooser([&](QWidget*, const pages::FileDialogSetup&) { return dump; });
     rig.LoadFirmware(kReplayImageLength);
     PageRun run;
