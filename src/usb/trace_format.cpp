@@ -144,10 +144,15 @@ std::optional<RecordedTrace> ParseTrace(std::istream& in, std::string& error) {
         return std::nullopt;
     }
     trace.lineCount = 1;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
     if (!ReadVersionLine(line, trace, error))
         return std::nullopt;
     while (std::getline(in, line)) {
         ++trace.lineCount;
+        // A trace written on Windows (text mode) and read elsewhere.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         TraceEvent event;
         event.lineNumber = trace.lineCount;
         const std::string_view view(line);

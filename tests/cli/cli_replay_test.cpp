@@ -201,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(OfARecordedUpdate, OneChangedByte,
 // Checked in, as a user's report would bring them: an update of a 4 KiB image
 // on the W25Q80 part that succeeded, and one whose page program failed
 // (recorded with --sim-flash w25 --sim-clock virtual, the second with
-// --sim-fault fail@846). Replayed, each ends as it did.
+// --sim-fault fail@846, its line ends then made CRLF, as the trace file of a
+// user on Windows has them). Replayed, each ends as it did.
 TEST_F(ReplayTest, StoredTracesEndAsRecorded) {
     const std::string file = std::string(kStoredTraces) + "PaleReed_f066.hex";
     EXPECT_EQ(Replay(Update(file), std::string(kStoredTraces) + "update-success.trace",
