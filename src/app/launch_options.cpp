@@ -10,6 +10,7 @@
 
 #include "app/toolkit_options.h"
 #include "usb/request_trace.h"
+#include "usb/trace_format.h"
 #include "version/version.h"
 
 namespace app {
@@ -194,7 +195,7 @@ QString LaunchUsage() {
 }
 
 std::string TraceFirstLine() {
-    return std::string(kProgram) + " " + version::kVersion;
+    return usb::TraceVersionLine(kProgram, version::kVersion);
 }
 
 QString LaunchVersion() {

@@ -25,6 +25,7 @@ int RunTool(const app::LaunchOptions& options) {
     windowOptions.engineering = options.engineering;
     windowOptions.trace = session.Trace();
     windowOptions.updateFile = options.updateFile;
+    windowOptions.replayStop = session.ReplayStop();
     // A tool unpacked from an archive together with its update file.
     windowOptions.secondFolder = QCoreApplication::applicationDirPath();
     {

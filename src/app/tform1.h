@@ -2,7 +2,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/recovery_choice.h"
@@ -64,6 +66,9 @@ public:
         // Where update files are looked for after the current folder (the
         // executable's own folder in the shipped tool); empty: nowhere else.
         QString secondFolder;
+        // With --replay: why the replay stopped the run, or "" (see
+        // product::BackendStart::replayStop); unset otherwise.
+        std::function<std::string()> replayStop;
     };
 
     static constexpr const char* kWindowTitle =

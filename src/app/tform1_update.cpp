@@ -151,6 +151,14 @@ void TForm1::RunOneButtonUpdate() {
                                                           : app::RunEnd::Failed;
     state_.EndRun(end);
     ShowStartButton();
+    // The replayed device refused a request the recording does not hold:
+    // where the run parted from the recording is the news, not the failed
+    // step it led to.
+    if (const std::string stop = options_.replayStop ? options_.replayStop() : std::string();
+        !stop.empty()) {
+        SetProcStatus(QString::fromStdString(stop), 12, Qt::red);
+        return;
+    }
     if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;

@@ -46,6 +46,12 @@ usb::Clock& ToolSession::Clock() {
     return start_.clock ? *start_.clock : steadyClock_;
 }
 
+std::function<std::string()> ToolSession::ReplayStop() {
+    if (!start_.replayStop)
+        return {};
+    return [stop = start_.replayStop] { return stop(false); };
+}
+
 std::string ToolSession::Keep() {
     return start_.keep ? start_.keep() : std::string();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -51,6 +52,8 @@ public:
     // Saves what must outlive the run (a simulated product's state file) once
     // the window has let go of the device; returns why it could not, or "".
     std::string Keep();
+    // With --replay: why the replay stopped the run, or ""; unset otherwise.
+    std::function<std::string()> ReplayStop();
 
 private:
     std::unique_ptr<usb::FileTrace> trace_;

@@ -9,6 +9,9 @@
 #include "sim/sim_backend.h"
 #include "sim/state_file.h"
 #include "sim/virtual_clock.h"
+#include "usb/listing_trace.h"
+#include "usb/replay_backend.h"
+#include "usb/trace_format.h"
 
 namespace product {
 namespace {
@@ -175,10 +178,32 @@ BackendStart MakeSimulated(const BackendOptions& options, usb::Clock& callerCloc
     return start;
 }
 
-}  // namespace
+// A replay waits for nothing: its clock moves by the recorded pauses and by
+// the bus time of a request, as the simulated bus charges it, so that a
+// run's time-outs fall where they fell while it was recorded.
+BackendStart MakeReplay(const std::string& path) {
+    std::string error;
+    std::optional<usb::RecordedTrace> trace = usb::ReadTraceFile(path, error);
+    if (!trace)
+        return Refused(std::move(error));
+    BackendStart start;
+    auto clock = std::make_unique<sim::VirtualClock>();
+    sim::VirtualClock* time = clock.get();
+    start.clock = std::move(clock);
+    auto replay = std::make_unique<usb::ReplayBackend>(
+        std::move(*trace), [time] { time->AdvanceUs(sim::SimBackend::kHighSpeedLatencyUs); });
+    usb::ReplayBackend* replayed = replay.get();
+    start.replayStop = [replayed](bool runOver) {
+        return runOver ? replayed->StopAtEnd() : replayed->Mismatch();
+    };
+    start.backend = std::move(replay);
+    return start;
+}
 
-BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
-                         usb::RequestTrace* errorLog) {
+BackendStart MakeChosen(const BackendOptions& options, usb::Clock& clock,
+                        usb::RequestTrace* errorLog) {
+    if (options.replay && options.Mismatch().empty())
+        return MakeReplay(*options.replay);
     if (options.Simulated() || !options.Mismatch().empty())
         return MakeSimulated(options, clock);
     RealBackendStart start = StartRealBackend(errorLog);
@@ -195,6 +220,25 @@ BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
     // handle table or a last error.
     started.linkBackend = [errorLog] { return StartRealBackend(errorLog).backend; };
     return started;
+}
+
+}  // namespace
+
+BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
+                         usb::RequestTrace* errorLog) {
+    BackendStart start = MakeChosen(options, clock, errorLog);
+    if (errorLog == nullptr || !start.backend)
+        return start;
+    start.backend = std::make_unique<usb::ListingTraceBackend>(std::move(start.backend), *errorLog);
+    if (start.linkBackend) {
+        start.linkBackend = [inner = std::move(start.linkBackend), errorLog] {
+            std::unique_ptr<usb::DeviceBackend> link = inner();
+            if (link)
+                link = std::make_unique<usb::ListingTraceBackend>(std::move(link), *errorLog);
+            return link;
+        };
+    }
+    return start;
 }
 
 std::string OpenFailureMessage(usb::OpenStatus status) {

@@ -39,13 +39,20 @@ struct BackendStart {
     // device of --all on a link of its own), sharing nothing with them but
     // the bus itself. Unset when the backend cannot serve links side by side.
     std::function<std::unique_ptr<usb::DeviceBackend>()> linkBackend;
+    // With --replay: why the replay stopped the run (the trace line, what it
+    // expected and what the tool sent), or "" while every request matched;
+    // with `runOver`, also a recording that goes on past the run's last
+    // request. Unset without --replay.
+    std::function<std::string(bool runOver)> replayStop;
 };
 
 // The one place that chooses the backend: the simulated bus with the
-// products of `options` plugged in, or the backend for real devices this
-// build was made with (libusb on Linux, the Windows device calls on Windows).
-// Front ends include no backend header. `errorLog`, when given, receives the
-// real backend's failed calls for the trace.
+// products of `options` plugged in, the device a trace recorded (--replay,
+// on a clock of its own that does not wait), or the backend for real devices
+// this build was made with (libusb on Linux, the Windows device calls on
+// Windows). Front ends include no backend header. `errorLog`, when given, is
+// the run's trace: it receives every listing of the bus (what a replay
+// presents) and the real backend's failed calls.
 BackendStart MakeBackend(const BackendOptions& options, usb::Clock& clock,
                          usb::RequestTrace* errorLog = nullptr);
 

@@ -89,6 +89,8 @@ OptionTake TakeFault(std::string_view value, BackendOptions& options, std::strin
 
 std::string BackendOptions::Mismatch() const {
     const bool products = !simulateRows.empty() || ispVid.has_value() || simState.has_value();
+    if (replay && (products || flash || slowParts || virtualClock || simFault || simPowerCycle))
+        return "--replay answers from its trace alone; it takes no --simulate or --sim-* option";
     if (!products && (slowParts || virtualClock || simFault))
         return "the --sim-timing, --sim-clock and --sim-fault options need a simulated product "
                "(--simulate, --sim-isp or --sim-state)";
@@ -122,7 +124,7 @@ std::optional<OptionValue> BackendOptionValue(std::string_view name) {
     if (name == "--sim-power-cycle")
         return OptionValue::None;
     if (name == "--sim-flash" || name == "--sim-timing" || name == "--sim-clock" ||
-        name == "--sim-fault" || name == "--sim-state")
+        name == "--sim-fault" || name == "--sim-state" || name == "--replay")
         return OptionValue::Required;
     return std::nullopt;
 }
@@ -148,6 +150,10 @@ OptionTake TakeBackendOption(std::string_view name, std::optional<std::string_vi
         return TakeFault(*value, options, error);
     if (name == "--sim-state") {
         options.simState = std::string(*value);
+        return OptionTake::Taken;
+    }
+    if (name == "--replay") {
+        options.replay = std::string(*value);
         return OptionTake::Taken;
     }
     if (value)
@@ -179,7 +185,9 @@ const char* BackendOptionsHelp() {
            "                       commas\n"
            "  --sim-state FILE     keep the simulated product in FILE: loaded at start if it\n"
            "                       exists (with its flash and product row), saved at exit\n"
-           "  --sim-power-cycle    load from the state file only what survives a power cycle\n";
+           "  --sim-power-cycle    load from the state file only what survives a power cycle\n"
+           "  --replay TRACE       instead of a device, the one a --trace file recorded: each\n"
+           "                       request must match the recorded one and gets its answer\n";
 }
 
 }  // namespace product

@@ -35,13 +35,15 @@ struct BackendOptions {
     std::optional<std::string> simFault;  // --sim-fault, checked when taken
     std::optional<std::string> simState;  // --sim-state FILE
     bool simPowerCycle = false;           // --sim-power-cycle
+    std::optional<std::string> replay;    // --replay TRACE: the device a trace recorded
 
     bool Simulated() const {
         return !simulateRows.empty() || ispVid.has_value() || simState.has_value();
     }
     // One line when the simulator options do not fit together (an option for
     // the simulated products without any, --sim-state with several products,
-    // --sim-power-cycle without --sim-state); empty when they do.
+    // --sim-power-cycle without --sim-state, --replay with a simulated
+    // product); empty when they do.
     std::string Mismatch() const;
     // The products to plug, at locations 1-2, 1-3, ... in option order;
     // --sim-flash and --sim-isp apply to each. An existing state file then

@@ -102,6 +102,15 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
     std::optional<Outcome> outcome = session.Start();
     if (!outcome) {
         outcome = Dispatch(session);
+        // A replay that stopped the run says where, whatever the run made of
+        // the failed request; a run that went its own way did not reproduce
+        // the recorded one even when it succeeded.
+        if (const std::string stop = session.ReplayStop(); !stop.empty()) {
+            outcome->message = stop;
+            outcome->cause = stop;
+            if (outcome->exitCode == kExitDone)
+                outcome->exitCode = kExitFailed;
+        }
         // A state that cannot be kept is said even after a failed command;
         // it decides the exit code only when the command itself succeeded.
         if (std::optional<Outcome> notKept = session.Finish()) {

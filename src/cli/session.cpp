@@ -11,6 +11,7 @@
 #include "product/detection.h"
 #include "product/device_listing.h"
 #include "product/parameter_ops.h"
+#include "usb/trace_format.h"
 #include "version/version.h"
 
 namespace cli {
@@ -41,7 +42,7 @@ std::optional<Outcome> Session::Start() {
     startUs_ = env_.clock.NowUs();
     if (options_.traceFile) {
         trace_ = std::make_unique<usb::FileTrace>(
-            *options_.traceFile, std::string("palereed-flash ") + PALEREED_VERSION);
+            *options_.traceFile, usb::TraceVersionLine("palereed-flash", PALEREED_VERSION));
         if (!trace_->Error().empty())
             return Refusal(kExitUsage, "cannot write the trace file '" + *options_.traceFile +
                                            "': " + trace_->Error());
@@ -58,6 +59,7 @@ std::optional<Outcome> Session::Start() {
         keep_ = std::move(start.keep);
         clockAt_ = std::move(start.clockAt);
         linkBackend_ = std::move(start.linkBackend);
+        replayStop_ = std::move(start.replayStop);
         backend = ownBackend_.get();
     }
     main_ = std::make_unique<DeviceLink>(*backend, Clock(), trace_.get());

@@ -36,6 +36,8 @@ public:
     // After the command: keeps what must outlive the run (the simulated
     // product's state file); the outcome when that failed.
     std::optional<Outcome> Finish();
+    // With --replay, after the command: why the replay stopped it, or "".
+    std::string ReplayStop() const { return replayStop_ ? replayStop_(true) : std::string(); }
 
     // The devices present now.
     std::vector<product::ListedDevice> List();
@@ -104,6 +106,7 @@ private:
     std::function<std::string()> keep_;
     std::function<usb::Clock*(const std::string&)> clockAt_;
     std::function<std::unique_ptr<usb::DeviceBackend>()> linkBackend_;
+    std::function<std::string(bool)> replayStop_;
     std::unique_ptr<DeviceLink> main_;
     std::atomic<std::uint64_t> sideRequests_{0};
     std::uint64_t startUs_ = 0;

@@ -2,6 +2,7 @@
 
 #include "pages/program_values.h"
 #include "product/gated_link.h"
+#include "program_bus.h"
 #include "sim/sim_backend.h"
 #include "sim/virtual_clock.h"
 #include "usb/quorvex_usb.h"
@@ -10,8 +11,9 @@
 namespace gui_test {
 
 // What every window and page test stands on: a simulated bus on a virtual
-// clock, the device link over it with a trace, and the program-wide values,
-// each reachable under the name the program gives it.
+// clock, the device link over it (through `device`, which can record or
+// replay instead) with a trace, and the program-wide values, each reachable
+// under the name the program gives it.
 struct SimulatedProgram {
     SimulatedProgram() = default;
     SimulatedProgram(const SimulatedProgram&) = delete;
@@ -19,8 +21,9 @@ struct SimulatedProgram {
 
     sim::VirtualClock clock;
     sim::SimBackend bus{clock};
+    ProgramBus device{bus, clock};
     product::RunState runState;
-    product::GatedLink gated{bus, clock, runState};
+    product::GatedLink gated{device, clock, runState};
     usb::QuorvexUsb& usbLink = gated.link;
     usb::MemoryTrace trace;
     pages::ProgramValues values{usbLink, runState, gated.gate};
