@@ -9,7 +9,7 @@ namespace {
 
 // In the order of UpdateStep; they add up to 1.
 // The checks before the erase take no share of their own.
-constexpr std::array<double, 7> kStepWeights = {0.2, 0.2, 0.4, 0.2, 0.0, 0.0, 0.0};
+constexpr std::array<double, 9> kStepWeights = {0.2, 0.2, 0.4, 0.2, 0.0, 0.0, 0.0, 0.0, 0.0};
 
 double ShareBefore(UpdateStep step) {
     double share = 0.0;
@@ -21,8 +21,12 @@ double ShareBefore(UpdateStep step) {
 }  // namespace
 
 void WeightedProgress::BeginStep(UpdateStep step) {
-    stepStart_ = ShareBefore(step);
-    stepWeight_ = kStepWeights[static_cast<int>(step)];
+    BeginShare(ShareBefore(step), kStepWeights[static_cast<int>(step)]);
+}
+
+void WeightedProgress::BeginShare(double start, double weight) {
+    stepStart_ = start;
+    stepWeight_ = weight;
     whole_.SetShareDone(stepStart_);
 }
 

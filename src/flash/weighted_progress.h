@@ -15,6 +15,9 @@ public:
 
     // Reports the share done before `step` and maps later shares into it.
     void BeginStep(UpdateStep step);
+    // The same for a part of the bar of the caller's choosing: from `start`,
+    // `weight` wide (a run whose parts are not the steps above).
+    void BeginShare(double start, double weight);
     void Finish();
 
     void SetStepText(std::string_view text) override { whole_.SetStepText(text); }

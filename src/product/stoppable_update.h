@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "flash/range.h"
+#include "flash/simple_update.h"
 #include "flash/update_result.h"
 
 namespace usb {
