@@ -43,7 +43,8 @@ std::optional<std::string> ReadCompareBlock(usb::QuorvexUsb& link, std::uint64_t
 }
 
 // The sector work of the run in the order it happens, each an erase or a
-// program of one sector, to place it on the bar.
+// program of one sector (the boot sector's program in two: its body, then its
+// header page), to place it on the bar in a share that only rises.
 struct SectorWork {
     WeightedProgress& weighted;
     std::size_t parts = 0;
@@ -89,8 +90,10 @@ bool ProgramOneSector(usb::QuorvexUsb& link, const ImageView& image, const Flash
     if (sector != kBootSector)
         return ProgramPart(link, image, state, sector, sector + kSectorSize, work.weighted, result);
     const std::uint32_t headerPage = state.profile.pageSize;
-    return ProgramPart(link, image, state, headerPage, kSectorSize, work.weighted, result) &&
-           ProgramPart(link, image, state, 0, headerPage, work.weighted, result);
+    if (!ProgramPart(link, image, state, headerPage, kSectorSize, work.weighted, result))
+        return false;
+    work.Next();
+    return ProgramPart(link, image, state, 0, headerPage, work.weighted, result);
 }
 
 // Erase the boot sector, erase and program the others, program the boot
@@ -98,7 +101,7 @@ bool ProgramOneSector(usb::QuorvexUsb& link, const ImageView& image, const Flash
 bool RewriteSectors(usb::QuorvexUsb& link, const ImageView& image, const FlashState& state,
                     const std::vector<std::uint32_t>& sectors, StepReporter& panel,
                     WeightedProgress& weighted, AnswerWatch& watch, UpdateResult& result) {
-    SectorWork work{weighted, 2 * sectors.size()};
+    SectorWork work{weighted, 2 * sectors.size() + 1};
     const auto erase = [&](std::uint32_t sector) {
         const bool erased = EraseOneSector(link, sector, panel, work, result);
         watch.After(UpdateStep::Erase);

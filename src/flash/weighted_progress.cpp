@@ -27,15 +27,22 @@ void WeightedProgress::BeginStep(UpdateStep step) {
 void WeightedProgress::BeginShare(double start, double weight) {
     stepStart_ = start;
     stepWeight_ = weight;
-    whole_.SetShareDone(stepStart_);
+    Report(stepStart_);
 }
 
 void WeightedProgress::Finish() {
-    whole_.SetShareDone(1.0);
+    Report(1.0);
 }
 
 void WeightedProgress::SetShareDone(double share) {
-    whole_.SetShareDone(stepStart_ + stepWeight_ * std::clamp(share, 0.0, 1.0));
+    Report(stepStart_ + stepWeight_ * std::clamp(share, 0.0, 1.0));
+}
+
+// A part that ends where the next begins may end a rounding error above it;
+// the bar (and the percent a log shows) must not step back for that.
+void WeightedProgress::Report(double share) {
+    reported_ = std::max(reported_, share);
+    whole_.SetShareDone(reported_);
 }
 
 }  // namespace flash

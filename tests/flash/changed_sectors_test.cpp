@@ -156,7 +156,7 @@ TEST_F(ChangedOnlySequence, UnreadableFlashStopsBeforeAnyErase) {
 }
 
 // On every simulated part: the flash ends holding exactly the new image,
-// protected, and the product boots from it.
+// protected, and the product boots from it; the bar only rises.
 class ChangedOnlyOnEachPart : public ::testing::TestWithParam<sim::FlashModel> {};
 
 TEST_P(ChangedOnlyOnEachPart, LeavesTheNewImageProtectedAndBooting) {
@@ -164,6 +164,7 @@ TEST_P(ChangedOnlyOnEachPart, LeavesTheNewImageProtectedAndBooting) {
     rig.LoadImage(0x3000, 0x21);
     ASSERT_TRUE(rig.RunStart().succeeded);
     rig.buffer[0x2345] ^= 0x5A;
+    rig.recorder.shares.clear();
     const flash::UpdateResult result =
         flash::RunSimpleUpdate(rig.link, {rig.buffer, rig.imageLength}, rig.state, rig.recorder,
                                rig.recorder, {}, flash::UpdateMode::ChangedOnly);
@@ -171,6 +172,8 @@ TEST_P(ChangedOnlyOnEachPart, LeavesTheNewImageProtectedAndBooting) {
     EXPECT_TRUE(rig.FlashHoldsExactlyTheImage());
     EXPECT_TRUE(rig.StatusHoldsProtection(flash::ProtectionValueFor(rig.state.profile)));
     EXPECT_TRUE(rig.chip->SaveVolatile().firmwareRunning);
+    EXPECT_TRUE(std::is_sorted(rig.recorder.shares.begin(), rig.recorder.shares.end()));
+    EXPECT_EQ(rig.recorder.shares.back(), 1.0);
     EXPECT_EQ(CountOf(rig.trace.Lines(), InstructionLine({0xC7})), 1);  // the first, full run's
 }
 
