@@ -63,7 +63,7 @@ public:
     TickedHost(std::span<const std::uint8_t> image, bool wholeFlash)
         : image_(image), wholeFlash_(wholeFlash) {}
     bool IsTicked(flash::AutoOption option) override {
-        return option != flash::AutoOption::ReloadFile;
+        return option != flash::AutoOption::ReloadFile && option != flash::AutoOption::ChangedOnly;
     }
     bool ReloadProgramFile() override { return true; }
     flash::ImageView Image() override { return {image_, kImageLength}; }

@@ -10,6 +10,7 @@
 #include "app/recovery_choice.h"
 #include "app/update_panel_state.h"
 
+#include "flash/simple_update.h"
 #include "pages/file_chooser.h"
 #include "pages/page_context.h"
 #include "product/run_state.h"
@@ -140,7 +141,7 @@ private:
     void TakeUpdateFile(const FileToLoad& file);
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void ShowStartButton();
-    void RunOneButtonUpdate();
+    void RunOneButtonUpdate(flash::UpdateMode mode);
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
     void ShowNotRestarted(const flash::UpdateResult& result);

@@ -1,5 +1,6 @@
 // The one-button update of the device panel.
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -27,6 +28,10 @@ namespace {
 const char* const kWarningText =
     "Firmware Update is a critical operation. Please make sure the power stays on and do not "
     "disconnect the device before the update is complete. Would you like to proceed?";
+
+const char* const kChangedOnlyText =
+    "Update only what changed (reads the flash first, then rewrites only the sectors that "
+    "differ)";
 
 const char* const kStopQuestion =
     "Stop the firmware update?\n\nBefore the flash is erased the device keeps its firmware. "
@@ -87,17 +92,19 @@ void TForm1::btnSimpleAutoClick() {
     // A file that is not the product's firmware is named beside the product,
     // and then Cancel is what Enter answers.
     const QString mismatch = FileMismatchNote();
-    const auto answer = QMessageBox::warning(
-        nullptr, QStringLiteral("Warning"),
-        QString::fromLatin1(kWarningText) + RecoveryConfirmationNote() + mismatch,
-        QMessageBox::Ok | QMessageBox::Cancel,
-        mismatch.isEmpty() ? QMessageBox::Ok : QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
+                    QString::fromLatin1(kWarningText) + RecoveryConfirmationNote() + mismatch,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(mismatch.isEmpty() ? QMessageBox::Ok : QMessageBox::Cancel);
+    // Off each time: the whole erase and write stays what "Start" does.
+    box.setCheckBox(new QCheckBox(QString::fromLatin1(kChangedOnlyText)));
+    if (box.exec() != QMessageBox::Ok) {
         SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
         return;
     }
     asking.reset();  // the run takes the link over
-    RunOneButtonUpdate();
+    RunOneButtonUpdate(box.checkBox()->isChecked() ? flash::UpdateMode::ChangedOnly
+                                                   : flash::UpdateMode::Full);
 }
 
 // Whether the loaded file is firmware for the product it is about to
@@ -123,7 +130,7 @@ QString TForm1::FileMismatchNote() const {
         .arg(QString::fromStdString(text));
 }
 
-void TForm1::RunOneButtonUpdate() {
+void TForm1::RunOneButtonUpdate(flash::UpdateMode mode) {
     const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
     const bool recovering = chosen.has_value();
     // The flash is about to change: what it said of the product is history.
@@ -140,9 +147,10 @@ void TForm1::RunOneButtonUpdate() {
 
     app::PanelUpdateProgress progress(ispPage_->Progress(), lblISPProcStatus_, barUpdateProgress_);
     const image::FirmwareImage& image = context_.firmwareImage;
-    const product::UpdateOutcome outcome = product::RunStoppableUpdate(
-        context_.usbLink, context_.stopGate, context_.runState,
-        flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash, progress, progress);
+    const product::UpdateOutcome outcome =
+        product::RunStoppableUpdate(context_.usbLink, context_.stopGate, context_.runState,
+                                    flash::ImageView{image.Bytes(), image.ImageLength()},
+                                    context_.flash, progress, progress, mode);
     barUpdateProgress_->hide();
     const flash::UpdateResult& result = outcome.result;
     const app::RunEnd end = outcome.stopped               ? app::RunEnd::Stopped
@@ -171,7 +179,9 @@ void TForm1::RunOneButtonUpdate() {
         // A closing step that did not work out is said beside the success.
         const std::string note = flash::UpdateSuccessNote(result);
         SetProcStatus(
-            QStringLiteral("Firmware update success!") +
+            (result.alreadyUpToDate
+                 ? QStringLiteral("Firmware already up to date: nothing was written.")
+                 : QStringLiteral("Firmware update success!")) +
                 (note.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(note)),
             16, Qt::blue);
         if (recovering) {

@@ -34,8 +34,9 @@ std::optional<Own> OwnOption(std::string_view name) {
     if (name == "--wait")
         return Own::OptionalValue;
     if (name == "--all" || name == "--json" || name == "--yes" || name == "-y" ||
-        name == "--force" || name == "--help" || name == "-h" || name == "--version" ||
-        name == "-V" || name == "--quiet" || name == "-q" || name == "--verbose" || name == "-v")
+        name == "--force" || name == "--changed-only" || name == "--help" || name == "-h" ||
+        name == "--version" || name == "-V" || name == "--quiet" || name == "-q" ||
+        name == "--verbose" || name == "-v")
         return Own::Flag;
     return std::nullopt;
 }
@@ -88,6 +89,8 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
         options.yes = true;
     } else if (name == "--force") {
         options.force = true;
+    } else if (name == "--changed-only") {
+        options.changedOnly = true;
     } else if (name == "--quiet" || name == "-q") {
         options.quiet = true;
     } else if (name == "--verbose" || name == "-v") {

@@ -27,9 +27,10 @@ struct CliOptions {
     bool all = false;
     bool json = false;
     bool yes = false;
-    bool force = false;    // update: write a file that is not the product's firmware
-    bool quiet = false;    // only the result: no progress
-    bool verbose = false;  // progress as plain lines, with the loops' own texts
+    bool force = false;        // update: write a file that is not the product's firmware
+    bool changedOnly = false;  // update: rewrite only the 4 KiB sectors that differ
+    bool quiet = false;        // only the result: no progress
+    bool verbose = false;      // progress as plain lines, with the loops' own texts
     bool help = false;
     bool version = false;
     std::optional<std::string> traceFile;

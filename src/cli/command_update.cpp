@@ -43,6 +43,7 @@ struct Plan {
     std::string file;
     std::shared_ptr<image::FirmwareImage> image;
     std::optional<Outcome> refusal;
+    flash::UpdateMode mode = flash::UpdateMode::Full;
 };
 
 // A file that is not the product's firmware is refused before anything is
@@ -79,6 +80,8 @@ void PlanForBareChip(Session& session, Plan& plan) {
 Plan PlanFor(Session& session, const product::ListedDevice& device,
              const std::shared_ptr<image::FirmwareImage>& named) {
     Plan plan{device, device.displayName, session.Options().file.value_or(""), named, std::nullopt};
+    if (session.Options().changedOnly)
+        plan.mode = flash::UpdateMode::ChangedOnly;
     if (device.row == nullptr) {
         PlanForBareChip(session, plan);
         return plan;
@@ -147,9 +150,9 @@ Outcome RunPlanOn(DeviceLink& link, const Plan& plan, ProgressView& progress) {
     const product::UpdateOutcome run = product::RunStoppableUpdate(
         link.Link(), link.Gate(), link.State(),
         flash::ImageView{plan.image->Bytes(), plan.image->ImageLength()}, flashState, progress,
-        progress);
+        progress, plan.mode);
     progress.Finish();
-    Outcome outcome = UpdateOutcomeFor(run, progress, plan.device, plan.file);
+    Outcome outcome = UpdateOutcomeFor(run, progress, plan.device, plan.file, plan.mode);
     outcome.requests = link.Gate().RequestsPassed() - before;
     if (flashState.chipId != chip::ChipIdBytes{})
         unit.flashPart = product::DescribeFlash(flashState.chipId, 0).model;

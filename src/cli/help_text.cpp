@@ -31,6 +31,8 @@ std::string HelpText() {
                "  --yes, -y            update: do not ask for confirmation\n"
                "  --force              update: write FILE even when its parameter table names\n"
                "                       another product, or it has none\n"
+               "  --changed-only       update: read the flash first and erase and write only\n"
+               "                       the 4 KiB sectors that differ from FILE\n"
                "  --length N           read: bytes to read (default 262144, at most 16777216;\n"
                "                       a smaller part is read to its end; 0x prefix for hex)\n"
                "  --json               one JSON object per line on stdout, ending with a result\n"

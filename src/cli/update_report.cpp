@@ -8,9 +8,12 @@
 namespace cli {
 namespace {
 
-std::string RecoveryHint(const product::ListedDevice& device, const std::string& file) {
+// A changed-only run cut off is taken up by the same again: its compare finds
+// the sectors it left erased or half written, and the boot sector.
+std::string RecoveryHint(const product::ListedDevice& device, const std::string& file,
+                         flash::UpdateMode mode) {
     return "Keep it connected and run: palereed-flash update '" + file + "' --device " +
-           device.location;
+           device.location + (mode == flash::UpdateMode::ChangedOnly ? " --changed-only" : "");
 }
 
 std::string Seconds(std::uint64_t ms) {
@@ -20,7 +23,7 @@ std::string Seconds(std::uint64_t ms) {
 }
 
 void Stopped(const product::UpdateOutcome& run, const product::ListedDevice& device,
-             const std::string& file, Outcome& outcome) {
+             const std::string& file, flash::UpdateMode mode, Outcome& outcome) {
     outcome.exitCode = kExitInterrupted;
     outcome.cause = "interrupted";
     if (run.result.failedStep)
@@ -32,7 +35,7 @@ void Stopped(const product::UpdateOutcome& run, const product::ListedDevice& dev
         return;
     }
     outcome.message = "Update stopped; the device waits in ISP mode for its firmware. " +
-                      RecoveryHint(device, file);
+                      RecoveryHint(device, file, mode);
 }
 
 // Nothing was erased: the device keeps the firmware it had. A file too large
@@ -54,7 +57,7 @@ void StoppedBeforeErase(const flash::UpdateResult& result, Outcome& outcome) {
 }
 
 void Failed(const product::UpdateOutcome& run, const product::ListedDevice& device,
-            const std::string& file, Outcome& outcome) {
+            const std::string& file, flash::UpdateMode mode, Outcome& outcome) {
     if (run.result.failedStep && flash::StopsBeforeErase(*run.result.failedStep)) {
         StoppedBeforeErase(run.result, outcome);
         return;
@@ -76,13 +79,14 @@ void Failed(const product::UpdateOutcome& run, const product::ListedDevice& devi
             where = *outcome.cause;
     }
     outcome.message =
-        where + ". The device may be left waiting in ISP mode. " + RecoveryHint(device, file);
+        where + ". The device may be left waiting in ISP mode. " + RecoveryHint(device, file, mode);
 }
 
 }  // namespace
 
 Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& progress,
-                         const product::ListedDevice& device, const std::string& file) {
+                         const product::ListedDevice& device, const std::string& file,
+                         flash::UpdateMode mode) {
     Outcome outcome;
     outcome.durationMs = progress.ElapsedMs();
     outcome.requests = run.requests;
@@ -90,16 +94,21 @@ Outcome UpdateOutcomeFor(const product::UpdateOutcome& run, const ProgressView& 
         outcome.exitCode = kExitFailed;
         outcome.message = "the device link is busy";
     } else if (run.stopped) {
-        Stopped(run, device, file, outcome);
+        Stopped(run, device, file, mode, outcome);
     } else if (!run.result.succeeded) {
-        Failed(run, device, file, outcome);
+        Failed(run, device, file, mode, outcome);
     } else if (flash::NotRestarted(run.result)) {
         outcome.exitCode = kExitNotRestarted;
         outcome.message = flash::NotRestartedMessage(run.result) + " (" + device.displayName +
                           " at " + device.location + ")";
     } else {
-        outcome.message = "Firmware update success! (" + device.displayName + " at " +
-                          device.location + ", " + Seconds(outcome.durationMs) + ")";
+        const std::string where = " (" + device.displayName + " at " + device.location + ", " +
+                                  Seconds(outcome.durationMs) + ")";
+        outcome.message =
+            run.result.alreadyUpToDate
+                ? "Firmware already up to date: the flash holds this file, nothing was written" +
+                      where
+                : "Firmware update success!" + where;
         // A closing step that did not work out is said beside the success.
         if (const std::string note = flash::UpdateSuccessNote(run.result); !note.empty())
             outcome.message += "\n" + note;

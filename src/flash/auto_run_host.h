@@ -15,6 +15,10 @@ enum class AutoOption {
     Verify,      // chkVerify
     Protect,     // chkProtect
     ReloadFile,  // chkReadFile
+    // chkChangedOnly: with "All", the erase, blank check, program and verify
+    // give way to the sector-wise update of the changed sectors
+    // (WriteChangedSectors), which verifies the whole image itself.
+    ChangedOnly,
 };
 
 // What the "Auto" run asks of the window, each at the moment its step comes

@@ -9,13 +9,16 @@
 #include "chip/registers.h"
 #include "flash/answer_watch.h"
 #include "flash/auto_run_host.h"
+#include "flash/changed_sectors.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
 #include "flash/flash_status.h"
+#include "flash/flash_texts.h"
 #include "flash/isp_erase.h"
 #include "flash/loop_steps.h"
 #include "flash/range.h"
+#include "flash/weighted_progress.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
 
@@ -86,12 +89,39 @@ void StopBeforeErase(usb::QuorvexUsb& link, AutoRunHost& host, FlashProgress& pr
         chip::IspMode(link, false);
 }
 
+// "Changed Only": the status clear, then the changed sectors rewritten and
+// the whole image verified. The failure stays on the step label.
+bool WriteOnlyChanged(usb::QuorvexUsb& link, FlashState& state, const ImageView& image,
+                      FlashProgress& progress, AnswerWatch& watch) {
+    progress.SetStepText("Clear Status register");
+    if (std::optional<FailurePoint> stop = ClearStatusRegister(link)) {
+        progress.SetStepText(StopText(UpdateStep::ClearStatus, *stop));
+        return false;
+    }
+    ProgressStepReporter steps(progress);
+    WeightedProgress weighted(progress);
+    UpdateResult result;
+    WriteChangedSectors(link, image, state, steps, weighted, watch, result);
+    if (!result.failedStep)
+        return true;
+    if (*result.failedStep == UpdateStep::Erase) {
+        state.sequenceFailed = true;
+        progress.SetStepText("Erase Flash Fail");
+    } else if (*result.failedStep == UpdateStep::Compare) {
+        progress.SetStepText("Comparing Fail at 0x" +
+                             Hex6(static_cast<std::uint32_t>(result.failure.address.value_or(0))));
+    }
+    return false;
+}
+
 // The ticked steps that change or check the flash, each only when the one
 // before it passed. False at the first failure; the caller's cleanup runs
 // either way.
 bool EraseAndWrite(usb::QuorvexUsb& link, usb::OpenScope& device, FlashState& state,
                    AutoRunHost& host, const ImageView& image, const OperationRange& range,
                    FlashProgress& progress, AnswerWatch& watch) {
+    if (host.IsTicked(AutoOption::ChangedOnly))
+        return WriteOnlyChanged(link, state, image, progress, watch);
     const bool erased =
         !host.IsTicked(AutoOption::Erase) || ClearAndErase(link, state, host, progress);
     watch.After(UpdateStep::Erase);
@@ -142,6 +172,12 @@ bool RunAutoUpdate(usb::QuorvexUsb& link, FlashState& state, AutoRunHost& host,
     if (host.IsTicked(AutoOption::ReloadFile) && !host.ReloadProgramFile()) {
         // The window has said why; nothing has been sent.
         progress.SetStepText("Reload File Fail");
+        return false;
+    }
+    // Sectors are erased whole: below a RangeStart inside one they would take
+    // bytes outside the image with them.
+    if (host.IsTicked(AutoOption::ChangedOnly) && !host.IsWholeFlashSelected()) {
+        progress.SetStepText("Changed Only works with \"All\": nothing done");
         return false;
     }
     const ImageView image = host.Image();

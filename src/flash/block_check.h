@@ -15,10 +15,12 @@ namespace flash {
 class FlashProgress;
 
 // The block loop behind the blank check and the verify: what a flash address
-// should hold, and the texts that name the loop.
+// should hold, the texts that name the loop, and how many bytes one read
+// takes (1 to 255).
 struct BlockCheck {
     std::function<std::uint8_t(std::uint64_t address)> expected;
     BlockTexts texts;
+    std::uint32_t blockSize = kReadBlockSize;
 };
 
 // Before every read the block is filled with the complement of the bytes

@@ -13,8 +13,8 @@ constexpr int kAttemptsBeforeGivingUp = 3;
 }
 
 bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& texts,
-                 const BlockAttempt& attempt, FlashProgress& progress,
-                 std::uint64_t* failedAddress) {
+                 const BlockAttempt& attempt, FlashProgress& progress, std::uint64_t* failedAddress,
+                 std::uint32_t blockSize) {
     if (!RangeInsideFlash(last, progress))
         return false;
     // An included last address of exactly the flash end comes from an image
@@ -26,7 +26,7 @@ bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& text
     while (a <= last) {
         if (const std::optional<std::uint32_t> failedAt = attempt(a, last)) {
             offset = *failedAt;
-            fails = offset < kReadBlockSize ? fails + 1 : 0;
+            fails = offset < blockSize ? fails + 1 : 0;
             progress.SetAddressText(texts.addressPrefix + Hex6(static_cast<std::uint32_t>(a)));
             progress.SetShareDone(RangeShare(first, last, a));
             progress.PumpEvents();
@@ -41,7 +41,7 @@ bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& text
             return false;
         }
         if (fails == 0) {
-            a += kReadBlockSize;
+            a += blockSize;
             offset = 0;
         }
     }

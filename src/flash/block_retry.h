@@ -14,7 +14,7 @@ inline constexpr std::uint32_t kReadBlockSize = 64;
 
 // One attempt at the block at `address`, of which no byte beyond `last` counts:
 // empty when the block could not be read, otherwise the offset of the first
-// byte that failed, or kReadBlockSize when the whole block passed.
+// byte that failed, or the block size when the whole block passed.
 using BlockAttempt =
     std::function<std::optional<std::uint32_t>(std::uint64_t address, std::uint64_t last)>;
 
@@ -31,9 +31,10 @@ struct BlockTexts {
 // address when there was none). A `last` beyond the flash is refused; the
 // address just past the flash counts as not there and is not read. On
 // failure `failedAddress`, when given, receives the address the failure text
-// names.
+// names. Blocks are `blockSize` bytes (1 to 255, what one fetch carries)
+// long; an attempt that passes reports `blockSize`.
 bool RetryBlocks(std::uint64_t first, std::uint64_t last, const BlockTexts& texts,
                  const BlockAttempt& attempt, FlashProgress& progress,
-                 std::uint64_t* failedAddress = nullptr);
+                 std::uint64_t* failedAddress = nullptr, std::uint32_t blockSize = kReadBlockSize);
 
 }  // namespace flash

@@ -40,6 +40,12 @@ bool EraseAndWait(usb::QuorvexUsb& link, const std::function<bool()>& instructio
     return PollEraseDone(link, progress, report);
 }
 
+bool EraseSectorAndWait(usb::QuorvexUsb& link, std::uint32_t address, FlashProgress& progress,
+                        const ErasePollReport& report) {
+    return EraseAndWait(
+        link, [&link, address] { return chip::FlashEraseSector(link, address); }, progress, report);
+}
+
 bool EraseWholeChip(usb::QuorvexUsb& link, StepReporter& line, FlashProgress& progress,
                     const ErasePollReport& report) {
     line.ShowStep(EraseAllText(0));

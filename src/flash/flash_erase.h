@@ -25,6 +25,11 @@ using ErasePollReport = std::function<void(int poll, std::uint8_t status)>;
 bool EraseAndWait(usb::QuorvexUsb& link, const std::function<bool()>& instruction,
                   FlashProgress& progress, const ErasePollReport& report);
 
+// One 4 KiB sector erase at `address` (the ISP page's range erase, a
+// changed-only update) and the wait for it, as EraseAndWait.
+bool EraseSectorAndWait(usb::QuorvexUsb& link, std::uint32_t address, FlashProgress& progress,
+                        const ErasePollReport& report);
+
 // The whole-chip erase of "Start" and of the ISP page's Erase with "All":
 // "Flash Erase All " on `line` before the erase, and after poll n the same
 // with (n div 20) mod 10 dots, followed by `report`. True when the erase

@@ -4,7 +4,6 @@
 #include <optional>
 #include <utility>
 
-#include "chip/flash_commands.h"
 #include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
@@ -18,15 +17,12 @@ namespace flash {
 
 namespace {
 
-constexpr std::uint32_t kSectorSize = 4096;
-
 bool EraseSector(usb::QuorvexUsb& link, std::uint32_t address, FlashProgress& progress) {
-    return EraseAndWait(
-        link, [&link, address] { return chip::FlashEraseSector(link, address); }, progress,
-        [&progress, address](int, std::uint8_t status) {
-            progress.SetStepText(SectorEraseText(address));
-            progress.SetStatusRegisterText(StatusRegisterText(status));
-        });
+    return EraseSectorAndWait(link, address, progress,
+                              [&progress, address](int, std::uint8_t status) {
+                                  progress.SetStepText(SectorEraseText(address));
+                                  progress.SetStatusRegisterText(StatusRegisterText(status));
+                              });
 }
 
 // Every sector is tried even after one timed out, so the flash ends up as

@@ -31,7 +31,8 @@ bool RunLoop(const LoopRun& run, UpdateStep step, FailurePoint* failure) {
                                 run.progress, failure);
         case UpdateStep::Verify:
             return VerifyRange(run.link, run.image, r.imageBase, r.first,
-                               LastAddressOnFlash(run.state.chipId, r.end), run.progress, failure);
+                               LastAddressOnFlash(run.state.chipId, r.end), run.progress, failure,
+                               run.verifyBlockSize);
         default:
             break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flash/block_retry.h"
 #include "flash/range.h"
 #include "flash/update_result.h"
 
@@ -21,6 +22,8 @@ struct LoopRun {
     FlashState& state;
     StepReporter& reporter;   // the run's step texts
     FlashProgress& progress;  // the loops' own texts and shares
+    // Bytes each read of the verify takes (1 to 255).
+    std::uint32_t verifyBlockSize = kReadBlockSize;
 };
 
 // Runs `step` (BlankCheck, Program or Verify): its start text, the loop over

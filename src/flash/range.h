@@ -15,6 +15,9 @@ class FlashProgress;
 // defined a byte.
 inline constexpr std::uint8_t kErasedByte = 0xFF;
 
+// The smallest erase every part we know has (instruction 0x20): 4 KiB.
+inline constexpr std::uint32_t kSectorSize = 4096;
+
 // Size of the program's firmware image buffer.
 inline constexpr std::uint32_t kImageBufferSize = 0x40000;
 

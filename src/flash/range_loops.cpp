@@ -160,10 +160,11 @@ bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t l
 
 bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
                  std::uint64_t first, std::uint64_t last, FlashProgress& progress,
-                 FailurePoint* failure) {
+                 FailurePoint* failure, std::uint32_t blockSize) {
     const BlockCheck check{
         [&image, imageBase](std::uint64_t a) { return ImageByteAt(image.bytes, imageBase, a); },
-        {"Verifying Addr: 0x", "Verifying Fail at 0x"}};
+        {"Verifying Addr: 0x", "Verifying Fail at 0x"},
+        blockSize};
     return CheckBlocks(link, check, first, last, progress, failure);
 }
 

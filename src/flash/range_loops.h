@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "flash/block_retry.h"
 #include "flash/range.h"
 #include "flash/update_result.h"
 
@@ -44,9 +45,10 @@ bool BlankCheckRange(usb::QuorvexUsb& link, std::uint64_t first, std::uint64_t l
                      FlashProgress& progress, FailurePoint* failure = nullptr);
 
 // Flash address a must hold the image byte at position a - `imageBase`.
-// Failure: "Verifying Fail at 0x" and the address.
+// Failure: "Verifying Fail at 0x" and the address. `blockSize` bytes a read
+// (1 to 255); fewer, larger reads cost fewer requests.
 bool VerifyRange(usb::QuorvexUsb& link, const ImageView& image, std::uint64_t imageBase,
                  std::uint64_t first, std::uint64_t last, FlashProgress& progress,
-                 FailurePoint* failure = nullptr);
+                 FailurePoint* failure = nullptr, std::uint32_t blockSize = kReadBlockSize);
 
 }  // namespace flash

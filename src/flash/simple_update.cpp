@@ -6,6 +6,7 @@
 
 #include "chip/registers.h"
 #include "flash/answer_watch.h"
+#include "flash/changed_sectors.h"
 #include "flash/flash_erase.h"
 #include "flash/flash_identify.h"
 #include "flash/flash_progress.h"
@@ -113,14 +114,17 @@ void EraseAndWrite(usb::QuorvexUsb& link, usb::OpenScope& device, const ImageVie
 std::optional<EarlyStop> RunOnDevice(usb::QuorvexUsb& link, const ImageView& image,
                                      FlashState& state, StepReporter& panel,
                                      WeightedProgress& weighted, AnswerWatch& watch,
-                                     UpdateResult& result) {
+                                     UpdateMode mode, UpdateResult& result) {
     usb::OpenScope device(link);
     chip::IspMode(link, true);
     if (auto stop = CheckBeforeErase(link, image, state, panel, watch)) {
         chip::IspMode(link, false);
         return stop;
     }
-    EraseAndWrite(link, device, image, state, panel, weighted, watch, result);
+    if (mode == UpdateMode::ChangedOnly)
+        WriteChangedSectors(link, image, state, panel, weighted, watch, result);
+    else
+        EraseAndWrite(link, device, image, state, panel, weighted, watch, result);
     result.protectionNotSet = !WriteProtection(link, state.profile);
     chip::IspMode(link, false);
     return std::nullopt;
@@ -142,14 +146,14 @@ bool AwaitDeviceReturn(usb::QuorvexUsb& link, const DeviceReturnCheck& deviceIsB
 
 UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
                              StepReporter& panel, FlashProgress& progress,
-                             const DeviceReturnCheck& deviceIsBack) {
+                             const DeviceReturnCheck& deviceIsBack, UpdateMode mode) {
     WeightedProgress weighted(progress);
     weighted.BeginStep(UpdateStep::Erase);
     AnswerWatch watch(link);
     panel.ShowStep("Enter ISP Mode");
     weighted.PumpEvents();
     UpdateResult result;
-    if (const auto stop = RunOnDevice(link, image, state, panel, weighted, watch, result))
+    if (const auto stop = RunOnDevice(link, image, state, panel, weighted, watch, mode, result))
         return StoppedBeforeErase(panel, *stop, watch);
     watch.After(UpdateStep::Protect);
     result.succeeded = !result.failedStep;

@@ -20,6 +20,10 @@ struct FlashState;
 // flash layer only waits for the answer, on the link's clock.
 using DeviceReturnCheck = std::function<bool()>;
 
+// How the update writes the flash: the whole chip erased and written, or
+// only the 4 KiB sectors that differ from the image (WriteChangedSectors).
+enum class UpdateMode { Full, ChangedOnly };
+
 // The one-button update ("Start") once the user has confirmed the warning:
 // enter ISP mode, bring the flash to a known state and identify it (a flash
 // not identified, or one smaller than the image, stops the run before
@@ -36,9 +40,14 @@ using DeviceReturnCheck = std::function<bool()>;
 // The run returns at its first failed step; the protection write, ISP leave
 // and close follow however it went. The window sets the captions and fonts
 // and turns the result into its final message.
+//
+// With UpdateMode::ChangedOnly the chip erase, blank check, programming and
+// verify give way to WriteChangedSectors; everything around them (the checks,
+// the status clear, the protection, ISP leave, the wait) is the same.
 UpdateResult RunSimpleUpdate(usb::QuorvexUsb& link, const ImageView& image, FlashState& state,
                              StepReporter& panel, FlashProgress& progress,
-                             const DeviceReturnCheck& deviceIsBack = {});
+                             const DeviceReturnCheck& deviceIsBack = {},
+                             UpdateMode mode = UpdateMode::Full);
 
 // The bounded wait for the product after leaving ISP mode: checks every
 // 100 ms for up to 10 s, pumping events in between. True when it came back.

@@ -22,6 +22,8 @@ const char* StepStatusText(UpdateStep step) {
             return "Clear Status register Fail";
         case UpdateStep::Protect:
             return "Flash protection Fail";
+        case UpdateStep::Compare:
+            return "Start Comparing";
     }
     return "";
 }
@@ -44,6 +46,8 @@ const char* UpdateStepName(UpdateStep step) {
             return "clearing the status register";
         case UpdateStep::Protect:
             return "setting the flash protection";
+        case UpdateStep::Compare:
+            return "comparison";
     }
     return "";
 }
@@ -68,6 +72,8 @@ const char* StepWord(UpdateStep step) {
             return "size check";
         case UpdateStep::ClearStatus:
             return "status clear";
+        case UpdateStep::Compare:
+            return "compare";
         case UpdateStep::Protect:
             break;
     }

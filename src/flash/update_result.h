@@ -17,6 +17,7 @@ enum class UpdateStep {
     CheckSize,    // the image (or range) must fit the identified flash
     ClearStatus,  // the block protection must come off before the erase
     Protect,      // the protection write after the verify
+    Compare,      // the read that finds the sectors an update writes (changed-only)
 };
 
 // Where and why a step failed: the flash address when the step works on one
@@ -38,6 +39,9 @@ struct UpdateResult {
     // The device failed three requests in a row during `failedStep`, and the
     // run stopped there instead of polling it to the end of every loop.
     bool stoppedAnswering = false;
+    // A changed-only run found the flash already holding the image: it
+    // erased and wrote nothing.
+    bool alreadyUpToDate = false;
 };
 
 // The status line a failed step leaves behind: "Erase Flash Fail",
@@ -48,7 +52,7 @@ const char* StepStatusText(UpdateStep step);
 
 // The step as the user reads it in a sentence: "erasing the flash", "blank
 // check", "programming", "verification", "identification", "size check",
-// "clearing the status register".
+// "clearing the status register", "comparison".
 const char* UpdateStepName(UpdateStep step);
 
 // "The device stopped answering at the verify step": the step by the word

@@ -8,13 +8,17 @@ namespace flash {
 // Turns the share each step reports of its own work into the share of the
 // whole "Start" update, by fixed weights that follow where the time goes on
 // a typical product: erase 20 %, blank check 20 %, programming 40 %,
-// verification 20 %. Texts and event pumping pass straight through.
+// verification 20 %. The share it reports never falls. Texts and event
+// pumping pass straight through.
 class WeightedProgress final : public FlashProgress {
 public:
     explicit WeightedProgress(FlashProgress& whole) : whole_(whole) {}
 
     // Reports the share done before `step` and maps later shares into it.
     void BeginStep(UpdateStep step);
+    // The same for a part of the bar of the caller's choosing: from `start`,
+    // `weight` wide (a run whose parts are not the steps above).
+    void BeginShare(double start, double weight);
     void Finish();
 
     void SetStepText(std::string_view text) override { whole_.SetStepText(text); }
@@ -26,9 +30,12 @@ public:
     void SetShareDone(double share) override;
 
 private:
+    void Report(double share);
+
     FlashProgress& whole_;
     double stepStart_ = 0.0;
     double stepWeight_ = 0.0;
+    double reported_ = 0.0;  // the share the whole has been given; it only rises
 };
 
 }  // namespace flash

@@ -72,6 +72,7 @@ void IspPage::ApplyStartupDefaults() {
     IspControls& c = controls_;
     c.chkISPMode->setChecked(true);
     c.chkProtect->setChecked(false);
+    c.chkChangedOnly->setChecked(false);
     for (QCheckBox* step : {c.chkReadFile, c.chkErase, c.chkBlank, c.chkProgram, c.chkVerify}) {
         step->setChecked(true);
     }
@@ -89,8 +90,8 @@ void IspPage::HideStartupControls() {
           static_cast<QWidget*>(c.chkProtect), static_cast<QWidget*>(c.chkReadFile),
           static_cast<QWidget*>(c.chkErase), static_cast<QWidget*>(c.chkBlank),
           static_cast<QWidget*>(c.chkProgram), static_cast<QWidget*>(c.chkVerify),
-          static_cast<QWidget*>(c.GroupBox1), static_cast<QWidget*>(c.USBLoadFileBitBtn),
-          static_cast<QWidget*>(c.cbxReadISPFile)}) {
+          static_cast<QWidget*>(c.chkChangedOnly), static_cast<QWidget*>(c.GroupBox1),
+          static_cast<QWidget*>(c.USBLoadFileBitBtn), static_cast<QWidget*>(c.cbxReadISPFile)}) {
         control->hide();
     }
 }

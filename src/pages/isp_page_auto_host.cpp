@@ -34,6 +34,8 @@ bool IspPageAutoHost::IsTicked(flash::AutoOption option) {
             return controls_.chkProtect->isChecked();
         case AutoOption::ReloadFile:
             return controls_.chkReadFile->isChecked();
+        case AutoOption::ChangedOnly:
+            return controls_.chkChangedOnly->isChecked();
     }
     return false;
 }

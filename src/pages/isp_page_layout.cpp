@@ -198,6 +198,10 @@ void BuildAutoRun(IspControls& c, QWidget* page, QGroupBox* box) {
                              c.chkProtect, c.chkReadFile}) {
         check->setChecked(true);
     }
+    c.chkChangedOnly = MakeCheck("chkChangedOnly", QStringLiteral("Changed Only"), box);
+    c.chkChangedOnly->setToolTip(
+        QStringLiteral("Read the flash first and erase and write only the 4 KiB sectors that "
+                       "differ from the file (with \"All\")"));
     c.btnUSBISPAuto = MakeButton("btnUSBISPAuto", QStringLiteral("Auto"), box);
     c.USBLoadFileBitBtn = MakeButton("USBLoadFileBitBtn", QStringLiteral("File"), box);
     c.USBLoadFileBitBtn->setIcon(page->style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -221,6 +225,7 @@ void BuildAutoRun(IspControls& c, QWidget* page, QGroupBox* box) {
         grid->addWidget(steps[i], i / 4, i % 4);
     }
     grid->addWidget(c.btnUSBISPAuto, 1, 3, Qt::AlignRight);
+    grid->addWidget(c.chkChangedOnly, 3, 0);
     grid->addWidget(c.USBLoadFileBitBtn, 2, 0);
     grid->addWidget(c.cbxReadISPFile, 2, 1, 1, 3);
     grid->addWidget(c.lblUSBChecksum, 3, 1, 1, 3);

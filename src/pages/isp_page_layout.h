@@ -55,6 +55,7 @@ struct IspControls {
     QCheckBox* chkVerify = nullptr;
     QCheckBox* chkProtect = nullptr;
     QCheckBox* chkReadFile = nullptr;
+    QCheckBox* chkChangedOnly = nullptr;  // off: "Auto" erases and writes the whole range
     QPushButton* btnUSBISPAuto = nullptr;
     QPushButton* USBLoadFileBitBtn = nullptr;
     QComboBox* cbxReadISPFile = nullptr;

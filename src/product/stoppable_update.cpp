@@ -15,7 +15,8 @@ namespace product {
 
 UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState& state,
                                  const flash::ImageView& image, flash::FlashState& flashState,
-                                 flash::StepReporter& panel, flash::FlashProgress& progress) {
+                                 flash::StepReporter& panel, flash::FlashProgress& progress,
+                                 flash::UpdateMode mode) {
     UpdateOutcome outcome;
     RunState::Run run(state);
     if (!run.Started())
@@ -35,7 +36,7 @@ UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState
     const std::string updatedPath = link.DevicePath();
     outcome.result = flash::RunSimpleUpdate(
         link, image, flashState, panel, progress,
-        [&link, &updatedPath] { return UpdatedProductBack(link, updatedPath); });
+        [&link, &updatedPath] { return UpdatedProductBack(link, updatedPath); }, mode);
     outcome.eraseSent = gate.EraseSent();
     outcome.stopped = state.StopAsked();
     if (outcome.stopped && !outcome.eraseSent) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "flash/range.h"
+#include "flash/simple_update.h"
 #include "flash/update_result.h"
 
 namespace usb {
@@ -35,8 +36,10 @@ struct UpdateOutcome {
 // the chip is sent out of ISP mode only when nothing was erased yet; with an
 // erased flash it stays waiting in ISP mode for a new update. A run that
 // starts already stopped (RunState::AskStopForGood) sends nothing at all.
+// `mode` says whether the whole flash is written or only what changed.
 UpdateOutcome RunStoppableUpdate(usb::QuorvexUsb& link, StopGate& gate, RunState& state,
                                  const flash::ImageView& image, flash::FlashState& flashState,
-                                 flash::StepReporter& panel, flash::FlashProgress& progress);
+                                 flash::StepReporter& panel, flash::FlashProgress& progress,
+                                 flash::UpdateMode mode = flash::UpdateMode::Full);
 
 }  // namespace product

@@ -3,7 +3,8 @@
 // tool: one command meets the fault and ends however it ends; the next, the
 // rerun the tool advises (the same command without the fault, on the state
 // the first one left; after a power loss with --sim-power-cycle), must bring
-// the product back with the image in its flash.
+// the product back with the image in its flash. The same for the update of
+// the changed sectors only, whose advised rerun is that update again.
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,16 @@ using sim::FlashModel;
 struct Cell {
     FlashModel model;
     FaultKind kind;
+    bool changedOnly = false;
 };
 
+std::string CellName(const Cell& cell) {
+    return std::string(sim::DatasheetFor(cell.model).name) + "_" +
+           std::string(sim::FaultKindName(cell.kind)) + (cell.changedOnly ? "_ChangedOnly" : "");
+}
+
 void PrintTo(const Cell& cell, std::ostream* out) {
-    *out << sim::DatasheetFor(cell.model).name << "_" << sim::FaultKindName(cell.kind);
+    *out << CellName(cell);
 }
 
 // A request line of a trace: "43 80 0000 0001 1 c7 ok".
@@ -56,8 +63,12 @@ bool ParseRequestLine(const std::string& line, std::uint8_t& request,
 class AdvisedRerun : public ::testing::TestWithParam<Cell> {
 protected:
     std::vector<std::string> Command(const std::string& state) const {
-        return {"update",  file,          "--yes",       "--simulate",  "--sim-clock",
-                "virtual", "--sim-flash", FlashOption(), "--sim-state", state};
+        std::vector<std::string> command = {"update",      file,      "--yes",       "--simulate",
+                                            "--sim-clock", "virtual", "--sim-flash", FlashOption(),
+                                            "--sim-state", state};
+        if (GetParam().changedOnly)
+            command.push_back("--changed-only");
+        return command;
     }
 
     std::string FlashOption() const {
@@ -133,17 +144,17 @@ std::vector<Cell> AllCells() {
          {FlashModel::Sst25vf016b, FlashModel::Mx25l1021e, FlashModel::W25q80}) {
         for (const FaultKind kind :
              {FaultKind::Unplug, FaultKind::Fail, FaultKind::Short, FaultKind::StuckBusy,
-              FaultKind::NeverReady, FaultKind::Corrupt, FaultKind::PowerLoss})
-            cells.push_back({model, kind});
+              FaultKind::NeverReady, FaultKind::Corrupt, FaultKind::PowerLoss}) {
+            for (const bool changedOnly : {false, true})
+                cells.push_back({model, kind, changedOnly});
+        }
     }
     return cells;
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, AdvisedRerun, ::testing::ValuesIn(AllCells()),
                          [](const auto& info) {
-                             std::string name =
-                                 std::string(sim::DatasheetFor(info.param.model).name) + "_" +
-                                 std::string(sim::FaultKindName(info.param.kind));
+                             std::string name = CellName(info.param);
                              std::erase(name, '-');
                              return name;
                          });

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "in_process_tool.h"
 #include "json_fields.h"
 #include "support/product_image.h"
@@ -216,6 +219,54 @@ TEST(CliStopBeforeErase, SaysTheDeviceKeepsItsFirmware) {
                           "run the same command."))
         << message;
     EXPECT_EQ(message.find("ISP mode"), std::string::npos) << message;
+}
+
+// The same file again with --changed-only: the flash already holds it, so
+// the run ends after its read, sends no erase, and says so as a success.
+TEST(CliChangedOnly, TheSameFileAgainIsAlreadyUpToDateWithoutAnErase) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x1000, 0x38);
+    const std::string trace = files.dir.PathOf("again.trace");
+    InProcessTool tool;
+    tool.Plug(0, "1-2");
+    ASSERT_EQ(tool.Run({"update", file, "--yes", "--changed-only"}), 0) << tool.err;
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--changed-only", "--json", "--trace", trace}), 0)
+        << tool.err;
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result) << tool.out;
+    EXPECT_EQ(result->at("status"), "success");
+    EXPECT_TRUE(result->at("message").starts_with(
+        "Firmware already up to date: the flash holds this file, nothing was written (Pale Reed "
+        "F066 at 1-2, "))
+        << result->at("message");
+    std::ifstream lines(trace);
+    int reads = 0;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_FALSE(line.starts_with("43 80 0000 0001 4 20")) << line;  // sector erase
+        EXPECT_FALSE(line.starts_with("43 80 0000 0001 1 c7")) << line;  // chip erase
+        reads += line.starts_with("43 81 ") && line.find(" 0001 4 03") == 10 ? 1 : 0;
+    }
+    EXPECT_EQ(reads, 0x1001 / 255 + 1);  // the compare's 255-byte reads only, no verify
+}
+
+// A changed-only run that fails advises running it again as it was: the
+// compare of that run finds whatever the failure left half written.
+TEST(CliChangedOnly, AFailureAdvisesTheChangedOnlyUpdateAgain) {
+    UpdateFiles files;
+    const std::string file = files.Write("fw.hex", 0x1000, 0x39);
+    InProcessTool tool;
+    tool.Plug(0, "1-2");
+    sim::FaultPlan plan;
+    plan.corruptReads = sim::FaultPlan::CorruptReads{0x123, 0x01, 1000};
+    tool.bus.SetFaultPlan(plan);
+    EXPECT_EQ(tool.Run({"update", file, "--yes", "--changed-only", "--json"}), 1);
+    const auto result = ParseFlatJson(Lines(tool.out).back());
+    ASSERT_TRUE(result) << tool.out;
+    EXPECT_EQ(result->at("step"), "verification");
+    EXPECT_TRUE(
+        result->at("message").ends_with("Keep it connected and run: palereed-flash update '" +
+                                        file + "' --device 1-2 --changed-only"))
+        << result->at("message");
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(ClosedLists, TheReadmesStepsAreTheToolsOnes) {
     for (const flash::UpdateStep step :
          {flash::UpdateStep::Erase, flash::UpdateStep::BlankCheck, flash::UpdateStep::Program,
           flash::UpdateStep::Verify, flash::UpdateStep::Identify, flash::UpdateStep::CheckSize,
-          flash::UpdateStep::ClearStatus, flash::UpdateStep::Protect})
+          flash::UpdateStep::ClearStatus, flash::UpdateStep::Protect, flash::UpdateStep::Compare})
         steps.insert(flash::UpdateStepName(step));
     EXPECT_EQ(QuotedBetween(Readme(), "`step` (the step", "else null"), steps);
 }

@@ -18,8 +18,11 @@ Lines BlockReadLines(std::uint32_t address, const std::vector<std::uint8_t>& byt
     const std::vector<std::uint8_t> instruction = {0x03, static_cast<std::uint8_t>(address >> 16),
                                                    static_cast<std::uint8_t>(address >> 8),
                                                    static_cast<std::uint8_t>(address)};
-    return {"43 81 0040 0001 4 " + Hex(instruction) + " ok", "c3 83 0000 0000 1 01 ok",
-            "c3 82 0000 0000 64 " + Hex(bytes) + " ok"};
+    char value[8];
+    std::snprintf(value, sizeof value, "%04zx", bytes.size());
+    return {"43 81 " + std::string(value) + " 0001 4 " + Hex(instruction) + " ok",
+            "c3 83 0000 0000 1 01 ok",
+            "c3 82 0000 0000 " + std::to_string(bytes.size()) + " " + Hex(bytes) + " ok"};
 }
 
 std::string SleepLine(std::uint32_t ms) {

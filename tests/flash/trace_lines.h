@@ -20,7 +20,7 @@ using testing_support::Hex;
 std::string InstructionLine(const std::vector<std::uint8_t>& bytes);
 // A status read that the engine answers at once.
 Lines StatusReadLines(std::uint8_t status);
-// A 64-byte block read answered at once with these bytes.
+// A block read (64 bytes, or as many as `bytes` holds) answered at once with these bytes.
 Lines BlockReadLines(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
 std::string SleepLine(std::uint32_t ms);
 Lines IspEnterLines();

@@ -101,6 +101,7 @@ TEST(IspPageControls, CaptionsStartTextsAndDefaultsAreThoseOfTheTool) {
         EXPECT_TRUE(rig.Find<QCheckBox>(ticked)->isChecked()) << ticked;
     }
     EXPECT_FALSE(rig.Find<QCheckBox>("chkProtect")->isChecked());
+    EXPECT_FALSE(rig.Find<QCheckBox>("chkChangedOnly")->isChecked());
     EXPECT_TRUE(rig.Find<QRadioButton>("rbnRange0")->isChecked());
     EXPECT_EQ(Edit(rig, "lbledISPStart")->text(), "64");
     EXPECT_EQ(Edit(rig, "lbledISPRange")->text(), "64");
@@ -638,6 +639,31 @@ TEST(IspAuto, OnlyProgramTickedOpensTwiceAndSkipsModeStatusAndErase) {
     EXPECT_EQ(rig.Lines().back(), "close");
     EXPECT_EQ(StepsSeen(rig.stepTexts),
               (QStringList{"Enter ISP Mode", "Start Programming", "Programming Success"}));
+}
+
+// "Changed Only": the sectors that differ are erased one by one (the boot
+// sector first), no chip erase, and the image verified; with "Assign Range"
+// the run is refused before anything is sent.
+TEST(IspAuto, ChangedOnlyRewritesTheChangedSectorsAndNeedsAll) {
+    IspRig rig;
+    rig.PrepareBlankFlash();
+    const auto image = rig.LoadFirmware(0x1800);
+    rig.programFile.programFileReady = true;
+    rig.Find<QCheckBox>("chkReadFile")->setChecked(false);
+    rig.Find<QCheckBox>("chkChangedOnly")->setChecked(true);
+    rig.Click("btnUSBISPAuto");
+
+    EXPECT_TRUE(rig.FlashHolds(image));
+    EXPECT_EQ(rig.CountLines("43 80 0000 0001 1 c7 ok"), 0) << "chip erase";
+    EXPECT_EQ(rig.CountLinesStartingWith("43 80 0000 0001 4 20"), 2);
+    EXPECT_EQ(rig.CountLines("43 80 0000 0001 4 20000000 ok"), 1);
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Verifying Success");
+
+    rig.Find<QRadioButton>("rbnRange1")->setChecked(true);
+    const std::size_t before = rig.Lines().size();
+    rig.Click("btnUSBISPAuto");
+    EXPECT_EQ(rig.Lines().size(), before);
+    EXPECT_EQ(Text(rig, "lblUSBProcessInfo"), "Changed Only works with \"All\": nothing done");
 }
 
 TEST(IspAuto, AssignedRangePlacesTheImageAtTheStartAddress) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 
 namespace gui_test {
@@ -14,6 +15,10 @@ ModalAnswerer::ModalAnswerer() {
 
 void ModalAnswerer::Answer(QMessageBox::StandardButton button, std::function<void()> after) {
     answers_.push_back({button, std::move(after)});
+}
+
+void ModalAnswerer::AnswerTicked(QMessageBox::StandardButton button) {
+    answers_.push_back({button, {}, true});
 }
 
 void ModalAnswerer::Poll() {
@@ -31,6 +36,11 @@ void ModalAnswerer::Poll() {
     texts_ << box->text();
     icons_ << box->icon();
     defaults_ << box->standardButton(box->defaultButton());
+    QCheckBox* check = box->checkBox();
+    checkBoxes_ << (check == nullptr ? QString()
+                                     : (check->isChecked() ? "[x] " : "[ ] ") + check->text());
+    if (check != nullptr && planned.tick)
+        check->setChecked(true);
     QAbstractButton* button = box->button(planned.button);
     if (button != nullptr) {
         button->click();

@@ -19,12 +19,16 @@ public:
     ModalAnswerer();
 
     void Answer(QMessageBox::StandardButton button, std::function<void()> after = {});
+    // The same, ticking the box's check box first.
+    void AnswerTicked(QMessageBox::StandardButton button);
 
     const QStringList& Titles() const { return titles_; }
     const QStringList& Texts() const { return texts_; }
     QList<QMessageBox::Icon> Icons() const { return icons_; }
     // The button Enter would have pressed in each box.
     QList<QMessageBox::StandardButton> Defaults() const { return defaults_; }
+    // Each box's check box as it was shown: "[ ] text" or "[x] text"; "" without one.
+    const QStringList& CheckBoxes() const { return checkBoxes_; }
     int Pending() const { return static_cast<int>(answers_.size()); }
 
 private:
@@ -33,12 +37,14 @@ private:
     struct Planned {
         QMessageBox::StandardButton button;
         std::function<void()> after;
+        bool tick = false;
     };
     std::deque<Planned> answers_;
     QStringList titles_;
     QStringList texts_;
     QList<QMessageBox::Icon> icons_;
     QList<QMessageBox::StandardButton> defaults_;
+    QStringList checkBoxes_;
     QTimer timer_;
 };
 

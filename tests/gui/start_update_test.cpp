@@ -282,6 +282,30 @@ TEST(StartUpdateGuard, ClosingDuringTheUpdateExplainsWhyTheWindowStays) {
     EXPECT_EQ(run.Status()->text(), "Firmware update success!");
 }
 
+// The warning offers the changed-only update, unticked. Ticked, on a flash
+// that already holds the file, the run reads and ends: nothing erased.
+TEST(StartUpdateChangedOnly, TheWarningsCheckBoxComparesFirst) {
+    Update run(sim::FlashModel::W25q80, 0x3000);
+    run.chip->Flash().FillErased();
+    run.chip->Flash().Load(0, run.image);
+    run.boxes.AnswerTicked(QMessageBox::Ok);
+    run.rig->trace.Clear();
+    run.Start()->click();
+
+    EXPECT_EQ(run.boxes.CheckBoxes(),
+              QStringList{"[ ] Update only what changed (reads the flash first, then rewrites "
+                          "only the sectors that differ)"});
+    EXPECT_EQ(run.Status()->text(), "Firmware already up to date: nothing was written.");
+    EXPECT_EQ(std::count_if(run.rig->trace.Lines().begin(), run.rig->trace.Lines().end(),
+                            [](const std::string& line) {
+                                return line.starts_with("43 80 0000 0001 4 20") ||
+                                       line.starts_with("43 80 0000 0001 1 c7");
+                            }),
+              0);
+    EXPECT_TRUE(run.Traced("43 85 29e6 1a9d 0 - ok"));
+    EXPECT_TRUE(run.FlashHoldsImage());
+}
+
 TEST(StartUpdateRange, AlwaysWritesTheImageFromFlashAddressZero) {
     Update run(sim::FlashModel::W25q80, 0x3000);
     run.rig->flashState.rangeStart = 0x8000;  // left over from the ISP page

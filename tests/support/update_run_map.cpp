@@ -1,5 +1,6 @@
 #include "support/update_run_map.h"
 
+#include <algorithm>
 #include <set>
 
 namespace test_support {
@@ -26,7 +27,8 @@ void UpdateRunMap::Note(std::uint64_t number, std::uint8_t request,
     if (number == 0)
         return;  // a probe, which takes no number
     last = number;
-    if (erase == 0 && IsInstruction(request, outData, kWriteInstruction, 0xC7))
+    if (erase == 0 && (IsInstruction(request, outData, kWriteInstruction, 0xC7) ||
+                       IsInstruction(request, outData, kWriteInstruction, 0x20)))
         erase = number;
     const bool blockRead = IsInstruction(request, outData, kReadInstruction, 0x03);
     if (blank == 0 && blockRead)
@@ -42,15 +44,17 @@ void UpdateRunMap::Note(std::uint64_t number, std::uint8_t request,
 }
 
 bool UpdateRunMap::Complete() const {
-    return erase > 1 && blank > erase && program > blank && verify > program && protect > verify &&
-           last > protect;
+    const auto [first, second] = std::minmax(erase, blank);
+    return first > 1 && second > first && program > second && verify > program &&
+           protect > verify && last > protect;
 }
 
 std::vector<std::uint64_t> InterruptionPoints(const UpdateRunMap& map) {
     std::set<std::uint64_t> points = {1, map.protect, map.last};
-    Spread(points, 1, map.erase, 4);
-    Spread(points, map.erase, map.blank, 4);
-    Spread(points, map.blank, map.program, 4);
+    const auto [first, second] = std::minmax(map.erase, map.blank);
+    Spread(points, 1, first, 4);
+    Spread(points, first, second, 4);
+    Spread(points, second, map.program, 4);
     Spread(points, map.program, map.verify, 6);
     Spread(points, map.verify, map.protect, 5);
     Spread(points, map.protect, map.last, 4);

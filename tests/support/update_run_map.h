@@ -10,10 +10,11 @@
 namespace test_support {
 
 // Request numbers (from 1, as a fault plan counts them) where each part of a
-// clean one-button update begins, noted request by request.
+// clean one-button update begins, noted request by request. A changed-only
+// update reads (its compare) before it erases, the full one after.
 struct UpdateRunMap {
-    std::uint64_t erase = 0;    // the chip erase instruction
-    std::uint64_t blank = 0;    // the first block read
+    std::uint64_t erase = 0;    // the chip erase or first sector erase instruction
+    std::uint64_t blank = 0;    // the first block read: the blank check or the compare
     std::uint64_t program = 0;  // the first program instruction
     std::uint64_t verify = 0;   // the first block read after programming
     std::uint64_t protect = 0;  // the protection write
