@@ -23,8 +23,11 @@
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
 #include "product/detection.h"
+#include "product/run_report.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
+#include "usb/ring_trace.h"
+#include "usb/tee_trace.h"
 
 namespace {
 
@@ -51,6 +54,7 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     timer1_->setInterval(1000);
     connect(timer1_, &QTimer::timeout, this, pages::Guarded([this] { Timer1Timer(); }));
 
+    SetUpRunTrace();
     BuildDevicePanel();
     BuildPages();
     auto* layout = new QVBoxLayout(this);
@@ -62,7 +66,10 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     timer1_->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The link outlives the window; its lines go on to the trace file alone.
+    context_.usbLink.SetTrace(options_.trace);
+}
 
 void TForm1::BuildPages() {
     MainPageControl_ = new QTabWidget(this);
@@ -86,7 +93,7 @@ void TForm1::BuildPages() {
     ispPage_->SetUpdateFileLoader(pages::Guarded([this] { LoadProductFile(); }));
     ispPage_->SetSaveHandler(pages::Guarded([this] { binFilePage_->btnSaveBinClick(); }));
     ispPage_->SetAutoRunWrapper([this](const std::function<void()>& run) {
-        const app::KeepAwake awake(RunningProductName(), options_.trace);
+        const app::KeepAwake awake(RunningProductName(), LinkTrace());
         run();
     });
     connect(MainPageControl_, &QTabWidget::currentChanged, this,

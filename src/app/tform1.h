@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -27,7 +28,9 @@ class QTimer;
 
 namespace usb {
 class RequestTrace;
-}
+class RingTrace;
+class TeeTrace;
+}  // namespace usb
 namespace flash {
 struct UpdateResult;
 }
@@ -36,7 +39,8 @@ struct LoadResult;
 }
 namespace product {
 struct UpdateOutcome;
-}
+struct ReportHeader;
+}  // namespace product
 
 namespace pages {
 class LabeledEdit;
@@ -90,6 +94,9 @@ public:
     void btnChooseFileClick();
     void SetFileChooser(pages::FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
+    // Writes the last run's report to a file the chooser names.
+    void btnSaveReportClick();
+
     void FormClose();
     void MainPageControlChange();
 
@@ -136,6 +143,7 @@ private:
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void ShowStartButton();
     void RunOneButtonUpdate();
+    void ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering);
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
     void ShowNotRestarted(const flash::UpdateResult& result);
@@ -152,6 +160,14 @@ private:
     QString RunningProductName() const;
     std::size_t ProductRowInView() const;
 
+    // The report of the last run (tform1_report.cpp).
+    void SetUpRunTrace();
+    usb::RequestTrace* LinkTrace() const;
+    void CreateReportControls();
+    void BeginRunReport(const app::RecoveryFile& file);
+    void EndRunReport(const flash::UpdateResult& result, app::RunEnd end);
+    static QString FailurePlaceText(const flash::UpdateResult& result);
+
     pages::PageContext& context_;
     Options options_;
     int extra_ = 0;
@@ -167,6 +183,7 @@ private:
     QCheckBox* chkDetectUSB_ = nullptr;
     QComboBox* cbxRecoveryProduct_ = nullptr;
     QPushButton* btnChooseFile_ = nullptr;
+    QPushButton* btnSaveReport_ = nullptr;
     pages::LabeledEdit* lbledtVID_ = nullptr;
     pages::LabeledEdit* lbledtPID_ = nullptr;
 
@@ -184,4 +201,10 @@ private:
 
     QTimer* timer1_ = nullptr;
     QPointer<QMessageBox> closeRefusedBox_;
+
+    // Every run's requests, kept whether or not a trace file was asked for,
+    // and what the last run's report says above them.
+    std::unique_ptr<usb::RingTrace> runTrace_;
+    std::unique_ptr<usb::TeeTrace> linkTrace_;
+    std::unique_ptr<product::ReportHeader> report_;
 };

@@ -28,6 +28,7 @@ void TForm1::BuildDevicePanel() {
     CreateStatusControls();
     CreateUpdateControls();
     CreateDetectionControls();
+    CreateReportControls();
     LayOutDevicePanel();
 }
 
@@ -111,6 +112,7 @@ void TForm1::LayOutDevicePanel() {
     updateRow->addWidget(barUpdateProgress_, 1);
     updateRow->addWidget(cbxRecoveryProduct_);
     updateRow->addWidget(btnChooseFile_);
+    updateRow->addWidget(btnSaveReport_);
     grid->addLayout(updateRow, 3, 1);
     grid->addWidget(btnSimpleAuto_, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     auto* detectRow = new QHBoxLayout;

@@ -132,8 +132,9 @@ void TForm1::RunOneButtonUpdate() {
                     ? *chosen
                     : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()});
     ShowStartButton();
+    BeginRunReport(*state_.LastRunFile());
     // Held until this function returns, however the run ends.
-    const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), options_.trace);
+    const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), LinkTrace());
     SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
     barUpdateProgress_->setValue(0);
     barUpdateProgress_->show();
@@ -151,6 +152,12 @@ void TForm1::RunOneButtonUpdate() {
                                                           : app::RunEnd::Failed;
     state_.EndRun(end);
     ShowStartButton();
+    ShowRunEnd(outcome, end, recovering);
+    EndRunReport(result, end);
+}
+
+void TForm1::ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering) {
+    const flash::UpdateResult& result = outcome.result;
     if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;
@@ -205,5 +212,8 @@ void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
                     "\"Start\" offers %1 again.")
                     .arg(QFileInfo(state_.LastRunFile()->path).fileName());
     }
+    // Where and why, for a bug report or a call to the maker.
+    if (const QString place = FailurePlaceText(result); !place.isEmpty())
+        text += QStringLiteral("\n") + place;
     SetProcStatus(text, 12, Qt::red);
 }
