@@ -15,7 +15,7 @@
 namespace cli_test {
 namespace {
 
-std::vector<std::string> FileLines(const std::string& path) {
+std::vector<std::string> ReportFileLines(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
@@ -53,7 +53,7 @@ TEST_P(CliReport, HoldsTheRunsRequestsUnderTheHeaderTheResultGives) {
     const auto result = ParseFlatJson(Lines(tool.out).back());
     ASSERT_TRUE(result) << tool.out;
 
-    const std::vector<std::string> lines = FileLines(report);
+    const std::vector<std::string> lines = ReportFileLines(report);
     ASSERT_GT(lines.size(), 10u);
     EXPECT_EQ(lines[0], "Pale Reed update report");
     std::map<std::string, std::string> header;
@@ -78,7 +78,7 @@ TEST_P(CliReport, HoldsTheRunsRequestsUnderTheHeaderTheResultGives) {
     }
     // The request lines are the run's, exactly as the trace file has them
     // below its own first line.
-    std::vector<std::string> traced = FileLines(trace);
+    std::vector<std::string> traced = ReportFileLines(trace);
     ASSERT_FALSE(traced.empty());
     traced.erase(traced.begin());
     EXPECT_EQ(

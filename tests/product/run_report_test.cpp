@@ -11,7 +11,7 @@
 
 namespace {
 
-std::vector<std::string> FileLines(const std::string& path) {
+std::vector<std::string> WrittenLines(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
@@ -33,7 +33,7 @@ TEST(RunReport, TheHeaderNamesTheRunAndTheRequestLinesFollowAsTraced) {
     const std::vector<std::string> lines = {"open ok", "43 90 0000 0000 1 00 ok"};
     const std::string path = dir.PathOf("report.txt");
     ASSERT_EQ(product::WriteReport(path, header, lines, 3), "");
-    EXPECT_EQ(FileLines(path),
+    EXPECT_EQ(WrittenLines(path),
               (std::vector<std::string>{
                   "Pale Reed update report", "tool: palereed-flash 9.9", "product: Pale Reed F066",
                   "flash part: W25Q80", "file: PaleReed_f066.hex", "sha256: " + header.sha256,
