@@ -31,7 +31,8 @@ std::vector<std::string> SavedLines(const QString& path) {
 TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     FormRig rig;
     rig.Plug(sim::ProductConfig{});
-    const std::vector<std::uint8_t> image = test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x35);
+    const std::vector<std::uint8_t> image =
+        test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x35);
     rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(image));
     ASSERT_GT(rig.TickUntilFound(), 0);
     auto* save = rig.Find<QPushButton>("btnSaveReport");
@@ -45,8 +46,8 @@ TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     boxes.Answer(QMessageBox::Ok);
     const std::size_t before = rig.trace.Lines().size();
     rig.Find<QPushButton>("btnSimpleAuto")->click();
-    const std::vector<std::string> run(rig.trace.Lines().begin() + static_cast<std::ptrdiff_t>(before),
-                                       rig.trace.Lines().end());
+    const std::vector<std::string> run(
+        rig.trace.Lines().begin() + static_cast<std::ptrdiff_t>(before), rig.trace.Lines().end());
 
     const QString status = rig.Find<QLabel>("lblISPProcStatus")->text();
     EXPECT_TRUE(status.endsWith(
@@ -82,9 +83,9 @@ TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     EXPECT_EQ(header["step"], "blank check");
     EXPECT_EQ(header["address"], "0x000123");
     EXPECT_EQ(header["cause"], "reads 0xFE, expected 0xFF");
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(first),
-                                       lines.end()),
-              run);
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end()),
+        run);
     EXPECT_GT(run.size(), 20u);  // from entering ISP mode to leaving it
 }
 

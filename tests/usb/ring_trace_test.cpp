@@ -23,7 +23,7 @@ void AddLines(usb::RingTrace& ring, int from, int to) {
 
 TEST(RingTrace, OlderRunsAndTheLinesBetweenGoBeforeTheLastRun) {
     usb::RingTrace ring(60);  // six lines
-    AddLines(ring, 1, 2);          // detection before the first run
+    AddLines(ring, 1, 2);     // detection before the first run
     ring.BeginRun();
     AddLines(ring, 3, 4);
     ring.EndRun();
@@ -31,11 +31,13 @@ TEST(RingTrace, OlderRunsAndTheLinesBetweenGoBeforeTheLastRun) {
     AddLines(ring, 5, 8);
     ring.EndRun();
     // Everything before the last run went, whole, and the last run stayed in full.
-    EXPECT_EQ(ring.Lines(), (Lines{RingLine(3), RingLine(4), RingLine(5), RingLine(6), RingLine(7), RingLine(8)}));
+    EXPECT_EQ(ring.Lines(), (Lines{RingLine(3), RingLine(4), RingLine(5), RingLine(6), RingLine(7),
+                                   RingLine(8)}));
     AddLines(ring, 9, 11);  // detection after it
     EXPECT_EQ(ring.LastRun(), (Lines{RingLine(5), RingLine(6), RingLine(7), RingLine(8)}));
     EXPECT_EQ(ring.LastRunDropped(), 0u);
-    EXPECT_EQ(ring.Lines(), (Lines{RingLine(5), RingLine(6), RingLine(7), RingLine(8), RingLine(10), RingLine(11)}));
+    EXPECT_EQ(ring.Lines(), (Lines{RingLine(5), RingLine(6), RingLine(7), RingLine(8), RingLine(10),
+                                   RingLine(11)}));
     EXPECT_LE(ring.KeptBytes(), 60u);
 }
 
