@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "app/keep_awake.h"
 #include "catalog/product_table.h"
 #include "chip/registers.h"
+#include "pages/accessible.h"
 #include "pages/binfile_page.h"
 #include "pages/handler_guard.h"
 #include "pages/i2c_page.h"
@@ -74,6 +76,8 @@ TForm1::~TForm1() {
 void TForm1::BuildPages() {
     MainPageControl_ = new QTabWidget(this);
     MainPageControl_->setObjectName(QStringLiteral("MainPageControl"));
+    pages::SetAccessibleTexts(MainPageControl_->tabBar(), QStringLiteral("Maintenance pages"),
+                              QStringLiteral("Chooses the maintenance page shown"));
     MainPageControl_->hide();
 
     registerPage_ = new pages::RegisterPage(context_);
@@ -121,7 +125,7 @@ void TForm1::FormCreate() {
     lbledtPID_->setText(QStringLiteral("f800"));
 
     ApplyLayout();
-    SetIndicatorColour(palette().color(QPalette::Button));
+    SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No device"));
     lblISPProcStatus_->clear();
     binFilePage_->CopyBuiltInBlock();
 }
@@ -212,10 +216,12 @@ void TForm1::MainPageControlChange() {
     chip::I2cPrepare(context_.usbLink);
 }
 
-void TForm1::SetIndicatorColour(const QColor& colour) {
+void TForm1::SetIndicatorColour(const QColor& colour, const QString& meaning) {
     QPalette palette = pnlUSBExist_->palette();
     palette.setColor(QPalette::Window, colour);
     pnlUSBExist_->setPalette(palette);
+    pnlUSBExist_->setAccessibleDescription(meaning);
+    pnlUSBExist_->setToolTip(meaning);
 }
 
 void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& colour) {

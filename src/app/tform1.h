@@ -122,7 +122,8 @@ private:
     void ShowEngineeringLayout();
     void SearchNextDevice();
     void ShowDetectionOutcome(bool newlyFound);
-    void SetIndicatorColour(const QColor& colour);
+    // The colour, and in words what it shows, for a screen reader and a tool tip.
+    void SetIndicatorColour(const QColor& colour, const QString& meaning);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
 
     // An update file the panel is about to take: where it is, the name it is
