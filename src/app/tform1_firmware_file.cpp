@@ -90,7 +90,8 @@ void TForm1::ShowUpdateFile(const FileToLoad& file, const image::LoadResult& res
 void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& result) {
     switch (result.status) {
         case image::LoadStatus::Loaded:
-            SetIndicatorColour(QColor(0, 255, 0), QStringLiteral("Device connected, update file ready"));
+            SetIndicatorColour(QColor(0, 255, 0),
+                               QStringLiteral("Device connected, update file ready"));
             SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                           QStringLiteral("    is Ready!"));
             return;

@@ -1,4 +1,3 @@
-#include "pages/accessible.h"
 #include "pages/information_page.h"
 
 #include <QGridLayout>
@@ -9,6 +8,7 @@
 #include "chip/i2c_commands.h"
 #include "chip/registers.h"
 #include "image/hex_to_int.h"
+#include "pages/accessible.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/i2c_page.h"

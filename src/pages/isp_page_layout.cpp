@@ -82,7 +82,8 @@ void BuildFunctionTest(IspControls& c, QWidget* page) {
     c.btnUSBReadStatus = MakeButton("btnUSBReadStatus", QStringLiteral("Read Status"),
                                     QStringLiteral("Reads the flash's status register"), box);
     c.lblUSBStatus = MakeValueLabel("lblUSBStatus", box);
-    c.lbledtUSBWriteStatus = MakeEdit("lbledtUSBWriteStatus", QStringLiteral("Write Status : 0x"), QString(),
+    c.lbledtUSBWriteStatus =
+        MakeEdit("lbledtUSBWriteStatus", QStringLiteral("Write Status : 0x"), QString(),
                  QStringLiteral("Hexadecimal status value; Enter writes it to the flash"), 0,
                  kWriteStatusEditWidth, box);
     c.lbledtUSBWriteStatus->edit()->setToolTip(
@@ -95,12 +96,15 @@ void BuildFunctionTest(IspControls& c, QWidget* page) {
                                QStringLiteral("Erases the flash access range"), box);
     c.btnUSBBlank = MakeButton("btnUSBBlank", QStringLiteral("Blank Check"),
                                QStringLiteral("Checks that the flash access range is erased"), box);
-    c.btnUSBProgram = MakeButton("btnUSBProgram", QStringLiteral("Program"),
-                                 QStringLiteral("Writes the loaded file into the flash access range"), box);
-    c.btnUSBVerify = MakeButton("btnUSBVerify", QStringLiteral("Verify"),
-                                QStringLiteral("Compares the flash access range with the loaded file"), box);
-    c.btnReadBack = MakeButton("btnReadBack", QStringLiteral("Read Flash"),
-                               QStringLiteral("Reads the first 32 KB of the flash into a text dump"), box);
+    c.btnUSBProgram =
+        MakeButton("btnUSBProgram", QStringLiteral("Program"),
+                   QStringLiteral("Writes the loaded file into the flash access range"), box);
+    c.btnUSBVerify =
+        MakeButton("btnUSBVerify", QStringLiteral("Verify"),
+                   QStringLiteral("Compares the flash access range with the loaded file"), box);
+    c.btnReadBack =
+        MakeButton("btnReadBack", QStringLiteral("Read Flash"),
+                   QStringLiteral("Reads the first 32 KB of the flash into a text dump"), box);
     c.btnUSBErase->setToolTip(
         QStringLiteral("Whole chip with \"All\", else the 4 KB sectors of the assigned range"));
     c.btnReadBack->setToolTip(

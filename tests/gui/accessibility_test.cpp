@@ -14,9 +14,9 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QPushButton>
 #include <QTest>
 
 #include "form_test_rig.h"
@@ -37,7 +37,8 @@ bool IsInteractive(const QWidget* widget) {
             return false;
     }
     // A control of its own making, such as the byte tables' grid.
-    if ((widget->focusPolicy() & Qt::TabFocus) != 0 && qobject_cast<const QTabWidget*>(widget) == nullptr)
+    if ((widget->focusPolicy() & Qt::TabFocus) != 0 &&
+        qobject_cast<const QTabWidget*>(widget) == nullptr)
         return true;
     return qobject_cast<const QAbstractButton*>(widget) != nullptr ||
            qobject_cast<const QLineEdit*>(widget) != nullptr ||
@@ -69,8 +70,8 @@ TEST(Accessibility, TheIndicatorSaysInWordsWhatItsColourShows) {
     EXPECT_EQ(indicator->accessibleDescription(), "No device");
     EXPECT_EQ(indicator->toolTip(), "No device");
     rig.Plug(sim::ProductConfig{});
-    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(test_support::ProductImage(
-                                           0x2FC6, 0xF066, 0x1000, 0x21)));
+    rig.WriteFile("PaleReed_f066.hex",
+                  gui_test::HexFileOf(test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x21)));
     ASSERT_GT(rig.TickUntilFound(), 0);
     EXPECT_EQ(indicator->accessibleDescription(), "Device connected, update file ready");
     EXPECT_EQ(indicator->toolTip(), "Device connected, update file ready");
@@ -119,15 +120,15 @@ void ExpectTabReachesEveryAction(FormRig& rig, const QStringList& named) {
         }
     }
     for (const QString& name : named)
-        EXPECT_TRUE(reached.contains(name)) << name.toStdString() << " not in "
-                                            << reached.join(", ").toStdString();
+        EXPECT_TRUE(reached.contains(name))
+            << name.toStdString() << " not in " << reached.join(", ").toStdString();
 }
 
 TEST(Accessibility, TabReachesStartAndSaveReportAfterAFailure) {
     FormRig rig;
     rig.Plug(sim::ProductConfig{});
-    rig.WriteFile("PaleReed_f066.hex", gui_test::HexFileOf(test_support::ProductImage(
-                                           0x2FC6, 0xF066, 0x1000, 0x22)));
+    rig.WriteFile("PaleReed_f066.hex",
+                  gui_test::HexFileOf(test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x22)));
     ASSERT_GT(rig.TickUntilFound(), 0);
     sim::FaultPlan plan;
     plan.corruptReads = sim::FaultPlan::CorruptReads{0x40, 0x01, 1000};
