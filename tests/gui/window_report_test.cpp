@@ -56,16 +56,16 @@ TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     ASSERT_TRUE(save->isVisibleTo(&rig.Form()));
     EXPECT_TRUE(save->isEnabled());
 
-    const QString path = rig.WorkDir() + "/report.txt";
+    QString reportPath = rig.WorkDir() + "/report.txt";
     QString dialog;
-    rig.Form().SetFileChooser([&](QWidget*, const pages::FileDialogSetup& setup) {
+    rig.Form().SetFileChooser([&](QWidget*, const pages::FileDialogSetup& setup) -> QString {
         dialog = setup.name;
-        return path;
+        return reportPath;
     });
     save->click();
     EXPECT_EQ(dialog, "SaveReportDialog");
 
-    const std::vector<std::string> lines = SavedLines(path);
+    const std::vector<std::string> lines = SavedLines(reportPath);
     ASSERT_GT(lines.size(), 12u);
     EXPECT_EQ(lines[0], "Pale Reed update report");
     std::map<std::string, std::string> header;
