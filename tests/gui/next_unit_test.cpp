@@ -51,3 +51,25 @@ TEST(NextUnit, ThreeUnitsInARowAreUpdatedWithoutARestart) {
 }
 
 }  // namespace
+
+// A chip brought back from ISP mode comes back under the product's identity:
+// that is the same unit, not the next one.
+TEST(NextUnit, ARecoveredUnitIsNotOfferedAgainWhileItStays) {
+    FormRig rig;
+    sim::ProductConfig config;
+    config.blankFlash = true;
+    rig.Plug(config);
+    rig.WriteFile("PaleReed_f066.hex",
+                  gui_test::HexFileOf(test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x42)));
+    ASSERT_GT(rig.TickUntilFound(), 0);
+    gui_test::ModalAnswerer boxes;
+    boxes.Answer(QMessageBox::Ok);
+    auto* start = rig.Find<QPushButton>("btnSimpleAuto");
+    ASSERT_TRUE(start->isEnabled());
+    start->click();
+    ASSERT_EQ(rig.Find<QLabel>("lblISPProcStatus")->text(), "Firmware update success!");
+    for (int tick = 0; tick < 5; ++tick)
+        rig.Tick();
+    EXPECT_EQ(start->text(), "Finish");
+    EXPECT_FALSE(start->isEnabled());
+}
