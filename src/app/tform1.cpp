@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "app/keep_awake.h"
 #include "catalog/product_table.h"
 #include "chip/registers.h"
+#include "pages/accessible.h"
 #include "pages/binfile_page.h"
 #include "pages/handler_guard.h"
 #include "pages/i2c_page.h"
@@ -23,8 +25,11 @@
 #include "pages/parameter_page.h"
 #include "pages/register_page.h"
 #include "product/detection.h"
+#include "product/run_report.h"
 #include "usb/open_scope.h"
 #include "usb/quorvex_usb.h"
+#include "usb/ring_trace.h"
+#include "usb/tee_trace.h"
 
 namespace {
 
@@ -51,6 +56,7 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     timer1_->setInterval(1000);
     connect(timer1_, &QTimer::timeout, this, pages::Guarded([this] { Timer1Timer(); }));
 
+    SetUpRunTrace();
     BuildDevicePanel();
     BuildPages();
     auto* layout = new QVBoxLayout(this);
@@ -62,11 +68,16 @@ TForm1::TForm1(pages::PageContext& context, Options options, QWidget* parent)
     timer1_->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The link outlives the window; its lines go on to the trace file alone.
+    context_.usbLink.SetTrace(options_.trace);
+}
 
 void TForm1::BuildPages() {
     MainPageControl_ = new QTabWidget(this);
     MainPageControl_->setObjectName(QStringLiteral("MainPageControl"));
+    pages::SetAccessibleTexts(MainPageControl_->tabBar(), QStringLiteral("Maintenance pages"),
+                              QStringLiteral("Chooses the maintenance page shown"));
     MainPageControl_->hide();
 
     registerPage_ = new pages::RegisterPage(context_);
@@ -86,7 +97,7 @@ void TForm1::BuildPages() {
     ispPage_->SetUpdateFileLoader(pages::Guarded([this] { LoadProductFile(); }));
     ispPage_->SetSaveHandler(pages::Guarded([this] { binFilePage_->btnSaveBinClick(); }));
     ispPage_->SetAutoRunWrapper([this](const std::function<void()>& run) {
-        const app::KeepAwake awake(RunningProductName(), options_.trace);
+        const app::KeepAwake awake(RunningProductName(), LinkTrace());
         run();
     });
     connect(MainPageControl_, &QTabWidget::currentChanged, this,
@@ -114,7 +125,7 @@ void TForm1::FormCreate() {
     lbledtPID_->setText(QStringLiteral("f800"));
 
     ApplyLayout();
-    SetIndicatorColour(palette().color(QPalette::Button));
+    SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No device"));
     lblISPProcStatus_->clear();
     binFilePage_->CopyBuiltInBlock();
 }
@@ -205,10 +216,12 @@ void TForm1::MainPageControlChange() {
     chip::I2cPrepare(context_.usbLink);
 }
 
-void TForm1::SetIndicatorColour(const QColor& colour) {
+void TForm1::SetIndicatorColour(const QColor& colour, const QString& meaning) {
     QPalette palette = pnlUSBExist_->palette();
     palette.setColor(QPalette::Window, colour);
     pnlUSBExist_->setPalette(palette);
+    pnlUSBExist_->setAccessibleDescription(meaning);
+    pnlUSBExist_->setToolTip(meaning);
 }
 
 void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& colour) {

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +31,9 @@ class QTimer;
 
 namespace usb {
 class RequestTrace;
-}
+class RingTrace;
+class TeeTrace;
+}  // namespace usb
 namespace flash {
 struct UpdateResult;
 }
@@ -39,7 +42,8 @@ struct LoadResult;
 }
 namespace product {
 struct UpdateOutcome;
-}
+struct ReportHeader;
+}  // namespace product
 
 namespace pages {
 class LabeledEdit;
@@ -96,6 +100,9 @@ public:
     void btnChooseFileClick();
     void SetFileChooser(pages::FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
+    // Writes the last run's report to a file the chooser names.
+    void btnSaveReportClick();
+
     void FormClose();
     void MainPageControlChange();
 
@@ -121,7 +128,8 @@ private:
     void ShowEngineeringLayout();
     void SearchNextDevice();
     void ShowDetectionOutcome(bool newlyFound);
-    void SetIndicatorColour(const QColor& colour);
+    // The colour, and in words what it shows, for a screen reader and a tool tip.
+    void SetIndicatorColour(const QColor& colour, const QString& meaning);
     void SetFileStatus(const QString& text, const QString& toolTip = QString());
 
     // An update file the panel is about to take: where it is, the name it is
@@ -142,6 +150,7 @@ private:
     void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
     void ShowStartButton();
     void RunOneButtonUpdate(flash::UpdateMode mode);
+    void ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering);
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
     void ShowNotRestarted(const flash::UpdateResult& result);
@@ -158,6 +167,14 @@ private:
     QString RunningProductName() const;
     std::size_t ProductRowInView() const;
 
+    // The report of the last run (tform1_report.cpp).
+    void SetUpRunTrace();
+    usb::RequestTrace* LinkTrace() const;
+    void CreateReportControls();
+    void BeginRunReport(const app::RecoveryFile& file);
+    void EndRunReport(const flash::UpdateResult& result, app::RunEnd end);
+    static QString FailurePlaceText(const flash::UpdateResult& result);
+
     pages::PageContext& context_;
     Options options_;
     int extra_ = 0;
@@ -173,6 +190,7 @@ private:
     QCheckBox* chkDetectUSB_ = nullptr;
     QComboBox* cbxRecoveryProduct_ = nullptr;
     QPushButton* btnChooseFile_ = nullptr;
+    QPushButton* btnSaveReport_ = nullptr;
     pages::LabeledEdit* lbledtVID_ = nullptr;
     pages::LabeledEdit* lbledtPID_ = nullptr;
 
@@ -190,4 +208,10 @@ private:
 
     QTimer* timer1_ = nullptr;
     QPointer<QMessageBox> closeRefusedBox_;
+
+    // Every run's requests, kept whether or not a trace file was asked for,
+    // and what the last run's report says above them.
+    std::unique_ptr<usb::RingTrace> runTrace_;
+    std::unique_ptr<usb::TeeTrace> linkTrace_;
+    std::unique_ptr<product::ReportHeader> report_;
 };

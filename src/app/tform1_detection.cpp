@@ -65,7 +65,7 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     if (!found) {
         state_.DeviceGone();
         ClearRecoveryOffer();
-        SetIndicatorColour(palette().color(QPalette::Button));
+        SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No device"));
         ShowStartButton();
         return;
     }
@@ -102,7 +102,7 @@ void TForm1::chkDetectUSBClick() {
         return;
     }
     state_.SetDetecting(false);
-    SetIndicatorColour(QColor(0x80, 0x80, 0x80));
+    SetIndicatorColour(QColor(0x80, 0x80, 0x80), QStringLiteral("Detection off"));
     lbledtVID_->setEnabled(true);
     lbledtPID_->setEnabled(true);
     context_.usbLink.ClearFound();

@@ -90,14 +90,16 @@ void TForm1::ShowUpdateFile(const FileToLoad& file, const image::LoadResult& res
 void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& result) {
     switch (result.status) {
         case image::LoadStatus::Loaded:
-            SetIndicatorColour(QColor(0, 255, 0));
+            SetIndicatorColour(QColor(0, 255, 0),
+                               QStringLiteral("Device connected, update file ready"));
             SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                           QStringLiteral("    is Ready!"));
             return;
         case image::LoadStatus::Refused:
             // Say so plainly; the file is tried again on the next tick, so a
             // corrected file is picked up without a restart.
-            SetIndicatorColour(QColor(255, 0, 0));
+            SetIndicatorColour(QColor(255, 0, 0),
+                               QStringLiteral("Device connected, update file invalid"));
             SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                               QStringLiteral("    is invalid: ") +
                               QString::fromStdString(result.reason),
@@ -107,7 +109,8 @@ void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& re
             // There, but no file to read (a folder, a FIFO, no permission):
             // said with its reason, as the command line says it, not as missing.
             if (QFileInfo::exists(file.path)) {
-                SetIndicatorColour(QColor(255, 0, 0));
+                SetIndicatorColour(QColor(255, 0, 0),
+                                   QStringLiteral("Device connected, update file unreadable"));
                 SetFileStatus(QStringLiteral("Update Hex file   ") + file.shownName +
                                   QStringLiteral("    cannot be read: ") +
                                   QString::fromStdString(result.reason),
@@ -117,7 +120,7 @@ void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& re
             [[fallthrough]];
         case image::LoadStatus::NotRecognised:
             // A refused file that has since gone leaves no red mark behind.
-            SetIndicatorColour(palette().color(QPalette::Button));
+            SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No update file"));
             SetFileStatus(QStringLiteral("No Updated File !   Looked for %1 in %2")
                               .arg(file.shownName, file.lookedIn));
             return;

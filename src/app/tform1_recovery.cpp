@@ -94,13 +94,15 @@ void TForm1::ClearRecoveryOffer() {
 
 void TForm1::ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result) {
     if (!result.Loaded()) {
-        SetIndicatorColour(QColor(255, 0, 0));
+        SetIndicatorColour(QColor(255, 0, 0),
+                           QStringLiteral("Chip waiting for its firmware, update file unusable"));
         SetFileStatus(kWaitingText + QStringLiteral(" The update file %1 cannot be used: %2")
                                          .arg(QFileInfo(file.path).fileName(),
                                               QString::fromStdString(result.message)));
         return;
     }
-    SetIndicatorColour(QColor(0, 255, 0));
+    SetIndicatorColour(QColor(0, 255, 0),
+                       QStringLiteral("Chip waiting for its firmware, update file ready"));
     SetFileStatus(RecoveryFileStatus(file));
 }
 

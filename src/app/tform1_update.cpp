@@ -139,8 +139,9 @@ void TForm1::RunOneButtonUpdate(flash::UpdateMode mode) {
                     ? *chosen
                     : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()});
     ShowStartButton();
+    BeginRunReport(*state_.LastRunFile());
     // Held until this function returns, however the run ends.
-    const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), options_.trace);
+    const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), LinkTrace());
     SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
     barUpdateProgress_->setValue(0);
     barUpdateProgress_->show();
@@ -163,10 +164,15 @@ void TForm1::RunOneButtonUpdate(flash::UpdateMode mode) {
     // where the run parted from the recording is the news, not the failed
     // step it led to.
     if (const std::string stop = options_.replayStop ? options_.replayStop() : std::string();
-        !stop.empty()) {
+        !stop.empty())
         SetProcStatus(QString::fromStdString(stop), 12, Qt::red);
-        return;
-    }
+    else
+        ShowRunEnd(outcome, end, recovering);
+    EndRunReport(result, end);
+}
+
+void TForm1::ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering) {
+    const flash::UpdateResult& result = outcome.result;
     if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;
@@ -223,5 +229,8 @@ void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
                     "\"Start\" offers %1 again.")
                     .arg(QFileInfo(state_.LastRunFile()->path).fileName());
     }
+    // Where and why, for a bug report or a call to the maker.
+    if (const QString place = FailurePlaceText(result); !place.isEmpty())
+        text += QStringLiteral("\n") + place;
     SetProcStatus(text, 12, Qt::red);
 }

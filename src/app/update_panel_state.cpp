@@ -10,6 +10,7 @@ void UpdatePanelState::DeviceFound(bool permissionDenied) {
 void UpdatePanelState::DeviceGone() {
     deviceFound_ = false;
     permissionDenied_ = false;
+    updateFinished_ = false;
     flashProduct_.reset();
 }
 

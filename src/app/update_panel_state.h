@@ -33,9 +33,10 @@ struct StartButton {
 // checked on their own. The window changes it only through these transitions.
 class UpdatePanelState {
 public:
-    // Detection: searches and re-checks run while detecting is on and no
-    // update has succeeded (after a success the product is left alone).
-    bool Detecting() const { return detectEnabled_ && !updateFinished_; }
+    // Detection: searches and re-checks run while detecting is on; after a
+    // success they watch for the updated unit to leave, so that the next one
+    // plugged in can be updated without a restart.
+    bool Detecting() const { return detectEnabled_; }
     void SetDetecting(bool on) { detectEnabled_ = on; }
     product::DetectionCursor& Detection() { return detection_; }
     const product::DetectionCursor& Detection() const { return detection_; }
@@ -44,8 +45,9 @@ public:
     QString pidText;
 
     // The device the last detection tick found, if any. A device that is gone
-    // takes what its flash said with it; its file stays ready until the next
-    // search looks again.
+    // takes what its flash said with it, and a success with it: the next
+    // device is a new unit. Its file stays ready until the next search looks
+    // again.
     void DeviceFound(bool permissionDenied);
     void DeviceGone();
     bool HasDevice() const { return deviceFound_; }

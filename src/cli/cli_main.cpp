@@ -123,6 +123,14 @@ int Run(const std::vector<std::string>& args, Environment& environment) {
         // simulated fault plan numbers them.
         outcome->requests = session.RequestsPassed();
     }
+    // Like the state file: a report asked for and not written is said after
+    // a failure, and fails a command that succeeded.
+    if (std::optional<Outcome> notWritten = session.Report(*outcome)) {
+        if (outcome->exitCode == kExitDone)
+            outcome = notWritten;
+        else
+            environment.err << "palereed-flash: " << notWritten->message << "\n";
+    }
     // On the clock the run went by, as the progress lines' elapsed_ms are.
     if (outcome->durationMs == 0)
         outcome->durationMs = session.RunMs();

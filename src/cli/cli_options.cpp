@@ -29,7 +29,7 @@ constexpr std::array<CommandName, 6> kCommands = {{
 enum class Own { Flag, Value, OptionalValue };
 std::optional<Own> OwnOption(std::string_view name) {
     if (name == "--device" || name == "--length" || name == "--trace" || name == "--serial" ||
-        name == "--product")
+        name == "--product" || name == "--report")
         return Own::Value;
     if (name == "--wait")
         return Own::OptionalValue;
@@ -60,6 +60,8 @@ bool SetOwn(std::string_view name, const std::string& value, CliOptions& options
         options.device = value;
     } else if (name == "--trace") {
         options.traceFile = value;
+    } else if (name == "--report") {
+        options.reportFile = value;
     } else if (name == "--length") {
         options.length = ParseLength(value);
         if (!options.length || *options.length == 0 ||
@@ -119,13 +121,18 @@ bool FollowsAsOptionalValue(std::string_view name, std::string_view next) {
            all([](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
+// The options that name a file the tool writes.
+bool WritesAFile(std::string_view name) {
+    return name == "--trace" || name == "--report";
+}
+
 // "--trace --simulate" is a forgotten file name, not a trace file to create
 // under the name of an option (which would then be missing as well).
 bool TraceNamesAFile(std::string_view name, const std::optional<std::string>& value,
                      std::string& error) {
-    if (name != "--trace" || (value && !value->empty()))
+    if (!WritesAFile(name) || (value && !value->empty()))
         return true;
-    error = "--trace needs a file name";
+    error = std::string(name) + " needs a file name";
     return false;
 }
 
@@ -142,7 +149,7 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CliOptions
     const bool valueFollows = OwnOption(name) == Own::Value ||
                               product::BackendOptionValue(name) == product::OptionValue::Required;
     if (!value && valueFollows && i + 1 < args.size() &&
-        !(name == "--trace" && LooksLikeOption(args[i + 1])))
+        !(WritesAFile(name) && LooksLikeOption(args[i + 1])))
         value = args[++i];
     if (!value && i + 1 < args.size() && FollowsAsOptionalValue(name, args[i + 1]))
         value = args[++i];
@@ -213,6 +220,10 @@ bool CheckCombinations(const CliOptions& options, std::string& error) {
         error = "check works on the file alone, without a device";
     else if (options.serial && (options.all || options.device))
         error = "--serial excludes --all and --device";
+    else if (options.reportFile && options.command != Command::Update)
+        error = "--report works only with update";
+    else if (options.reportFile && options.all)
+        error = "--report reports one device; it excludes --all";
     else if (options.wait && options.command == Command::List)
         error = "--wait works with update, verify, read and info";
     return error.empty();

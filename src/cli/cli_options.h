@@ -34,6 +34,9 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     std::optional<std::string> traceFile;
+    // update --report FILE: the run's requests under a short header, written
+    // whether the update succeeds or not.
+    std::optional<std::string> reportFile;
     product::BackendOptions backend;
 };
 

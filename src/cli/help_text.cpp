@@ -39,7 +39,10 @@ std::string HelpText() {
                "  --quiet, -q          print only the result, no progress\n"
                "  --verbose, -v        progress as plain lines, with each loop's own texts\n"
                "  --trace FILE         write every device request to FILE; a FILE that cannot\n"
-               "                       be written is refused before anything is sent\n") +
+               "                       be written is refused before anything is sent\n"
+               "  --report FILE        update: write the run's requests under a short header\n"
+               "                       (tool, product, flash part, file and SHA-256, outcome)\n"
+               "                       to FILE, on success and failure; refused like --trace\n") +
            product::BackendOptionsHelp() +
            "  --help, -h           show this help and exit\n"
            "  --version, -V        show the version and exit\n"

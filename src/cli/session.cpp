@@ -47,10 +47,23 @@ std::optional<Outcome> Session::Start() {
             return Refusal(kExitUsage, "cannot write the trace file '" + *options_.traceFile +
                                            "': " + trace_->Error());
     }
+    lines_ = trace_.get();
+    if (options_.reportFile) {
+        report_ = std::make_unique<product::ReportFile>(*options_.reportFile);
+        if (!report_->Error().empty()) {
+            const std::string reason = report_->Error();
+            report_.reset();  // nothing more goes to it
+            return Refusal(kExitUsage, "cannot write the report file '" + *options_.reportFile +
+                                           "': " + reason);
+        }
+        ring_ = std::make_unique<usb::RingTrace>();
+        ring_->BeginRun();  // the command is the one run its report tells of
+        tee_ = std::make_unique<usb::TeeTrace>(ring_.get(), trace_.get());
+        lines_ = tee_.get();
+    }
     usb::DeviceBackend* backend = env_.backend;
     if (backend == nullptr) {
-        product::BackendStart start =
-            product::MakeBackend(options_.backend, env_.clock, trace_.get());
+        product::BackendStart start = product::MakeBackend(options_.backend, env_.clock, lines_);
         if (!start.backend)
             return Refusal(start.optionRefused ? kExitUsage : kExitNoDevice, start.error);
         ownClock_ = std::move(start.clock);
@@ -62,7 +75,7 @@ std::optional<Outcome> Session::Start() {
         replayStop_ = std::move(start.replayStop);
         backend = ownBackend_.get();
     }
-    main_ = std::make_unique<DeviceLink>(*backend, Clock(), trace_.get());
+    main_ = std::make_unique<DeviceLink>(*backend, Clock(), lines_);
     startUs_ = Clock().NowUs();
     return std::nullopt;
 }
@@ -76,7 +89,7 @@ std::unique_ptr<DeviceLink> Session::LinkFor(const product::ListedDevice& device
     std::unique_ptr<usb::DeviceBackend> backend = linkBackend_();
     if (!backend)
         return nullptr;
-    return std::make_unique<DeviceLink>(std::move(backend), ClockOf(device), trace_.get());
+    return std::make_unique<DeviceLink>(std::move(backend), ClockOf(device), lines_);
 }
 
 std::optional<Outcome> Session::Finish() {
@@ -192,8 +205,30 @@ std::optional<std::string> Session::SerialOf(DeviceLink& link,
 }
 
 void Session::Note(const std::string& line) {
-    if (trace_)
-        trace_->Line(line);
+    if (lines_ != nullptr)
+        lines_->Line(line);
+}
+
+std::optional<Outcome> Session::Report(const Outcome& outcome) {
+    if (!report_ || !ring_)
+        return std::nullopt;
+    ring_->EndRun();
+    product::ReportHeader header;
+    header.tool = std::string("palereed-flash ") + PALEREED_VERSION;
+    header.product = outcome.unit.product.value_or("");
+    header.flashPart = outcome.unit.flashPart.value_or("");
+    header.file = outcome.unit.file.value_or("");
+    header.sha256 = outcome.unit.sha256.value_or("");
+    header.outcome = StatusName(outcome.exitCode);
+    if (outcome.step)
+        header.failure =
+            product::FailurePlace{*outcome.step, outcome.address, outcome.cause.value_or("")};
+    header.message = outcome.message;
+    const std::string error = report_->Complete(header, ring_->LastRun(), ring_->LastRunDropped());
+    if (error.empty())
+        return std::nullopt;
+    return Refusal(kExitUsage,
+                   "the report file '" + *options_.reportFile + "' was not written: " + error);
 }
 
 std::unique_ptr<ProgressView> Session::MakeProgress() {

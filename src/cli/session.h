@@ -13,7 +13,10 @@
 #include "cli/environment.h"
 #include "cli/outcome.h"
 #include "product/listed_device.h"
+#include "product/run_report.h"
 #include "usb/request_trace.h"
+#include "usb/ring_trace.h"
+#include "usb/tee_trace.h"
 
 namespace cli {
 
@@ -71,6 +74,10 @@ public:
 
     // One line in the --trace file, when there is one.
     void Note(const std::string& line);
+    // Completes the --report file, when there is one, with the command's
+    // requests under a header drawn from its outcome; the outcome when it
+    // could not be written.
+    std::optional<Outcome> Report(const Outcome& outcome);
 
     // The progress display the options and the terminal call for, on the
     // session's link.
@@ -100,6 +107,11 @@ private:
     Environment& env_;
     const CliOptions& options_;
     std::unique_ptr<usb::FileTrace> trace_;
+    // With --report: the command's requests in memory, and the file they go to.
+    std::unique_ptr<product::ReportFile> report_;
+    std::unique_ptr<usb::RingTrace> ring_;
+    std::unique_ptr<usb::TeeTrace> tee_;
+    usb::RequestTrace* lines_ = nullptr;  // where the link's lines go: file, memory, both or none
     std::unique_ptr<usb::Clock> ownClock_;
     std::vector<std::unique_ptr<usb::Clock>> productClocks_;
     std::unique_ptr<usb::DeviceBackend> ownBackend_;

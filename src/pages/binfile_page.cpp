@@ -14,6 +14,7 @@
 #include "image/firmware_file.h"
 #include "image/parameter_table_edit.h"
 #include "image/table_marker.h"
+#include "pages/accessible.h"
 #include "pages/handler_guard.h"
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
@@ -75,6 +76,14 @@ BinFilePage::BinFilePage(PageContext& context, QWidget* parent)
       btnSaveBin_(Named<QPushButton>(QStringLiteral("btnSaveBin"), QStringLiteral(" Save"), this)) {
     setObjectName(QStringLiteral("BinFile"));
     setWindowTitle(QStringLiteral("Gen. Bin File"));
+    SetAccessibleTexts(currentFileBitBtn_, QStringLiteral("Current File"),
+                       QStringLiteral("Opens a firmware file to make a new one from"));
+    SetAccessibleTexts(btnCheck_, QStringLiteral("Check"),
+                       QStringLiteral("Finds the parameter table in the opened file"));
+    SetAccessibleTexts(btnSaveBitBin_, QStringLiteral("New File"),
+                       QStringLiteral("Chooses the name of the new binary file"));
+    SetAccessibleTexts(btnSaveBin_, QStringLiteral("Save"),
+                       QStringLiteral("Writes the new binary file with the settings shown"));
     currentFileBitBtn_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     btnSaveBitBin_->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     btnCheck_->setEnabled(false);
@@ -122,6 +131,8 @@ QWidget* BinFilePage::BuildNewSetting() {
         new LabeledEdit(QStringLiteral("labedtNewVID"), QStringLiteral("VID:"), "2FC6", this);
     auto* pid =
         new LabeledEdit(QStringLiteral("labedtNewPID"), QStringLiteral("PID:"), "6012", this);
+    vid->Describe(QStringLiteral("The USB vendor ID the new file gives the product"));
+    pid->Describe(QStringLiteral("The USB product ID the new file gives the product"));
     grid->addLayout(IdEditPair(*vid, *pid, kIdCharacters), 0, 0, 1, 2);
 
     const std::array<std::array<QString, 4>, 5> strings = {{
@@ -134,6 +145,8 @@ QWidget* BinFilePage::BuildNewSetting() {
     for (int i = 0; i < static_cast<int>(strings.size()); ++i) {
         auto* edit = Named<QLineEdit>(strings[i][2], strings[i][3], this);
         QLabel* label = NamedLabel(strings[i][0], strings[i][1], this);
+        SetAccessibleTexts(edit, NameFromCaption(strings[i][1]),
+                           QStringLiteral("A string the new file gives the product"));
         label->setBuddy(edit);
         grid->addWidget(label, i + 1, 0);
         grid->addWidget(edit, i + 1, 1);

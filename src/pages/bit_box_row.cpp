@@ -6,6 +6,7 @@
 #include <functional>
 #include <utility>
 
+#include "pages/accessible.h"
 #include "pages/page_fonts.h"
 
 namespace pages {
@@ -63,6 +64,8 @@ BitBoxRow::BitBoxRow(const QString& panelName, const QString& labelName, const Q
         auto* box = new BitBox([this] { emit mouseUp(); }, this);
         box->setObjectName(boxPrefix + QString::number(bit));
         box->setToolTip(QStringLiteral("Bit %1").arg(bit));
+        SetAccessibleTexts(box, QStringLiteral("Bit %1").arg(bit),
+                           QStringLiteral("Sets or clears the bit and writes the byte"));
         box->setFixedSize(boxSize);
         box->move(left + column * pitch + (charWidth - boxSize.width()) / 2, boxTop);
     }

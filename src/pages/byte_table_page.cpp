@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "pages/accessible.h"
 #include "pages/bit_box_row.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
@@ -56,6 +57,11 @@ ByteTablePage::ByteTablePage(PageContext& context, ByteTableSetup setup, QWidget
       statusLabel_(NamedLabel(setup_.statusLabelName, QStringLiteral("Status:"), this)) {
     setObjectName(setup_.pageName);
     setWindowTitle(setup_.title);
+    SetAccessibleTexts(readButton_, NameFromCaption(setup_.readCaption),
+                       QStringLiteral("Reads all 256 values of the table from the device"));
+    SetAccessibleTexts(grid_, setup_.title,
+                       QStringLiteral("The 256 values, 16 to a row; Enter writes the typed value, "
+                                      "Ins and Del step it by one"));
     grid_->setFont(FixedPitchFont());
     grid_->SetReservedKeys({Qt::Key_Insert, Qt::Key_Delete});
     // A selection reads its register at once; while a table read holds the

@@ -5,6 +5,7 @@
 
 #include "chip/i2c_commands.h"
 #include "chip/registers.h"
+#include "pages/accessible.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/integer_text.h"
@@ -42,6 +43,9 @@ ByteTableSetup I2cTableSetup() {
 I2cPage::I2cPage(PageContext& context, QWidget* parent)
     : ByteTablePage(context, I2cTableSetup(), parent),
       edtMI2CAddr_(Named<QLineEdit>(QStringLiteral("edtMI2CAddr"), QStringLiteral("20"), this)) {
+    SetAccessibleTexts(edtMI2CAddr_, QStringLiteral("Slave Address"),
+                       QStringLiteral("Hexadecimal address of the I2C device whose registers "
+                                      "the table shows"));
     AddAboveReadButton(BuildAddressRow());
     ConnectHandlers({.readClick = [this] { btnReadMI2CClick(); },
                      .keyDown = [this](int key) { StringGridMIICKeyDown(key); },

@@ -8,6 +8,7 @@
 #include "chip/i2c_commands.h"
 #include "chip/registers.h"
 #include "image/hex_to_int.h"
+#include "pages/accessible.h"
 #include "pages/handler_guard.h"
 #include "pages/hex_byte.h"
 #include "pages/i2c_page.h"
@@ -56,6 +57,13 @@ InformationPage::InformationPage(PageContext& context, I2cPage& i2cPage, QWidget
       lblInfoStatus_(NamedLabel(QStringLiteral("lblInfoStatus"), QStringLiteral("Status:"), this)) {
     setObjectName(QStringLiteral("Information"));
     setWindowTitle(QStringLiteral("Information"));
+    SetAccessibleTexts(edtMI2CAddr1_, QStringLiteral("Slave Address"),
+                       QStringLiteral("Hexadecimal I2C address of the device behind the chip; "
+                                      "Enter reads its first byte"));
+    SetAccessibleTexts(srblen0_, QStringLiteral("Command Len."),
+                       QStringLiteral("How many command bytes the special access sends"));
+    SetAccessibleTexts(srblen1_, QStringLiteral("Data Len."),
+                       QStringLiteral("How many data bytes the special access writes or reads"));
     auto* top = new QHBoxLayout;
     top->addWidget(BuildStatus(), 1);
     top->addWidget(BuildHidKeys());
@@ -100,6 +108,8 @@ QWidget* InformationPage::BuildStatus() {
     formatAndRate_[3]->setFont(FixedPitchFont(kStatusPoints, true));
     auto* button =
         Named<QPushButton>(QStringLiteral("btnUpdateStatus"), QStringLiteral("Update"), this);
+    SetAccessibleTexts(button, QStringLiteral("Update"),
+                       QStringLiteral("Reads the device's input status again"));
     connect(button, &QPushButton::clicked, this, Guarded([this] { btnUpdateStatusClick(); }));
 
     auto* grid = new QGridLayout(box);
@@ -120,6 +130,8 @@ QWidget* InformationPage::BuildHidKeys() {
     for (int k = 0; k < static_cast<int>(kHidCaptions.size()); ++k) {
         auto* button = Named<QPushButton>(QStringLiteral("btnHID%1").arg(k),
                                           QString::fromLatin1(kHidCaptions[k]), this);
+        SetAccessibleTexts(button, NameFromCaption(button->text()),
+                           QStringLiteral("Sends this HID key to the device"));
         connect(button, &QPushButton::clicked, this,
                 Guarded([this, button] { btnHIDClick(*button); }));
         column->addWidget(button);
@@ -153,6 +165,10 @@ QWidget* InformationPage::BuildSpecialI2c() {
     auto* write =
         Named<QPushButton>(QStringLiteral("btnWriteSpecI2C"), QStringLiteral("Write"), this);
     auto* read = Named<QPushButton>(QStringLiteral("btnReadSpecI2C"), QStringLiteral("Read"), this);
+    SetAccessibleTexts(write, QStringLiteral("Write"),
+                       QStringLiteral("Writes the command and data bytes to the I2C device"));
+    SetAccessibleTexts(read, QStringLiteral("Read"),
+                       QStringLiteral("Sends the command bytes and reads the data bytes back"));
     connect(write, &QPushButton::clicked, this, Guarded([this] { btnWriteSpecI2CClick(); }));
     connect(read, &QPushButton::clicked, this, Guarded([this] { btnReadSpecI2CClick(); }));
     auto* buttons = new QHBoxLayout;
@@ -186,6 +202,8 @@ QLayout* InformationPage::BuildByteRow(const QString& labelName, const QString& 
     for (int i = 0; i < kMaxBytes; ++i) {
         auto* edit = Named<QLineEdit>(editPrefix + QString::number(i), QStringLiteral("00"), this);
         FitFixedPitch(*edit, 3);
+        SetAccessibleTexts(edit, QStringLiteral("%1 byte %2").arg(caption).arg(i + 1),
+                           QStringLiteral("Hexadecimal byte"));
         edit->setEnabled(i == 0);
         layout->addWidget(edit);
     }

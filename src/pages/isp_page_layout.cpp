@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "pages/accessible.h"
 #include "pages/labeled_edit.h"
 #include "pages/named_widgets.h"
 
@@ -31,8 +32,10 @@ constexpr int kRangeLabelWidth = 62;
 constexpr int kRangeEditWidth = 48;
 constexpr int kWriteStatusEditWidth = 40;
 
-QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
+QPushButton* MakeButton(const char* name, const QString& caption, const QString& description,
+                        QWidget* parent) {
     auto* button = Named<QPushButton>(QString::fromLatin1(name), caption, parent);
+    SetAccessibleTexts(button, NameFromCaption(caption), description);
     button->setMinimumWidth(kButtonWidth);
     return button;
 }
@@ -51,13 +54,17 @@ QLabel* MakeValueLabel(const char* name, QWidget* parent) {
     return label;
 }
 
+// A step of the automatic run.
 QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent) {
-    return Named<QCheckBox>(QString::fromLatin1(name), caption, parent);
+    auto* check = Named<QCheckBox>(QString::fromLatin1(name), caption, parent);
+    SetAccessibleTexts(check, caption, QStringLiteral("Whether \"Auto\" takes this step"));
+    return check;
 }
 
-LabeledEdit* MakeEdit(const char* name, const QString& caption, const QString& text, int labelWidth,
-                      int editWidth, QWidget* parent) {
+LabeledEdit* MakeEdit(const char* name, const QString& caption, const QString& text,
+                      const QString& description, int labelWidth, int editWidth, QWidget* parent) {
     auto* edit = new LabeledEdit(QString::fromLatin1(name), caption, text, parent);
+    edit->Describe(description);
     edit->label()->setMinimumWidth(labelWidth);
     edit->edit()->setFixedWidth(editWidth);
     return edit;
@@ -67,27 +74,43 @@ void BuildFunctionTest(IspControls& c, QWidget* page) {
     c.GroupBox1 = new QGroupBox(QStringLiteral("Function Test"), page);
     c.GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     QGroupBox* box = c.GroupBox1;
-    c.btnEnterISP = MakeButton("btnEnterISP", QStringLiteral("Enter ISP"), box);
-    c.btnUSBChipID = MakeButton("btnUSBChipID", QStringLiteral("Chip ID"), box);
+    c.btnEnterISP = MakeButton("btnEnterISP", QStringLiteral("Enter ISP"),
+                               QStringLiteral("Puts the chip into ISP mode"), box);
+    c.btnUSBChipID = MakeButton("btnUSBChipID", QStringLiteral("Chip ID"),
+                                QStringLiteral("Reads the flash's JEDEC identification"), box);
     c.lblUSBChipID = MakeValueLabel("lblUSBChipID", box);
-    c.btnUSBReadStatus = MakeButton("btnUSBReadStatus", QStringLiteral("Read Status"), box);
+    c.btnUSBReadStatus = MakeButton("btnUSBReadStatus", QStringLiteral("Read Status"),
+                                    QStringLiteral("Reads the flash's status register"), box);
     c.lblUSBStatus = MakeValueLabel("lblUSBStatus", box);
-    c.lbledtUSBWriteStatus = MakeEdit("lbledtUSBWriteStatus", QStringLiteral("Write Status : 0x"),
-                                      QString(), 0, kWriteStatusEditWidth, box);
+    c.lbledtUSBWriteStatus =
+        MakeEdit("lbledtUSBWriteStatus", QStringLiteral("Write Status : 0x"), QString(),
+                 QStringLiteral("Hexadecimal status value; Enter writes it to the flash"), 0,
+                 kWriteStatusEditWidth, box);
     c.lbledtUSBWriteStatus->edit()->setToolTip(
         QStringLiteral("Hexadecimal status value; press Enter to write it"));
-    c.btnUSBWriteEnable = MakeButton("btnUSBWriteEnable", QStringLiteral("Write Enable"), box);
-    c.btnUSBWriteDisable = MakeButton("btnUSBWriteDisable", QStringLiteral("Write Disable"), box);
-    c.btnUSBErase = MakeButton("btnUSBErase", QStringLiteral("Erase"), box);
-    c.btnUSBBlank = MakeButton("btnUSBBlank", QStringLiteral("Blank Check"), box);
-    c.btnUSBProgram = MakeButton("btnUSBProgram", QStringLiteral("Program"), box);
-    c.btnUSBVerify = MakeButton("btnUSBVerify", QStringLiteral("Verify"), box);
-    c.btnReadBack = MakeButton("btnReadBack", QStringLiteral("Read Flash"), box);
+    c.btnUSBWriteEnable = MakeButton("btnUSBWriteEnable", QStringLiteral("Write Enable"),
+                                     QStringLiteral("Sends the flash's write enable"), box);
+    c.btnUSBWriteDisable = MakeButton("btnUSBWriteDisable", QStringLiteral("Write Disable"),
+                                      QStringLiteral("Sends the flash's write disable"), box);
+    c.btnUSBErase = MakeButton("btnUSBErase", QStringLiteral("Erase"),
+                               QStringLiteral("Erases the flash access range"), box);
+    c.btnUSBBlank = MakeButton("btnUSBBlank", QStringLiteral("Blank Check"),
+                               QStringLiteral("Checks that the flash access range is erased"), box);
+    c.btnUSBProgram =
+        MakeButton("btnUSBProgram", QStringLiteral("Program"),
+                   QStringLiteral("Writes the loaded file into the flash access range"), box);
+    c.btnUSBVerify =
+        MakeButton("btnUSBVerify", QStringLiteral("Verify"),
+                   QStringLiteral("Compares the flash access range with the loaded file"), box);
+    c.btnReadBack =
+        MakeButton("btnReadBack", QStringLiteral("Read Flash"),
+                   QStringLiteral("Reads the first 32 KB of the flash into a text dump"), box);
     c.btnUSBErase->setToolTip(
         QStringLiteral("Whole chip with \"All\", else the 4 KB sectors of the assigned range"));
     c.btnReadBack->setToolTip(
         QStringLiteral("Reads the first 32 KB and saves them as a text dump"));
-    c.Button1 = MakeButton("Button1", QStringLiteral(" Save"), box);
+    c.Button1 = MakeButton("Button1", QStringLiteral(" Save"),
+                           QStringLiteral("Saves the loaded firmware as a binary file"), box);
     c.Button1->setIcon(page->style()->standardIcon(QStyle::SP_DialogSaveButton));
 
     auto* grid = new QGridLayout(box);
@@ -126,12 +149,18 @@ void BuildAccessRange(IspControls& c, QWidget* page) {
     QGroupBox* box = c.gbxISPRange;
     c.rbnRange0 = new QRadioButton(QStringLiteral("All"), box);
     c.rbnRange0->setObjectName(QStringLiteral("rbnRange0"));
+    SetAccessibleTexts(c.rbnRange0, QStringLiteral("All"),
+                       QStringLiteral("The flash steps work on the whole flash"));
     c.rbnRange0->setChecked(true);
     c.rbnRange1 = new QRadioButton(QStringLiteral("Assign Range"), box);
     c.rbnRange1->setObjectName(QStringLiteral("rbnRange1"));
+    SetAccessibleTexts(c.rbnRange1, QStringLiteral("Assign Range"),
+                       QStringLiteral("The flash steps work on the range given below"));
     c.lbledISPStart = MakeEdit("lbledISPStart", QStringLiteral("Start Addr:"), QStringLiteral("32"),
+                               QStringLiteral("Where the assigned range starts, in KB"),
                                kRangeLabelWidth, kRangeEditWidth, box);
     c.lbledISPRange = MakeEdit("lbledISPRange", QStringLiteral("Size: "), QStringLiteral("32"),
+                               QStringLiteral("How long the assigned range is, in KB"),
                                kRangeLabelWidth, kRangeEditWidth, box);
     c.Label20 = MakeLabel("Label20", QStringLiteral("KB"), box);
     c.Label21 = MakeLabel("Label21", QStringLiteral("KB"), box);
@@ -176,6 +205,7 @@ void BuildFlashInstructions(IspControls& c, QWidget* page) {
         const Instruction& in = kInstructions[i];
         LabeledEdit* edit =
             MakeEdit(in.name, QString::fromLatin1(in.caption), QString::fromLatin1(in.code),
+                     QStringLiteral("The flash instruction code the tool sends for this"),
                      kInstructionLabelWidth, kInstructionEditWidth, c.gbxFlashCMD);
         // The commands send fixed codes; an editable field would suggest otherwise.
         edit->edit()->setReadOnly(true);
@@ -202,11 +232,17 @@ void BuildAutoRun(IspControls& c, QWidget* page, QGroupBox* box) {
     c.chkChangedOnly->setToolTip(
         QStringLiteral("Read the flash first and erase and write only the 4 KiB sectors that "
                        "differ from the file (with \"All\")"));
-    c.btnUSBISPAuto = MakeButton("btnUSBISPAuto", QStringLiteral("Auto"), box);
-    c.USBLoadFileBitBtn = MakeButton("USBLoadFileBitBtn", QStringLiteral("File"), box);
+    SetAccessibleTexts(c.chkChangedOnly, QStringLiteral("Changed Only"),
+                       c.chkChangedOnly->toolTip());
+    c.btnUSBISPAuto = MakeButton("btnUSBISPAuto", QStringLiteral("Auto"),
+                                 QStringLiteral("Runs the checked steps one after another"), box);
+    c.USBLoadFileBitBtn = MakeButton("USBLoadFileBitBtn", QStringLiteral("File"),
+                                     QStringLiteral("Opens a firmware file to load"), box);
     c.USBLoadFileBitBtn->setIcon(page->style()->standardIcon(QStyle::SP_DialogOpenButton));
     c.cbxReadISPFile = new QComboBox(box);
     c.cbxReadISPFile->setObjectName(QStringLiteral("cbxReadISPFile"));
+    SetAccessibleTexts(c.cbxReadISPFile, QStringLiteral("Firmware file"),
+                       QStringLiteral("The firmware file the steps write and compare with"));
     c.cbxReadISPFile->setEditable(true);
     c.cbxReadISPFile->setInsertPolicy(QComboBox::NoInsert);
     c.cbxReadISPFile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 
+#include "pages/accessible.h"
+
 namespace pages {
 
 LabeledEdit::LabeledEdit(const QString& objectName, const QString& caption, const QString& text,
@@ -16,6 +18,7 @@ LabeledEdit::LabeledEdit(const QString& objectName, const QString& caption, cons
     layout->addWidget(label_);
     layout->addWidget(edit_, 1);
     label_->setBuddy(edit_);
+    edit_->setAccessibleName(NameFromCaption(caption));
     edit_->installEventFilter(this);
 }
 

@@ -19,6 +19,8 @@ public:
     void setText(const QString& text) { edit_->setText(text); }
     QLineEdit* edit() const { return edit_; }
     QLabel* label() const { return label_; }
+    // What the edit is for, for a screen reader; its name is the caption's.
+    void Describe(const QString& description) { edit_->setAccessibleDescription(description); }
 
 signals:
     // Every key pressed in the edit, before the edit handles it; nothing is consumed.

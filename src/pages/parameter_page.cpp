@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "pages/accessible.h"
 #include "pages/handler_guard.h"
 #include "pages/id_edit_pair.h"
 #include "pages/labeled_edit.h"
@@ -37,6 +38,9 @@ QGroupBox* RadioGroup(const QString& name, const QString& title, QWidget* parent
     QBoxLayout* layout = across ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
                                 : static_cast<QBoxLayout*>(new QVBoxLayout(box));
     for (QRadioButton* button : buttons) {
+        // Read with its group's title, which says what the choice is about.
+        SetAccessibleTexts(button, button->text(),
+                           title.trimmed() + QStringLiteral(" of the system setting"));
         button->setParent(box);
         layout->addWidget(button);
     }
@@ -60,6 +64,10 @@ ParameterPage::ParameterPage(PageContext& context, QWidget* parent)
           Named<QPushButton>(QStringLiteral("btnReadPara"), QStringLiteral("Read back"), this)),
       btnSetPara_(Named<QPushButton>(QStringLiteral("btnSetPara"), QStringLiteral("Set"), this)) {
     setObjectName(QStringLiteral("Parameter"));
+    SetAccessibleTexts(btnReadPara_, QStringLiteral("Read back"),
+                       QStringLiteral("Reads the system setting from the device"));
+    SetAccessibleTexts(btnSetPara_, QStringLiteral("Set"),
+                       QStringLiteral("Writes the system setting shown to the device"));
     setWindowTitle(QStringLiteral("Parameter"));
     QFont bold = lblEepAvail_->font();
     bold.setBold(true);
@@ -80,7 +88,9 @@ QRadioButton* ParameterPage::Radio(const QString& name, const QString& text) {
 }
 
 QCheckBox* ParameterPage::Check(const QString& name, const QString& text) {
-    return Named<QCheckBox>(name, text, this);
+    auto* check = Named<QCheckBox>(name, text, this);
+    SetAccessibleTexts(check, text, QStringLiteral("A switch of the system setting"));
+    return check;
 }
 
 LabeledEdit* ParameterPage::Edit(const QString& name, const QString& caption, const QString& text) {
@@ -153,6 +163,8 @@ QWidget* ParameterPage::BuildIdentity() {
     LabeledEdit* pid = Edit(QStringLiteral("lbledSysPID"), QStringLiteral("PID:"), "6012");
     // Four characters go to the device; the edits hold no more than that.
     constexpr int kIdLength = static_cast<int>(product::kIdTextLength);
+    vid->Describe(QStringLiteral("The product's USB vendor ID; Enter sends it"));
+    pid->Describe(QStringLiteral("The product's USB product ID; Enter sends it"));
     vid->edit()->setMaxLength(kIdLength);
     pid->edit()->setMaxLength(kIdLength);
     grid->addLayout(IdEditPair(*vid, *pid, kIdLength + 1), 0, 0, 1, 2);
@@ -169,6 +181,8 @@ QWidget* ParameterPage::BuildIdentity() {
     for (int i = 0; i < 3; ++i) {
         LabeledEdit* edit = Edit(strings[i][0], strings[i][1], strings[i][2]);
         edit->setMinimumWidth(320);
+        edit->Describe(QStringLiteral("The product's %1 string; Enter sends it")
+                           .arg(strings[i][3].mid(1).chopped(1).toLower()));
         grid->addWidget(edit, i + 2, 0);
         grid->addWidget(new QLabel(strings[i][3], this), i + 2, 1);
     }

@@ -8,6 +8,7 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 
+#include "pages/accessible.h"
 #include "pages/hex_byte.h"
 #include "pages/page_keys.h"
 
@@ -33,6 +34,8 @@ StringGrid::StringGrid(const QString& objectName, int colCount, int rowCount, QW
     setAttribute(Qt::WA_OpaquePaintEvent);
     editor_->setObjectName(objectName + QStringLiteral("Editor"));
     editor_->setFrame(false);
+    SetAccessibleTexts(editor_, QStringLiteral("Cell value"),
+                       QStringLiteral("The value being typed into the current cell"));
     editor_->hide();
     editor_->installEventFilter(this);
     // The cell follows every keystroke, so a value typed but not yet entered

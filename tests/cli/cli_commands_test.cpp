@@ -63,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCall{"QuietAndVerbose", {"list", "--quiet", "--verbose"}},
                       BadCall{"AllWithoutUpdate", {"info", "--all", "--simulate"}},
                       BadCall{"ExtraArgument", {"list", "extra", "--simulate"}},
+                      BadCall{"ReportWithoutUpdate", {"info", "--simulate", "--report", "r"}},
+                      BadCall{"ReportWithAll", {"update", "--all", "--simulate", "--report", "r"}},
                       BadCall{"TraceNotWritable",
                               {"list", "--simulate", "--trace", "/no/such/dir/t"}},
                       BadCall{"UnknownFaultKind", {"list", "--simulate", "--sim-fault=melt@3"}},

@@ -120,7 +120,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "device"},
         TraceRefusal{"AnOptionForAFileName",
                      {"--trace", "--simulate"},
-                     "palereed-flash: --trace needs a file name (see --help)"}),
+                     "palereed-flash: --trace needs a file name (see --help)"},
+        // A report is refused the same way, before the run it would tell of.
+        TraceRefusal{"AReportToADeviceThatTakesNoData",
+                     {"--report", "/dev/full"},
+                     "palereed-flash: cannot write the report file '/dev/full': No space left on "
+                     "device"},
+        TraceRefusal{"AnOptionForAReportName",
+                     {"--report", "--simulate"},
+                     "palereed-flash: --report needs a file name (see --help)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -116,15 +116,25 @@ TEST(UpdatePanelState, AFailureStaysUntilTheProductIsBackOrANewRunStarts) {
     }
 }
 
-TEST(UpdatePanelState, ASuccessStopsTheDetectionForGood) {
+// The updated unit stays "finished" while it is plugged in; once it has
+// left, the next unit plugged in is a new one to update.
+TEST(UpdatePanelState, ASuccessLastsUntilTheUnitLeaves) {
     UpdatePanelState state;
     state.SetDetecting(true);
+    state.DeviceFound(false);
+    state.FileLoaded(true);
     state.StartRun({});
     state.EndRun(RunEnd::Succeeded);
     EXPECT_FALSE(state.FailurePinned());
     EXPECT_TRUE(state.Finished());
-    state.SetDetecting(true);
-    EXPECT_FALSE(state.Detecting());
+    EXPECT_TRUE(state.Detecting());
+    state.DeviceFound(false);
+    EXPECT_EQ(state.Start().text, QStringLiteral("Finish"));
+    state.DeviceGone();
+    EXPECT_FALSE(state.Finished());
+    state.DeviceFound(false);
+    EXPECT_EQ(state.Start().text, QStringLiteral("Start"));
+    EXPECT_TRUE(state.Start().enabled);
 }
 
 TEST(UpdatePanelState, WhatTheFlashNamedIsForgottenByARunAndByTheChipGoing) {
