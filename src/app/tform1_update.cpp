@@ -65,7 +65,7 @@ void TForm1::AskToStopTheRun() {
         return;
     // The device link's stop gate refuses the run's next request.
     context_.runState.AskStop();
-    ShowStartButton();  // off until the run has ended at that request
+    ShowPanel();  // off until the run has ended at that request
 }
 
 void TForm1::btnSimpleAutoClick() {
@@ -93,7 +93,8 @@ void TForm1::btnSimpleAutoClick() {
         QMessageBox::Ok | QMessageBox::Cancel,
         mismatch.isEmpty() ? QMessageBox::Ok : QMessageBox::Cancel);
     if (answer != QMessageBox::Ok) {
-        SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
+        SetProcStatus(app::MessageKind::Cancelled, QStringLiteral("Abort Firmware update process"),
+                      16, Qt::red);
         return;
     }
     asking.reset();  // the run takes the link over
@@ -124,33 +125,34 @@ QString TForm1::FileMismatchNote() const {
 }
 
 void TForm1::RunOneButtonUpdate() {
-    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    const std::optional<app::RecoveryFile> chosen = state_.Recovery().chosen;
     const bool recovering = chosen.has_value();
     // The flash is about to change: what it said of the product is history.
     const OwnRunScope run(
         state_, recovering
                     ? *chosen
                     : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()});
-    ShowStartButton();
+    barUpdateProgress_->setValue(0);
+    ShowPanel();
+    DrawMessage();  // the last run's words go; this run writes its own
     // Held until this function returns, however the run ends.
     const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), options_.trace);
-    SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
-    barUpdateProgress_->setValue(0);
-    barUpdateProgress_->show();
 
     app::PanelUpdateProgress progress(ispPage_->Progress(), lblISPProcStatus_, barUpdateProgress_);
     const image::FirmwareImage& image = context_.firmwareImage;
     const product::UpdateOutcome outcome = product::RunStoppableUpdate(
         context_.usbLink, context_.stopGate, context_.runState,
         flash::ImageView{image.Bytes(), image.ImageLength()}, context_.flash, progress, progress);
-    barUpdateProgress_->hide();
     const flash::UpdateResult& result = outcome.result;
     const app::RunEnd end = outcome.stopped               ? app::RunEnd::Stopped
                             : flash::NotRestarted(result) ? app::RunEnd::NotRestarted
                             : result.succeeded            ? app::RunEnd::Succeeded
                                                           : app::RunEnd::Failed;
     state_.EndRun(end);
-    ShowStartButton();
+    // The recovery has ended, well or not: its wording goes with it.
+    if (recovering)
+        SetFileStatus(RecoveryEndedFileStatus(*chosen), app::Indicator::Ready);
+    ShowPanel();
     if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;
@@ -163,6 +165,7 @@ void TForm1::RunOneButtonUpdate() {
         // A closing step that did not work out is said beside the success.
         const std::string note = flash::UpdateSuccessNote(result);
         SetProcStatus(
+            app::MessageKind::Succeeded,
             QStringLiteral("Firmware update success!") +
                 (note.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(note)),
             16, Qt::blue);
@@ -184,14 +187,16 @@ void TForm1::ShowStoppedRun(const product::UpdateOutcome& outcome) {
                   "The flash was erased: the device waits in ISP mode for its "
                   "firmware. Keep it connected and press \"Start\" to write it again.")
             : QStringLiteral("Stopped before the flash was erased: the device keeps its firmware.");
-    SetProcStatus(QStringLiteral("Abort Firmware update process\n") + what, 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed,
+                  QStringLiteral("Abort Firmware update process\n") + what, 12, Qt::red);
 }
 
 // The image is in place but the product did not come back: no success yet.
 // Detection goes on, so the product is found when the user plugs it in again,
 // or offered "Start" once more if it comes back waiting for its firmware.
 void TForm1::ShowNotRestarted(const flash::UpdateResult& result) {
-    SetProcStatus(QString::fromStdString(flash::NotRestartedMessage(result)) + '.', 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed,
+                  QString::fromStdString(flash::NotRestartedMessage(result)) + '.', 12, Qt::red);
 }
 
 // The failure stays on the panel through the detection ticks that follow
@@ -205,5 +210,5 @@ void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
                     "\"Start\" offers %1 again.")
                     .arg(QFileInfo(state_.LastRunFile()->path).fileName());
     }
-    SetProcStatus(text, 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed, text, 12, Qt::red);
 }
