@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +21,7 @@
 
 #include "form_test_rig.h"
 #include "modal_answerer.h"
+#include "product/run_state.h"
 #include "sim/fault_plan.h"
 #include "support/product_image.h"
 
@@ -371,6 +373,29 @@ TEST(PanelFileLine, TheDownloadFolderIsSearchedAfterTheCurrentAndTheToolsFolders
               "Update Hex file   PaleReed_f066.hex    is Ready!\nFrom the tool's "
               "own folder: " +
                   QDir::toNativeSeparators(tool.path()));
+}
+
+}  // namespace
+
+namespace {
+
+// The box that refuses to close speaks of an operation going on: it goes
+// once nothing holds the link any more.
+TEST(PanelCloseRefusal, GoesWhenTheLinkIsFreeAgain) {
+    FormRig rig;
+    rig.Form().show();
+    QPointer<QMessageBox> box;
+    {
+        const product::RunState::LinkHold held(rig.runState);
+        EXPECT_FALSE(rig.Form().close());
+        box = rig.Form().findChild<QMessageBox*>(QStringLiteral("CloseRefusedBox"));
+        ASSERT_FALSE(box.isNull());
+        EXPECT_TRUE(box->isVisible());
+        rig.Tick();  // a tick under the hold leaves it
+        EXPECT_TRUE(box->isVisible());
+    }
+    rig.Tick();
+    EXPECT_TRUE(box.isNull() || !box->isVisible());
 }
 
 }  // namespace
