@@ -50,7 +50,7 @@ start() {
     (cd "$folder" && exec "$tool" "$@" >"$scratch/tool.log" 2>&1) &
     tool_pid=$!
     window="$(xdotool search --sync --onlyvisible --name "$title" | head -n1)"
-    sleep "${settle:-3}"  # the detection finds the simulated product within about two seconds
+    sleep "${settle:-5}"  # the detection finds the simulated product within about three seconds
 }
 
 stop() {
@@ -92,8 +92,14 @@ for scale in 1 2; do
     # The product plugged in, its update file beside the tool: ready to update.
     start "$(folder update "$demo")" --simulate
     shot update
-    # ... and the update done. The flash protection write is refused, so the
-    # success carries its note.
+    press_start 7
+    shot success
+    stop
+
+    # The update done, but the flash protection write refused (request 22388
+    # of the demo file's update on the default flash part): the success
+    # carries its note.
+    start "$(folder success-with-note "$demo")" --simulate --sim-fault fail@22388
     press_start 7
     shot success-with-note
     stop

@@ -34,7 +34,8 @@ QStringList UpdateFileFolders(const QStringList& furtherFolders) {
         // A folder that does not exist has no canonical path: compared as given.
         const QString same = QFileInfo(folder).canonicalFilePath();
         const QString key = same.isEmpty() ? folder : same;
-        if (folder.isEmpty() || canonical.contains(key))
+        // A download folder the user never made is no place to look, nor to name.
+        if (folder.isEmpty() || !QFileInfo(folder).isDir() || canonical.contains(key))
             continue;
         folders << folder;
         canonical << key;

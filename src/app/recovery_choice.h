@@ -23,7 +23,7 @@ std::optional<std::size_t> ProductOfFile(const QString& fileName);
 QString ProductName(const std::optional<std::size_t>& row);
 
 // The folders update files are looked in, in order: the current folder, then
-// each of `furtherFolders` that is set and not already among them.
+// each of `furtherFolders` that is set, exists and is not already among them.
 QStringList UpdateFileFolders(const QStringList& furtherFolders);
 
 // The update files of the product table present in `folders`, in table order;

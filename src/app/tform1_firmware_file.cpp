@@ -26,7 +26,8 @@ QString LookedIn(const QString& givenFile, const QStringList& folders) {
     QStringList shown;
     for (const QString& folder : folders)
         shown << QDir::toNativeSeparators(folder);
-    return shown.join(QStringLiteral(" and "));
+    // One folder a line: each is elided on its own, and none hides another.
+    return shown.join(QStringLiteral("\n"));
 }
 
 QString Native(const QString& path) {
@@ -148,7 +149,7 @@ void TForm1::ShowProductFile(const FileToLoad& file, const image::LoadResult& re
             [[fallthrough]];
         case image::LoadStatus::NotRecognised:
             // A refused file that has since gone leaves no red mark behind.
-            SetFileStatus({QStringLiteral("No Updated File !   Looked for %1 in %2"),
+            SetFileStatus({QStringLiteral("No Updated File !   Looked for %1 in:\n%2"),
                            file.shownName, file.lookedIn, file.lookedIn},
                           app::Indicator::Neutral);
             return;
@@ -179,7 +180,7 @@ void TForm1::ShowFilesWithoutDevice() {
     if (files.empty()) {
         const QString lookedIn = LookedIn(QString(), folders);
         SetFileStatus({QStringLiteral("No Updated File !   Looked for the products' update "
-                                      "files (%1 and so on) in %2"),
+                                      "files (%1 and so on) in:\n%2"),
                        QString::fromStdString(product::UpdateFileName(product::productTable[0])),
                        lookedIn, lookedIn},
                       app::Indicator::Neutral);

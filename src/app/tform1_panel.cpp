@@ -157,10 +157,9 @@ void TForm1::LayOutDevicePanel() {
     auto* updateRow = new QHBoxLayout;
     updateRow->addWidget(cbxRecoveryProduct_);
     updateRow->addWidget(btnChooseFile_);
-    updateRow->addWidget(lblDropHint_);
-    // The bar takes the row's width while it is shown.
-    updateRow->addWidget(barUpdateProgress_, 100);
-    updateRow->addStretch(1);
+    // The hint and the bar take the row's width; never both are shown.
+    updateRow->addWidget(lblDropHint_, 1);
+    updateRow->addWidget(barUpdateProgress_, 1);
     grid->addLayout(updateRow, 3, 1);
     grid->addWidget(btnSimpleAuto_, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     auto* detectRow = new QHBoxLayout;
@@ -211,7 +210,10 @@ void TForm1::DrawFileLine() {
     // A name or folder elided to the line's width still fits on a line of
     // its own wherever the words around it wrap.
     const QString name = metrics.elidedText(line.name, Qt::ElideMiddle, room);
-    const QString folder = metrics.elidedText(line.folder, Qt::ElideMiddle, room);
+    QStringList folders = line.folder.split(QLatin1Char('\n'));
+    for (QString& folder : folders)
+        folder = metrics.elidedText(folder, Qt::ElideMiddle, room);
+    const QString folder = folders.join(QLatin1Char('\n'));
     lblUpdaeFileStatus_->setText(FillLine(line.text, name, folder));
     // A tool tip belongs to the text it explains and goes with it.
     lblUpdaeFileStatus_->setToolTip(line.toolTip);

@@ -92,9 +92,9 @@ void TForm1::OfferRecovery() {
     QStringList places;
     for (const QString& folder : SearchFolders())
         places << QDir::toNativeSeparators(folder);
-    const QString lookedIn = places.join(QStringLiteral(" or "));
-    SetFileStatus({kWaitingText + QStringLiteral(" No update file of a product was found in %2; "
-                                                 "choose one to recover it."),
+    const QString lookedIn = places.join(QStringLiteral("\n"));
+    SetFileStatus({kWaitingText + QStringLiteral(" Choose an update file to recover it: none "
+                                                 "of a product was found in:\n%2"),
                    QString(), lookedIn, lookedIn},
                   app::Indicator::Neutral);
 }

@@ -141,7 +141,7 @@ const PanelCase kCases[] = {
      [](Panel&) {},
      {"No device is available",
       "No Updated File !   Looked for the products' update files (PaleReed_f066.hex and so on) "
-      "in {dir}",
+      "in:\n{dir}",
       "", "Start", false, true, "-"}},
     {"NothingPluggedFileInFolder",
      [](Panel& p) {
@@ -162,8 +162,8 @@ const PanelCase kCases[] = {
       "Start", true, true, "-"}},
     {"ProductWithoutFile",
      [](Panel& p) { p.PlugProduct(); },
-     {"Find Device Pale Reed F066", "No Updated File !   Looked for PaleReed_f066.hex in {dir}", "",
-      "Start", false, true, "-"}},
+     {"Find Device Pale Reed F066", "No Updated File !   Looked for PaleReed_f066.hex in:\n{dir}",
+      "", "Start", false, true, "-"}},
     {"ProductUnplugged",
      [](Panel& p) {
          p.F066File();

@@ -179,11 +179,12 @@ TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
     EXPECT_FALSE(waiting.Start()->isEnabled());
     EXPECT_TRUE(waiting.Choice()->isHidden());
     ASSERT_FALSE(waiting.ChooseFile()->isHidden());
-    EXPECT_TRUE(waiting.FileStatus().endsWith(
-        "No update file of a product was found in " +
-        QDir::toNativeSeparators(QDir(waiting.rig.WorkDir()).canonicalPath()) +
-        "; choose one to recover it."))
-        << waiting.FileStatus().toStdString();
+    const QString line = waiting.rig.Find<QLabel>("lblUpdaeFileStatus")->text();
+    EXPECT_TRUE(
+        line.endsWith("Choose an update file to recover it: none of a product was found "
+                      "in:\n" +
+                      QDir::toNativeSeparators(QDir(waiting.rig.WorkDir()).canonicalPath())))
+        << line.toStdString();
 
     QDir(waiting.rig.WorkDir()).mkdir("download");
     waiting.rig.WriteFile("download/PaleReed_f06A.hex", gui_test::HexFileOf({7, 7, 7, 7}));

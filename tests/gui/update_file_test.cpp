@@ -25,7 +25,7 @@ TEST(UpdateFile, MissingFileIsRetriedOnEveryTickUntilItAppears) {
     ASSERT_GT(rig.TickUntilFound(), 0);
     // The line names the file and the folder it was looked for in.
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
-              "No Updated File !   Looked for PaleReed_f066.hex in " +
+              "No Updated File !   Looked for PaleReed_f066.hex in:\n" +
                   QDir::toNativeSeparators(QDir(rig.WorkDir()).canonicalPath()));
     EXPECT_FALSE(rig.State().FileReady());
     EXPECT_TRUE(rig.programFile.programFileReady);
@@ -205,8 +205,8 @@ TEST(UpdateFile, TheSecondFolderIsSearchedAfterTheCurrentOne) {
     rig.Plug({});
     ASSERT_GT(rig.TickUntilFound(), 0);
     EXPECT_EQ(rig.Find<QLabel>("lblUpdaeFileStatus")->text(),
-              "No Updated File !   Looked for PaleReed_f066.hex in " +
-                  QDir::toNativeSeparators(QDir::currentPath()) + " and " +
+              "No Updated File !   Looked for PaleReed_f066.hex in:\n" +
+                  QDir::toNativeSeparators(QDir::currentPath()) + "\n" +
                   QDir::toNativeSeparators(beside.path()));
     QFile file(QDir(beside.path()).filePath("PaleReed_f066.hex"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
