@@ -90,16 +90,19 @@ for scale in 1 2; do
     if [ "$scale" = 2 ]; then export QT_FONT_DPI=192; else unset QT_FONT_DPI; fi
 
     # The product plugged in, its update file beside the tool: ready to update.
-    start "$(folder update "$demo")" --simulate
+    start "$(folder update "$demo")" --simulate --trace "$scratch/trace"
     shot update
     press_start 7
     shot success
     stop
 
-    # The update done, but the flash protection write refused (request 22388
-    # of the demo file's update on the default flash part): the success
+    # The update done, but the flash protection refused: the status register
+    # write (the last "43 80 ... 2 ..." request of the traced run, counted as
+    # --sim-fault counts: the N-th request line) fails, and the success
     # carries its note.
-    start "$(folder success-with-note "$demo")" --simulate --sim-fault fail@22388
+    protection="$(grep -E '^(43|c3) ' "$scratch/trace" | grep -n '^43 80 0000 0001 2 ' |
+        tail -n1 | cut -d: -f1)"
+    start "$(folder success-with-note "$demo")" --simulate --sim-fault "fail@$protection"
     press_start 7
     shot success-with-note
     stop

@@ -155,6 +155,7 @@ void TForm1::LayOutDevicePanel() {
     grid->addWidget(lblUpdaeFileStatus_, 1, 1, 1, 2);
     grid->addWidget(lblISPProcStatus_, 2, 1, 1, 2);
     auto* updateRow = new QHBoxLayout;
+    updateRow->setSpacing(8);
     updateRow->addWidget(cbxRecoveryProduct_);
     updateRow->addWidget(btnChooseFile_);
     // The hint and the bar take the row's width; never both are shown.
