@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -28,6 +29,8 @@ int RunTool(const app::LaunchOptions& options) {
     windowOptions.replayStop = session.ReplayStop();
     // A tool unpacked from an archive together with its update file.
     windowOptions.secondFolder = QCoreApplication::applicationDirPath();
+    windowOptions.downloadFolder =
+        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     {
         TForm1 form(session.Context(), windowOptions);
         form.show();

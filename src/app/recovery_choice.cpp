@@ -27,11 +27,19 @@ QString ProductName(const std::optional<std::size_t>& row) {
     return pages::FromLatin1View(product::productTable[*row].displayName);
 }
 
-QStringList UpdateFileFolders(const QString& secondFolder) {
+QStringList UpdateFileFolders(const QStringList& furtherFolders) {
     QStringList folders{QDir::currentPath()};
-    if (!secondFolder.isEmpty() &&
-        QFileInfo(secondFolder).canonicalFilePath() != QFileInfo(folders[0]).canonicalFilePath())
-        folders << secondFolder;
+    QStringList canonical{QFileInfo(folders[0]).canonicalFilePath()};
+    for (const QString& folder : furtherFolders) {
+        // A folder that does not exist has no canonical path: compared as given.
+        const QString same = QFileInfo(folder).canonicalFilePath();
+        const QString key = same.isEmpty() ? folder : same;
+        // A download folder the user never made is no place to look, nor to name.
+        if (folder.isEmpty() || !QFileInfo(folder).isDir() || canonical.contains(key))
+            continue;
+        folders << folder;
+        canonical << key;
+    }
     return folders;
 }
 

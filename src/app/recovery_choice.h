@@ -23,8 +23,8 @@ std::optional<std::size_t> ProductOfFile(const QString& fileName);
 QString ProductName(const std::optional<std::size_t>& row);
 
 // The folders update files are looked in, in order: the current folder, then
-// `secondFolder` when it is another one.
-QStringList UpdateFileFolders(const QString& secondFolder);
+// each of `furtherFolders` that is set, exists and is not already among them.
+QStringList UpdateFileFolders(const QStringList& furtherFolders);
 
 // The update files of the product table present in `folders`, in table order;
 // for each product the first folder that holds its file wins.

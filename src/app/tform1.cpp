@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "app/keep_awake.h"
@@ -125,8 +126,9 @@ void TForm1::FormCreate() {
     lbledtPID_->setText(QStringLiteral("f800"));
 
     ApplyLayout();
-    SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No device"));
-    lblISPProcStatus_->clear();
+    if (!options_.updateFile.isEmpty())
+        givenFileOrigin_ = QStringLiteral("Given on the command line, in %2");
+    ShowFilesWithoutDevice();
     binFilePage_->CopyBuiltInBlock();
 }
 
@@ -153,6 +155,27 @@ void TForm1::ShowCompactLayout() {
     lbledtVID_->hide();
     lbledtPID_->hide();
     resize(kCompactWidth + extra_, kCompactHeight + extra_);
+}
+
+// Never smaller than it starts; larger when the panel's text needs it, so
+// that no line is cut at any font size or scale. It does not shrink back
+// when a long text goes: a window that jumps under the pointer is worse.
+void TForm1::FitCompactWindow() {
+    if (options_.engineering || layout() == nullptr)
+        return;
+    // A label's new text invalidates only the panel's own layout; the window's
+    // keeps the height it worked out for the old text until told.
+    pnlUSB_->layout()->invalidate();
+    pnlUSB_->updateGeometry();
+    layout()->invalidate();
+    const QSize least = layout()->totalMinimumSize().expandedTo(
+        QSize(kCompactWidth + extra_, kCompactHeight + extra_));
+    const int width = std::max(this->width(), least.width());
+    const int need =
+        layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : least.height();
+    setMinimumSize(least.width(), std::max(least.height(), need));
+    if (width > this->width() || need > height())
+        resize(width, std::max(need, height()));
 }
 
 void TForm1::ShowEngineeringLayout() {
@@ -214,24 +237,6 @@ void TForm1::MainPageControlChange() {
         return;
     const usb::OpenScope device(context_.usbLink);
     chip::I2cPrepare(context_.usbLink);
-}
-
-void TForm1::SetIndicatorColour(const QColor& colour, const QString& meaning) {
-    QPalette palette = pnlUSBExist_->palette();
-    palette.setColor(QPalette::Window, colour);
-    pnlUSBExist_->setPalette(palette);
-    pnlUSBExist_->setAccessibleDescription(meaning);
-    pnlUSBExist_->setToolTip(meaning);
-}
-
-void TForm1::SetProcStatus(const QString& text, int pointSize, const QColor& colour) {
-    QFont font = lblISPProcStatus_->font();
-    font.setPointSize(pointSize);
-    lblISPProcStatus_->setFont(font);
-    QPalette palette = lblISPProcStatus_->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    lblISPProcStatus_->setPalette(palette);
-    lblISPProcStatus_->setText(text);
 }
 
 // The product a run of the ISP page works on, for the lock's reason.

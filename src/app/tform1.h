@@ -74,6 +74,9 @@ public:
         // With --replay: why the replay stopped the run, or "" (see
         // product::BackendStart::replayStop); unset otherwise.
         std::function<std::string()> replayStop;
+        // Searched last: the user's download folder in the shipped tool,
+        // where a file fetched from the maker's site lands; empty: not searched.
+        QString downloadFolder;
     };
 
     static constexpr const char* kWindowTitle =
@@ -94,9 +97,9 @@ public:
     void btnSimpleAutoClick();
 
     // Recovery of a chip left waiting in ISP mode: the choice of product
-    // when the folder holds several update files, and the file dialog when
-    // it holds none.
+    // when the folder holds several update files or the chip cannot say.
     void cbxRecoveryProductChange(int index);
+    // Any update file, for whatever is plugged in (or plugged in later).
     void btnChooseFileClick();
     void SetFileChooser(pages::FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
@@ -114,6 +117,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormCreate();
@@ -130,7 +134,12 @@ private:
     void ShowDetectionOutcome(bool newlyFound);
     // The colour, and in words what it shows, for a screen reader and a tool tip.
     void SetIndicatorColour(const QColor& colour, const QString& meaning);
-    void SetFileStatus(const QString& text, const QString& toolTip = QString());
+    void SetFileStatus(app::PanelLine line, app::Indicator indicator);
+    void DrawFileLine();
+    // Draws the whole panel from its state.
+    void ShowPanel();
+    // The compact window grows to show every line of the panel whole.
+    void FitCompactWindow();
 
     // An update file the panel is about to take: where it is, the name it is
     // shown by, and whom it is for.
@@ -140,17 +149,28 @@ private:
         bool anyKind = false;                       // a BIN image too, not only Intel HEX
         std::optional<app::RecoveryFile> recovery;  // for the chip waiting in ISP mode
         QString lookedIn;                           // where a missing file was looked for
+        QString origin;  // where it came from, as the file line says it: "%2" is its folder
     };
+    // Where update files are looked for, in order.
+    QStringList SearchFolders() const;
+    QString FolderOrigin(const QString& folder) const;
+    // What the file line says while nothing is plugged in: the update files
+    // that are there, if any.
+    void ShowFilesWithoutDevice();
+    // A file the user gave (dropped, chosen): it is the update file from now on.
+    void TakeGivenFile(const QString& path, const QString& origin);
     FileToLoad FindProductFile() const;
     static FileToLoad RecoveryFileToLoad(const app::RecoveryFile& recovery);
     image::LoadResult LoadUpdateFile(const FileToLoad& file);
     void ShowUpdateFile(const FileToLoad& file, const image::LoadResult& result);
     void ShowProductFile(const FileToLoad& file, const image::LoadResult& result);
     void TakeUpdateFile(const FileToLoad& file);
-    void SetProcStatus(const QString& text, int pointSize, const QColor& colour);
-    void ShowStartButton();
+    void SetProcStatus(app::MessageKind kind, const QString& text, int pointSize,
+                       const QColor& colour);
+    void DrawMessage();
     void RunOneButtonUpdate(flash::UpdateMode mode);
-    void ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering);
+    void ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering,
+                    const std::optional<app::RecoveryFile>& chosen);
     void ExplainWhyNotClosing();
     void ShowRunFailure(const flash::UpdateResult& result);
     void ShowNotRestarted(const flash::UpdateResult& result);
@@ -161,7 +181,9 @@ private:
     std::optional<std::size_t> ProductInWaitingFlash();
     void ClearRecoveryOffer();
     void ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result);
-    QString RecoveryFileStatus(const app::RecoveryFile& file) const;
+    app::PanelLine RecoveryFileStatus(const app::RecoveryFile& file) const;
+    app::PanelLine RecoveryEndedFileStatus(const app::RecoveryFile& file) const;
+    QString RecoveryFileOrigin(const app::RecoveryFile& file) const;
     QString RecoveryConfirmationNote() const;
     void FindReturnedProduct();
     QString RunningProductName() const;
@@ -191,6 +213,7 @@ private:
     QComboBox* cbxRecoveryProduct_ = nullptr;
     QPushButton* btnChooseFile_ = nullptr;
     QPushButton* btnSaveReport_ = nullptr;
+    QLabel* lblDropHint_ = nullptr;
     pages::LabeledEdit* lbledtVID_ = nullptr;
     pages::LabeledEdit* lbledtPID_ = nullptr;
 
@@ -205,6 +228,9 @@ private:
 
     app::UpdatePanelState state_;
     pages::FileChooser chooseFile_ = pages::ChooseWithDialog;
+    // Where the file the user gave came from, as the file line says it.
+    QString givenFileOrigin_;
+    int searchesSinceFileLook_ = 0;
 
     QTimer* timer1_ = nullptr;
     QPointer<QMessageBox> closeRefusedBox_;

@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kSearchIntervalMs = 100;
 constexpr int kPresentIntervalMs = 1000;
+// While nothing is plugged in the folders are looked at again about once a
+// second (every tenth search), not on every search: a download folder can be large.
+constexpr int kSearchesPerFileLook = 10;
 
 }  // namespace
 
@@ -47,11 +50,8 @@ void TForm1::SearchNextDevice() {
     // The file is read again when a device turns up; a file the user gave
     // stays on the panel meanwhile, so a drop is seen to be taken.
     state_.FileLoaded(false);
-    if (options_.updateFile.isEmpty())
-        SetFileStatus(QStringLiteral("No Updated File !"));
-    // A failed run's text outlives the product's restart: it says what to do next.
-    if (!state_.FailurePinned())
-        lblISPProcStatus_->clear();
+    if (state_.HasDevice() || ++searchesSinceFileLook_ >= kSearchesPerFileLook)
+        ShowFilesWithoutDevice();
     // Only a search that follows a product search speeds the timer up again.
     if (product::SearchNext(context_.usbLink, state_.Detection()) == product::SearchKind::Isp)
         timer1_->setInterval(kSearchIntervalMs);
@@ -64,9 +64,7 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     lblDetectDevice_->setText(QString::fromStdString(product::DetectionText(found)));
     if (!found) {
         state_.DeviceGone();
-        ClearRecoveryOffer();
-        SetIndicatorColour(palette().color(QPalette::Button), QStringLiteral("No device"));
-        ShowStartButton();
+        ShowPanel();
         return;
     }
     // A device the user may not open is found all the same; say why nothing
@@ -74,7 +72,8 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
     const bool permissionDenied = found->openStatus == usb::OpenStatus::PermissionDenied;
     state_.DeviceFound(permissionDenied);
     if (permissionDenied) {
-        SetProcStatus(QString::fromStdString(product::OpenFailureMessage(found->openStatus)), 12,
+        SetProcStatus(app::MessageKind::Permission,
+                      QString::fromStdString(product::OpenFailureMessage(found->openStatus)), 12,
                       Qt::red);
     }
     if (found->mode == product::DeviceMode::Isp) {
@@ -82,14 +81,14 @@ void TForm1::ShowDetectionOutcome(bool newlyFound) {
             OfferRecovery();
     } else {
         // The product is back: the failure is history.
-        if (newlyFound && state_.ProductBack() && !permissionDenied)
-            lblISPProcStatus_->clear();
+        if (newlyFound)
+            state_.ProductBack();
         // The file's state is shown as it is also for a device that may not be
         // opened, so that only the permission is left to mend.
         if (!state_.FileReady())
             LoadProductFile();
     }
-    ShowStartButton();
+    ShowPanel();
 }
 
 void TForm1::chkDetectUSBClick() {
@@ -102,7 +101,7 @@ void TForm1::chkDetectUSBClick() {
         return;
     }
     state_.SetDetecting(false);
-    SetIndicatorColour(QColor(0x80, 0x80, 0x80), QStringLiteral("Detection off"));
+    SetFileStatus(state_.FileLine(), app::Indicator::Off);
     lbledtVID_->setEnabled(true);
     lbledtPID_->setEnabled(true);
     context_.usbLink.ClearFound();

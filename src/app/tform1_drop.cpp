@@ -36,12 +36,5 @@ void TForm1::dropEvent(QDropEvent* event) {
     if (path.isEmpty() || context_.runState.LinkBusy())
         return;
     event->acceptProposedAction();
-    // It stays the update file, as one given on the command line does.
-    options_.updateFile = QFileInfo(path).absoluteFilePath();
-    // Taken at once, device or not: a chip waiting in ISP mode is offered
-    // it, anything else loads it as its update file.
-    if (context_.usbLink.IsFound() && !context_.usbLink.UsesAudioDriver())
-        OfferRecovery();
-    else
-        LoadProductFile();
+    TakeGivenFile(path, QStringLiteral("Dropped on the window, from %2"));
 }

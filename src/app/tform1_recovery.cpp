@@ -46,6 +46,7 @@ void TForm1::OfferRecovery() {
     app::RecoveryOffer& offer = state_.Recovery();
     offer.formerProduct =
         lastRunFile && lastRunFile->row ? lastRunFile->row : ProductInWaitingFlash();
+    offer.askProduct = false;
     std::vector<app::RecoveryFile>& files = offer.files;
     if (!options_.updateFile.isEmpty()) {
         files = {{QFileInfo(options_.updateFile).absoluteFilePath(),
@@ -55,12 +56,16 @@ void TForm1::OfferRecovery() {
         // the user would be offered.
         files = {*lastRunFile};
     } else {
-        files = app::FindRecoveryFiles(app::UpdateFileFolders(options_.secondFolder));
+        files = app::FindRecoveryFiles(SearchFolders());
         // The product this chip was before comes first.
         const std::optional<std::size_t> former = offer.formerProduct;
         const auto known = std::find_if(
             files.begin(), files.end(),
             [former](const app::RecoveryFile& file) { return former && file.row == former; });
+        // Found files are not the chip's word: when neither its flash nor a
+        // run of ours says what it was, the user says which product it is.
+        // (A chip known to be another product is offered the first file, with a warning.)
+        offer.askProduct = !files.empty() && !former;
         std::rotate(files.begin(), known, known == files.end() ? known : known + 1);
     }
     {
@@ -68,72 +73,88 @@ void TForm1::OfferRecovery() {
         cbxRecoveryProduct_->clear();
         for (const app::RecoveryFile& file : files)
             cbxRecoveryProduct_->addItem(app::ProductName(file.row));
+        cbxRecoveryProduct_->setCurrentIndex(offer.askProduct || files.empty() ? -1 : 0);
     }
-    cbxRecoveryProduct_->setVisible(files.size() > 1);
-    btnChooseFile_->setVisible(files.empty());
-    if (!files.empty()) {
+    if (!files.empty() && !offer.askProduct) {
         TakeUpdateFile(RecoveryFileToLoad(files.front()));
         return;
     }
     offer.chosen.reset();
     state_.FileLoaded(false);
-    ShowStartButton();
+    if (offer.askProduct) {
+        SetFileStatus({kWaitingText + QStringLiteral(" It cannot tell which product it was: "
+                                                     "choose the product in the list below, "
+                                                     "or choose a file."),
+                       QString(), QString(), QString()},
+                      app::Indicator::Neutral);
+        return;
+    }
     QStringList places;
-    for (const QString& folder : app::UpdateFileFolders(options_.secondFolder))
+    for (const QString& folder : SearchFolders())
         places << QDir::toNativeSeparators(folder);
-    SetFileStatus(kWaitingText + QStringLiteral(" No update file of a product was found in %1; "
-                                                "choose one to recover it.")
-                                     .arg(places.join(QStringLiteral(" or "))));
+    const QString lookedIn = places.join(QStringLiteral("\n"));
+    SetFileStatus({kWaitingText + QStringLiteral(" Choose an update file to recover it: none "
+                                                 "of a product was found in:\n%2"),
+                   QString(), lookedIn, lookedIn},
+                  app::Indicator::Neutral);
 }
 
 void TForm1::ClearRecoveryOffer() {
     state_.ClearRecovery();
-    cbxRecoveryProduct_->hide();
-    btnChooseFile_->hide();
+    ShowPanel();
 }
 
 void TForm1::ShowRecoveryFile(const app::RecoveryFile& file, const image::LoadResult& result) {
     if (!result.Loaded()) {
-        SetIndicatorColour(QColor(255, 0, 0),
-                           QStringLiteral("Chip waiting for its firmware, update file unusable"));
-        SetFileStatus(kWaitingText + QStringLiteral(" The update file %1 cannot be used: %2")
-                                         .arg(QFileInfo(file.path).fileName(),
-                                              QString::fromStdString(result.message)));
+        SetFileStatus(
+            {kWaitingText + QStringLiteral(" The update file %1 cannot be used: ") +
+                 QString::fromStdString(result.message),
+             QFileInfo(file.path).fileName(), QString(), QDir::toNativeSeparators(file.path)},
+            app::Indicator::Problem);
         return;
     }
-    SetIndicatorColour(QColor(0, 255, 0),
-                       QStringLiteral("Chip waiting for its firmware, update file ready"));
-    SetFileStatus(RecoveryFileStatus(file));
+    SetFileStatus(RecoveryFileStatus(file), app::Indicator::Ready);
 }
 
-QString TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
+// Where a recovery file came from: given by the user, or found in a folder.
+QString TForm1::RecoveryFileOrigin(const app::RecoveryFile& file) const {
+    if (!options_.updateFile.isEmpty() && QFileInfo(options_.updateFile).absoluteFilePath() ==
+                                              QFileInfo(file.path).absoluteFilePath())
+        return givenFileOrigin_;
+    return FolderOrigin(QFileInfo(file.path).absolutePath());
+}
+
+app::PanelLine TForm1::RecoveryFileStatus(const app::RecoveryFile& file) const {
     QString text =
-        kWaitingText + QStringLiteral(" \"Start\" writes %1 for %2.")
-                           .arg(QFileInfo(file.path).fileName(), app::ProductName(file.row));
+        kWaitingText + QStringLiteral(" \"Start\" writes %1 for ") + app::ProductName(file.row);
     const std::optional<std::size_t> former = state_.Recovery().formerProduct;
-    if (former && file.row != former) {
-        text += QStringLiteral(" Warning: the device was %1 before; this file is for %2.")
-                    .arg(app::ProductName(former), app::ProductName(file.row));
+    if (!former) {
+        text += QStringLiteral(" (the chip cannot tell which product it was).");
+    } else {
+        text += QStringLiteral(".");
+        if (file.row != former) {
+            text += QStringLiteral(" Warning: the device was %1 before; this file is for %2.")
+                        .arg(app::ProductName(former), app::ProductName(file.row));
+        }
     }
-    return text;
+    return {text + QStringLiteral("\n") + RecoveryFileOrigin(file), QFileInfo(file.path).fileName(),
+            QDir::toNativeSeparators(QFileInfo(file.path).absolutePath()),
+            QDir::toNativeSeparators(file.path)};
+}
+
+// Once the recovery has ended, well or not, the chip is no longer "waiting
+// after an earlier update": the line names the file the run wrote.
+app::PanelLine TForm1::RecoveryEndedFileStatus(const app::RecoveryFile& file) const {
+    return {QStringLiteral("Update Hex file   %1    is Ready!\n") + RecoveryFileOrigin(file),
+            QFileInfo(file.path).fileName(),
+            QDir::toNativeSeparators(QFileInfo(file.path).absolutePath()),
+            QDir::toNativeSeparators(file.path)};
 }
 
 void TForm1::cbxRecoveryProductChange(int index) {
     const std::vector<app::RecoveryFile>& files = state_.Recovery().files;
     if (index >= 0 && static_cast<std::size_t>(index) < files.size())
         TakeUpdateFile(RecoveryFileToLoad(files[static_cast<std::size_t>(index)]));
-}
-
-void TForm1::btnChooseFileClick() {
-    // Not while a run holds the link: it writes the image being loaded here.
-    if (context_.runState.LinkBusy())
-        return;
-    const QString path = chooseFile_(this, pages::OpenBinFileDialog());
-    if (path.isEmpty())
-        return;
-    const app::RecoveryFile file{QFileInfo(path).absoluteFilePath(), app::ProductOfFile(path)};
-    state_.Recovery().files = {file};
-    TakeUpdateFile(RecoveryFileToLoad(file));
 }
 
 // The confirmation of a recovery names what is about to be written, and to

@@ -70,7 +70,7 @@ void TForm1::AskToStopTheRun() {
         return;
     // The device link's stop gate refuses the run's next request.
     context_.runState.AskStop();
-    ShowStartButton();  // off until the run has ended at that request
+    ShowPanel();  // off until the run has ended at that request
 }
 
 void TForm1::btnSimpleAutoClick() {
@@ -99,7 +99,8 @@ void TForm1::btnSimpleAutoClick() {
     // Off each time: the whole erase and write stays what "Start" does.
     box.setCheckBox(new QCheckBox(QString::fromLatin1(kChangedOnlyText)));
     if (box.exec() != QMessageBox::Ok) {
-        SetProcStatus(QStringLiteral("Abort Firmware update process"), 16, Qt::red);
+        SetProcStatus(app::MessageKind::Cancelled, QStringLiteral("Abort Firmware update process"),
+                      16, Qt::red);
         return;
     }
     asking.reset();  // the run takes the link over
@@ -131,20 +132,19 @@ QString TForm1::FileMismatchNote() const {
 }
 
 void TForm1::RunOneButtonUpdate(flash::UpdateMode mode) {
-    const std::optional<app::RecoveryFile>& chosen = state_.Recovery().chosen;
+    const std::optional<app::RecoveryFile> chosen = state_.Recovery().chosen;
     const bool recovering = chosen.has_value();
     // The flash is about to change: what it said of the product is history.
     const OwnRunScope run(
         state_, recovering
                     ? *chosen
                     : app::RecoveryFile{context_.programFile.programFilePath, ProductRowInView()});
-    ShowStartButton();
+    barUpdateProgress_->setValue(0);
+    ShowPanel();
+    DrawMessage();  // the last run's words go; this run writes its own
     BeginRunReport(*state_.LastRunFile());
     // Held until this function returns, however the run ends.
     const app::KeepAwake awake(app::ProductName(state_.LastRunFile()->row), LinkTrace());
-    SetProcStatus(QString(), 12, palette().color(QPalette::WindowText));
-    barUpdateProgress_->setValue(0);
-    barUpdateProgress_->show();
 
     app::PanelUpdateProgress progress(ispPage_->Progress(), lblISPProcStatus_, barUpdateProgress_);
     const image::FirmwareImage& image = context_.firmwareImage;
@@ -152,27 +152,32 @@ void TForm1::RunOneButtonUpdate(flash::UpdateMode mode) {
         product::RunStoppableUpdate(context_.usbLink, context_.stopGate, context_.runState,
                                     flash::ImageView{image.Bytes(), image.ImageLength()},
                                     context_.flash, progress, progress, mode);
-    barUpdateProgress_->hide();
     const flash::UpdateResult& result = outcome.result;
     const app::RunEnd end = outcome.stopped               ? app::RunEnd::Stopped
                             : flash::NotRestarted(result) ? app::RunEnd::NotRestarted
                             : result.succeeded            ? app::RunEnd::Succeeded
                                                           : app::RunEnd::Failed;
     state_.EndRun(end);
-    ShowStartButton();
     // The replayed device refused a request the recording does not hold:
     // where the run parted from the recording is the news, not the failed
     // step it led to.
     if (const std::string stop = options_.replayStop ? options_.replayStop() : std::string();
-        !stop.empty())
-        SetProcStatus(QString::fromStdString(stop), 12, Qt::red);
-    else
-        ShowRunEnd(outcome, end, recovering);
+        !stop.empty()) {
+        ShowPanel();
+        SetProcStatus(app::MessageKind::Failed, QString::fromStdString(stop), 12, Qt::red);
+    } else {
+        ShowRunEnd(outcome, end, recovering, chosen);
+    }
     EndRunReport(result, end);
 }
 
-void TForm1::ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering) {
+void TForm1::ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, bool recovering,
+                        const std::optional<app::RecoveryFile>& chosen) {
     const flash::UpdateResult& result = outcome.result;
+    // The recovery has ended, well or not: its wording goes with it.
+    if (recovering)
+        SetFileStatus(RecoveryEndedFileStatus(*chosen), app::Indicator::Ready);
+    ShowPanel();
     if (end == app::RunEnd::Stopped) {
         ShowStoppedRun(outcome);
         return;
@@ -185,6 +190,7 @@ void TForm1::ShowRunEnd(const product::UpdateOutcome& outcome, app::RunEnd end, 
         // A closing step that did not work out is said beside the success.
         const std::string note = flash::UpdateSuccessNote(result);
         SetProcStatus(
+            app::MessageKind::Succeeded,
             (result.alreadyUpToDate
                  ? QStringLiteral("Firmware already up to date: nothing was written.")
                  : QStringLiteral("Firmware update success!")) +
@@ -208,14 +214,16 @@ void TForm1::ShowStoppedRun(const product::UpdateOutcome& outcome) {
                   "The flash was erased: the device waits in ISP mode for its "
                   "firmware. Keep it connected and press \"Start\" to write it again.")
             : QStringLiteral("Stopped before the flash was erased: the device keeps its firmware.");
-    SetProcStatus(QStringLiteral("Abort Firmware update process\n") + what, 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed,
+                  QStringLiteral("Abort Firmware update process\n") + what, 12, Qt::red);
 }
 
 // The image is in place but the product did not come back: no success yet.
 // Detection goes on, so the product is found when the user plugs it in again,
 // or offered "Start" once more if it comes back waiting for its firmware.
 void TForm1::ShowNotRestarted(const flash::UpdateResult& result) {
-    SetProcStatus(QString::fromStdString(flash::NotRestartedMessage(result)) + '.', 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed,
+                  QString::fromStdString(flash::NotRestartedMessage(result)) + '.', 12, Qt::red);
 }
 
 // The failure stays on the panel through the detection ticks that follow
@@ -232,5 +240,5 @@ void TForm1::ShowRunFailure(const flash::UpdateResult& result) {
     // Where and why, for a bug report or a call to the maker.
     if (const QString place = FailurePlaceText(result); !place.isEmpty())
         text += QStringLiteral("\n") + place;
-    SetProcStatus(text, 12, Qt::red);
+    SetProcStatus(app::MessageKind::Failed, text, 12, Qt::red);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <cstddef>
 #include <optional>
@@ -17,6 +18,40 @@ struct RecoveryOffer {
     std::vector<RecoveryFile> files;
     std::optional<RecoveryFile> chosen;
     std::optional<std::size_t> formerProduct;
+    // The user is asked which product the chip was, since it cannot say.
+    bool askProduct = false;
+};
+
+// One line of the panel. The file name (%1) and its folder (%2) are put in
+// when the line is drawn, elided in the middle to the room there is, so that
+// a long path never pushes the line's end out of the window; the tool tip
+// holds the whole path.
+struct PanelLine {
+    QString text;
+    QString name;
+    QString folder;
+    QString toolTip;
+};
+
+// The colour of the indicator square beside the panel's lines.
+enum class Indicator { Neutral, Ready, Problem, Off };
+
+// What the process line says, and the state it belongs to: it leaves when
+// that state ends.
+enum class MessageKind {
+    None,
+    Cancelled,   // the warning was answered with Cancel
+    Permission,  // the device found may not be opened
+    Progress,    // a run of "Start" writes its steps itself
+    Succeeded,
+    Failed  // a failed, stopped or unfinished run: stays until the product is back
+};
+
+struct PanelMessage {
+    MessageKind kind = MessageKind::None;
+    QString text;
+    int pointSize = 16;
+    QColor colour;  // invalid: the window's text colour
 };
 
 // How a run of "Start" ended, as far as the panel is concerned.
@@ -84,6 +119,18 @@ public:
 
     StartButton Start() const;
 
+    // The file line and the indicator: what the last look for the update
+    // file found. Replaced by the next look, never merely cleared.
+    void ShowFile(PanelLine line, Indicator indicator);
+    const PanelLine& FileLine() const { return fileLine_; }
+    Indicator FileIndicator() const { return indicator_; }
+
+    // The process line. What a state said goes with it: the permission text
+    // with the device, a cancel with the next device or run, a failure when
+    // the product is back or a new run starts.
+    void Say(PanelMessage message);
+    const PanelMessage& Message() const { return message_; }
+
 private:
     bool detectEnabled_ = false;
     bool updateFinished_ = false;
@@ -98,6 +145,9 @@ private:
     RecoveryOffer recovery_;
     // Outer: whether the flash was read; inner: the product it named.
     std::optional<std::optional<std::size_t>> flashProduct_;
+    PanelLine fileLine_;
+    Indicator indicator_ = Indicator::Neutral;
+    PanelMessage message_;
 };
 
 }  // namespace app

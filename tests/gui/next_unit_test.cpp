@@ -2,6 +2,7 @@
 // plugging in the next readies the window again, without a restart.
 
 #include <gtest/gtest.h>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
@@ -62,6 +63,8 @@ TEST(NextUnit, ARecoveredUnitIsNotOfferedAgainWhileItStays) {
     rig.WriteFile("PaleReed_f066.hex",
                   gui_test::HexFileOf(test_support::ProductImage(0x2FC6, 0xF066, 0x1000, 0x42)));
     ASSERT_GT(rig.TickUntilFound(), 0);
+    // A blank chip cannot say what it was: the user names the product.
+    rig.Find<QComboBox>("cbxRecoveryProduct")->setCurrentIndex(0);
     gui_test::ModalAnswerer boxes;
     boxes.Answer(QMessageBox::Ok);
     auto* start = rig.Find<QPushButton>("btnSimpleAuto");

@@ -42,7 +42,10 @@ struct InterruptedUpdate {
     }
     QPushButton* Start() const { return rig.Find<QPushButton>("btnSimpleAuto"); }
     QLabel* Status() const { return rig.Find<QLabel>("lblISPProcStatus"); }
-    QString FileStatus() const { return rig.Find<QLabel>("lblUpdaeFileStatus")->text(); }
+    // The line's first line; the second says where the file came from.
+    QString FileStatus() const {
+        return rig.Find<QLabel>("lblUpdaeFileStatus")->text().section('\n', 0, 0);
+    }
     QString DeviceLine() const { return rig.Find<QLabel>("lblDetectDevice")->text(); }
     bool FlashHoldsImage() const {
         const auto flash = chip->Flash().Contents();
@@ -131,9 +134,14 @@ struct WaitingChip {
     QPushButton* Start() const { return rig.Find<QPushButton>("btnSimpleAuto"); }
     QComboBox* Choice() const { return rig.Find<QComboBox>("cbxRecoveryProduct"); }
     QPushButton* ChooseFile() const { return rig.Find<QPushButton>("btnChooseFile"); }
-    QString FileStatus() const { return rig.Find<QLabel>("lblUpdaeFileStatus")->text(); }
+    // The line's first line; the second says where the file came from.
+    QString FileStatus() const {
+        return rig.Find<QLabel>("lblUpdaeFileStatus")->text().section('\n', 0, 0);
+    }
 };
 
+// A blank chip cannot say what it was: nothing is chosen for the user, and
+// "Start" waits until a product is.
 TEST(Recovery, SeveralUpdateFilesOfferAChoiceOfTheirProducts) {
     WaitingChip waiting;
     const auto image = test_support::ProductImage(0x2FC6, 0xF06A, 0x1000, 0x44);
@@ -141,15 +149,20 @@ TEST(Recovery, SeveralUpdateFilesOfferAChoiceOfTheirProducts) {
     waiting.rig.WriteFile("PaleReed_f06A.hex", gui_test::HexFileOf(image));
     ASSERT_GT(waiting.rig.TickUntilFound(), 0);
     ASSERT_FALSE(waiting.Choice()->isHidden());
-    EXPECT_TRUE(waiting.ChooseFile()->isHidden());
+    EXPECT_FALSE(waiting.ChooseFile()->isHidden());
     ASSERT_EQ(waiting.Choice()->count(), 2);
     EXPECT_EQ(waiting.Choice()->itemText(0), "Pale Reed F067");
     EXPECT_EQ(waiting.Choice()->itemText(1), "Pale Reed F06A");
-    EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 3u);
+    EXPECT_EQ(waiting.Choice()->currentIndex(), -1);
+    EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 0u);
+    EXPECT_FALSE(waiting.Start()->isEnabled());
 
     waiting.Choice()->setCurrentIndex(1);
-    EXPECT_TRUE(
-        waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A."));
+    EXPECT_TRUE(waiting.Start()->isEnabled());
+    EXPECT_TRUE(waiting.FileStatus().endsWith(
+        "\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A (the chip cannot tell which "
+        "product it was)."))
+        << waiting.FileStatus().toStdString();
     EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), image.size());
     ModalAnswerer boxes;
     boxes.Answer(QMessageBox::Ok);
@@ -166,11 +179,12 @@ TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
     EXPECT_FALSE(waiting.Start()->isEnabled());
     EXPECT_TRUE(waiting.Choice()->isHidden());
     ASSERT_FALSE(waiting.ChooseFile()->isHidden());
-    EXPECT_TRUE(waiting.FileStatus().endsWith(
-        "No update file of a product was found in " +
-        QDir::toNativeSeparators(QDir(waiting.rig.WorkDir()).canonicalPath()) +
-        "; choose one to recover it."))
-        << waiting.FileStatus().toStdString();
+    const QString line = waiting.rig.Find<QLabel>("lblUpdaeFileStatus")->text();
+    EXPECT_TRUE(
+        line.endsWith("Choose an update file to recover it: none of a product was found "
+                      "in:\n" +
+                      QDir::toNativeSeparators(QDir(waiting.rig.WorkDir()).canonicalPath())))
+        << line.toStdString();
 
     QDir(waiting.rig.WorkDir()).mkdir("download");
     waiting.rig.WriteFile("download/PaleReed_f06A.hex", gui_test::HexFileOf({7, 7, 7, 7}));
@@ -179,8 +193,10 @@ TEST(Recovery, WithoutAnUpdateFileTheUserChoosesOne) {
     });
     waiting.ChooseFile()->click();
     EXPECT_TRUE(waiting.Start()->isEnabled());
-    EXPECT_TRUE(
-        waiting.FileStatus().endsWith("\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A."));
+    EXPECT_TRUE(waiting.FileStatus().endsWith(
+        "\"Start\" writes PaleReed_f06A.hex for Pale Reed F06A (the chip cannot tell which "
+        "product it was)."))
+        << waiting.FileStatus().toStdString();
     EXPECT_EQ(waiting.rig.firmwareImage.ImageLength(), 4u);
 }
 
