@@ -25,9 +25,10 @@
 namespace {
 
 constexpr int kPanelHeight = 120;
-// Room the file line keeps for itself whatever the label's width is yet:
-// before the window is first laid out the label has no width of its own.
-constexpr int kLeastFileLineWidth = 420;
+// Characters a name or folder keeps whatever the label's width is yet (before
+// the window is first laid out the label has no width of its own): a usual
+// path is never cut, the window grows for it instead; only a long one is.
+constexpr int kLeastFileLineCharacters = 64;
 
 QColor IndicatorColour(app::Indicator indicator, const QColor& neutral) {
     switch (indicator) {
@@ -255,7 +256,8 @@ void TForm1::DrawMessage() {
 void TForm1::DrawFileLine() {
     const app::PanelLine& line = state_.FileLine();
     const QFontMetrics metrics(lblUpdaeFileStatus_->font());
-    const int room = std::max(lblUpdaeFileStatus_->contentsRect().width(), kLeastFileLineWidth);
+    const int room = std::max(lblUpdaeFileStatus_->contentsRect().width(),
+                              metrics.averageCharWidth() * kLeastFileLineCharacters);
     // A name or folder elided to the line's width still fits on a line of
     // its own wherever the words around it wrap.
     const QString name = metrics.elidedText(line.name, Qt::ElideMiddle, room);
