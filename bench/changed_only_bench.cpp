@@ -16,6 +16,7 @@
 #include "flash/flash_state.h"
 #include "flash/range.h"
 #include "flash/simple_update.h"
+#include "quiet_progress.h"
 #include "sim/firmware_layout.h"
 #include "sim/flash_model.h"
 #include "sim/product_factory.h"
@@ -50,15 +51,7 @@ constexpr std::array<Case, 5> kCases = {{
     {Change::All, "all"},
 }};
 
-class QuietProgress final : public flash::FlashProgress, public flash::StepReporter {
-public:
-    void SetStepText(std::string_view) override {}
-    void SetAddressText(std::string_view) override {}
-    void SetStatusRegisterText(std::string_view) override {}
-    void PumpEvents() override {}
-    void SetShareDone(double) override {}
-    void ShowStep(std::string_view) override {}
-};
+using bench_support::QuietProgress;
 
 void Flip(std::vector<std::uint8_t>& image, std::uint32_t sector) {
     image[sector * flash::kSectorSize + kBodyOffset] ^= 0x5A;

@@ -22,6 +22,7 @@
 #include "flash/flash_progress.h"
 #include "flash/flash_state.h"
 #include "flash/simple_update.h"
+#include "quiet_progress.h"
 #include "sim/firmware_layout.h"
 #include "sim/flash_model.h"
 #include "sim/product_factory.h"
@@ -72,15 +73,7 @@ constexpr std::array<std::uint32_t, 3> kLatenciesUs = {125, 250, 1000};
 constexpr int kCpuRepetitions = 5;
 constexpr std::uint32_t kHostLatencyUs = 125;
 
-class QuietProgress final : public flash::FlashProgress, public flash::StepReporter {
-public:
-    void SetStepText(std::string_view) override {}
-    void SetAddressText(std::string_view) override {}
-    void SetStatusRegisterText(std::string_view) override {}
-    void PumpEvents() override {}
-    void SetShareDone(double) override {}
-    void ShowStep(std::string_view) override {}
-};
+using bench_support::QuietProgress;
 
 // Counts what the link sends, from its trace lines.
 class CountingTrace final : public usb::RequestTrace {

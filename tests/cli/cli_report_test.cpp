@@ -3,25 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
 #include <ostream>
 
 #include "in_process_tool.h"
 #include "json_fields.h"
+#include "support/report_reading.h"
 #include "tool_process.h"
 #include "update_files.h"
 
 namespace cli_test {
 namespace {
-
-std::vector<std::string> ReportFileLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 struct ReportCase {
     const char* name;
@@ -53,15 +44,9 @@ TEST_P(CliReport, HoldsTheRunsRequestsUnderTheHeaderTheResultGives) {
     const auto result = ParseFlatJson(Lines(tool.out).back());
     ASSERT_TRUE(result) << tool.out;
 
-    const std::vector<std::string> lines = ReportFileLines(report);
-    ASSERT_GT(lines.size(), 10u);
-    EXPECT_EQ(lines[0], "Pale Reed update report");
-    std::map<std::string, std::string> header;
-    std::size_t first = 1;
-    for (; first < lines.size() && !lines[first - 1].starts_with("requests: "); ++first) {
-        const std::size_t colon = lines[first].find(": ");
-        header[lines[first].substr(0, colon)] = lines[first].substr(colon + 2);
-    }
+    test_support::ReadReport read = test_support::ReadReportFile(report);
+    EXPECT_EQ(read.title, "Pale Reed update report");
+    auto& header = read.header;
     EXPECT_EQ(header["tool"], std::string("palereed-flash ") + PALEREED_PROJECT_VERSION);
     EXPECT_EQ(header["product"], "Pale Reed F066");
     EXPECT_EQ(header["flash part"], "SST25VF016B");
@@ -78,12 +63,10 @@ TEST_P(CliReport, HoldsTheRunsRequestsUnderTheHeaderTheResultGives) {
     }
     // The request lines are the run's, exactly as the trace file has them
     // below its own first line.
-    std::vector<std::string> traced = ReportFileLines(trace);
+    std::vector<std::string> traced = test_support::FileLines(trace);
     ASSERT_FALSE(traced.empty());
     traced.erase(traced.begin());
-    EXPECT_EQ(
-        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end()),
-        traced);
+    EXPECT_EQ(read.requests, traced);
     EXPECT_EQ(header["requests"], std::to_string(traced.size()) + " lines follow");
 }
 

@@ -2,31 +2,18 @@
 // writes the run's requests under a short header to a file the user chooses.
 
 #include <gtest/gtest.h>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextStream>
-#include <map>
 
 #include "form_test_rig.h"
 #include "image/sha256.h"
 #include "modal_answerer.h"
 #include "support/product_image.h"
+#include "support/report_reading.h"
 
 namespace {
 
 using gui_test::FormRig;
-
-std::vector<std::string> SavedLines(const QString& path) {
-    QFile file(path);
-    std::vector<std::string> lines;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return lines;
-    QTextStream in(&file);
-    while (!in.atEnd())
-        lines.push_back(in.readLine().toStdString());
-    return lines;
-}
 
 TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     FormRig rig;
@@ -65,15 +52,9 @@ TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     save->click();
     EXPECT_EQ(dialog, "SaveReportDialog");
 
-    const std::vector<std::string> lines = SavedLines(reportPath);
-    ASSERT_GT(lines.size(), 12u);
-    EXPECT_EQ(lines[0], "Pale Reed update report");
-    std::map<std::string, std::string> header;
-    std::size_t first = 1;
-    for (; first < lines.size() && !lines[first - 1].starts_with("requests: "); ++first) {
-        const std::size_t colon = lines[first].find(": ");
-        header[lines[first].substr(0, colon)] = lines[first].substr(colon + 2);
-    }
+    test_support::ReadReport read = test_support::ReadReportFile(reportPath.toStdString());
+    EXPECT_EQ(read.title, "Pale Reed update report");
+    auto& header = read.header;
     EXPECT_EQ(header["tool"], std::string("palereed-update-tool ") + PALEREED_VERSION);
     EXPECT_EQ(header["product"], "Pale Reed F066");
     EXPECT_EQ(header["flash part"], "SST25VF016B");
@@ -83,9 +64,7 @@ TEST(WindowReport, AFailureShowsWhereAndWhyAndSavesTheRunsRequests) {
     EXPECT_EQ(header["step"], "blank check");
     EXPECT_EQ(header["address"], "0x000123");
     EXPECT_EQ(header["cause"], "reads 0xFE, expected 0xFF");
-    EXPECT_EQ(
-        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.end()),
-        run);
+    EXPECT_EQ(read.requests, run);
     EXPECT_GT(run.size(), 20u);  // from entering ISP mode to leaving it
 }
 
